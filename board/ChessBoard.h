@@ -1,0 +1,86 @@
+// The position: twelve piece boards, aggregates, side, castling rights, the
+// last move (which is how en passant is recognised), counts, the pawn-and-king
+// hash code and a one-level undo record. A plain value type: the search copies
+// it for every child node. Attack sets are computed by walking rays.
+#pragma once
+#include "board/Types.h"
+
+class ChessBoard {
+ public:
+  u64 WhitePieces;
+  u64 BlackPieces;
+  u64 AllPieces;
+  u64 WhitePawns, WhiteBishops, WhiteKnights, WhiteRooks, WhiteQueens, WhiteKing;
+  u64 BlackPawns, BlackBishops, BlackKnights, BlackRooks, BlackQueens, BlackKing;
+  u64 SavedPieceBoards[12];
+  u64 SavedWhitePieces, SavedBlackPieces, SavedAllPieces;
+  u32 PawnHashCode;
+  u32 SavedPawnHashCode;
+  char SideToMove;
+  char CastleFlags;
+  char SavedCastleFlags;
+  i32 SavedFiftyMoveCount;
+  u64 SavedLastFrom, SavedLastTo;
+  u64 LastFrom, LastTo;
+  i32 MaxDepth;
+  i32 FiftyMoveCount;
+  i32 RootDepth;
+  u64 BestMoveFrom, BestMoveTo;
+  char BestMovePromote;
+  char MatingMaterial;
+  i32 WhitePieceCount, BlackPieceCount;
+  i32 SavedWhitePieceCount, SavedBlackPieceCount;
+  i32 WhiteCounts[5];  // queens, rooks, bishops, knights, pawns
+  i32 SavedWhiteCounts[5];
+  i32 BlackCounts[5];
+  i32 SavedBlackCounts[5];
+
+  // Set-up.
+  void InitRep();
+  void ClearField();
+  void InitPieceCounts();
+
+  // Queries.
+  bool IsPawn(char side, u64 mask) const { return ((side ? BlackPawns : WhitePawns) & mask) != 0; }
+  bool IsKnight(char side, u64 mask) const { return ((side ? BlackKnights : WhiteKnights) & mask) != 0; }
+  bool IsBishop(char side, u64 mask) const { return ((side ? BlackBishops : WhiteBishops) & mask) != 0; }
+  bool IsRook(char side, u64 mask) const { return ((side ? BlackRooks : WhiteRooks) & mask) != 0; }
+  bool IsQueen(char side, u64 mask) const { return ((side ? BlackQueens : WhiteQueens) & mask) != 0; }
+  bool IsKing(char side, u64 mask) const { return ((side ? BlackKing : WhiteKing) & mask) != 0; }
+  bool IsEmptySquare(u64 mask) const { return (AllPieces & mask) == 0; }
+  // 0 for a White man; 1 for a Black man and for an empty square.
+  int PieceColor(u64 mask) const { return (WhitePieces & mask) ? 0 : 1; }
+  void Promote(char side, u64 mask, int kind);
+
+  // Display.
+  void DisplayPiece(u64 square) const;
+  void DisplayBoard();
+
+  // Attack sets (occupancy from AllPieces).
+  u64 KnightMask(u64 mask) const;
+  u64 KingMask(u64 mask) const;
+  u64 BishopMask(u64 mask) const;
+  u64 RookMask(u64 mask) const;
+  // 1 when the square is attacked by the side opposite to `side`.
+  int IsAttacked(u64 mask, char side) const;
+  int InCheck(u64 mask, char side) const;
+  u64 BishopCheckMask(u64 kingMask, u64 sliderMask) const;
+  u64 RookCheckMask(u64 kingMask, u64 sliderMask) const;
+
+  // Making and unmaking moves.
+  void MakeMove(u64 from, u64 to, char promote, char* castleMask);
+  void UndoMove(int index);
+
+  // Draw rules.
+  int CheckDraw(char side);
+  bool Test50MoveRule(int fromIndex, int toIndex);
+
+  u64 SideKing(char side) const { return side ? BlackKing : WhiteKing; }
+  u64 SidePieces(char side) const { return side ? BlackPieces : WhitePieces; }
+};
+
+extern ChessBoard MainBoard;
+
+// Piece-kind numbers used by the hash tables and Promote.
+enum PieceKind { WPawn, WKnight, WBishop, WRook, WQueen, WKingKind,
+                 BPawn, BKnight, BBishop, BRook, BQueen, BKingKind };

@@ -1,0 +1,20 @@
+// Zobrist codes: two independent 64-bit codes per position (pieces, side to
+// move, castling rights; no en-passant component) and a 32-bit pawn code.
+// The random numbers come from a fixed-seed generator, so every run agrees.
+#pragma once
+#include "board/Types.h"
+
+class ChessBoard;
+
+extern u64 UPStable[12][64];
+extern u64 LPStable[12][64];
+extern u64 CastleCode[16];
+extern u64 WtoMove, BtoMove;
+
+u32 BetterRandom32();
+void initPStable();
+void genhashcode(char side, char castleRights, u64* code1, u64* code2, const ChessBoard* board);
+void genpawnhashcode(char side, const ChessBoard* board, unsigned long* code);
+
+// Low 32 bits of a pawn-table entry: what MakeMove folds into PawnHashCode.
+inline u32 PawnCodeEntry(int kind, int square) { return (u32)LPStable[kind][square]; }

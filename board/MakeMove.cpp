@@ -1,0 +1,251 @@
+// Playing a move on a board and taking it back from the one-level undo
+// record. No legality check: callers make the move, then test their king.
+#include <cstring>
+
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+
+namespace {
+constexpr u64 FileA = 0x0101010101010101ULL;
+constexpr u64 FileH = FileA << 7;
+constexpr u64 Rank2 = 0xFFULL << 8;
+constexpr u64 Rank4 = 0xFFULL << 24;
+constexpr u64 Rank5 = 0xFFULL << 32;
+constexpr u64 Rank7 = 0xFFULL << 48;
+constexpr u64 Rank1 = 0xFFULL;
+constexpr u64 Rank8 = 0xFFULL << 56;
+
+constexpr u64 E1 = 1ULL << 4, G1 = 1ULL << 6, C1 = 1ULL << 2;
+constexpr u64 A1 = 1ULL, D1 = 1ULL << 3, F1 = 1ULL << 5, H1 = 1ULL << 7;
+constexpr u64 E8 = E1 << 56, G8 = G1 << 56, C8 = C1 << 56;
+constexpr u64 A8 = A1 << 56, D8 = D1 << 56, F8 = F1 << 56, H8 = H1 << 56;
+
+inline int Index(u64 mask) { return RightMostBit(mask) - 1; }
+
+// Counts are kept as queens, rooks, bishops, knights, pawns.
+enum CountSlot { Queens, Rooks, Bishops, Knights, Pawns };
+
+// Piece kind of a promotion letter in either case; -1 for no promotion.
+int PromotionKind(char letter, char side) {
+  int base = side ? 6 : 0;
+  switch (letter) {
+    case 'N': case 'n': return base + WKnight;
+    case 'B': case 'b': return base + WBishop;
+    case 'R': case 'r': return base + WRook;
+    case 'Q': case 'q': return base + WQueen;
+    default: return -1;
+  }
+}
+
+int CountSlotOf(int kind) {
+  switch (kind % 6) {
+    case WKnight: return Knights;
+    case WBishop: return Bishops;
+    case WRook: return Rooks;
+    default: return Queens;
+  }
+}
+}  // namespace
+
+void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
+  // 1. Save the undo record.
+  SavedWhitePieces = WhitePieces;
+  SavedBlackPieces = BlackPieces;
+  SavedAllPieces = AllPieces;
+  const u64 boards[12] = {WhitePawns, WhiteBishops, WhiteKnights, WhiteRooks, WhiteQueens, WhiteKing,
+                          BlackPawns, BlackBishops, BlackKnights, BlackRooks, BlackQueens, BlackKing};
+  memcpy(SavedPieceBoards, boards, sizeof boards);
+  SavedPawnHashCode = PawnHashCode;
+  SavedCastleFlags = CastleFlags;
+  SavedFiftyMoveCount = FiftyMoveCount;
+  SavedLastFrom = LastFrom;
+  SavedLastTo = LastTo;
+  SavedWhitePieceCount = WhitePieceCount;
+  SavedBlackPieceCount = BlackPieceCount;
+  memcpy(SavedWhiteCounts, WhiteCounts, sizeof WhiteCounts);
+  memcpy(SavedBlackCounts, BlackCounts, sizeof BlackCounts);
+
+  // 2.
+  LastFrom = from;
+  LastTo = to;
+  *castleMask = 15;
+  FiftyMoveCount += 1;
+
+  // 3. Capture of a White man.
+  if (to & WhitePieces) {
+    if (WhitePawns & to) {
+      WhitePawns ^= to;
+      PawnHashCode ^= PawnCodeEntry(WPawn, Index(to));
+      WhiteCounts[Pawns]--;
+    } else if (WhiteKnights & to) {
+      WhiteKnights ^= to;
+      WhiteCounts[Knights]--;
+    } else if (WhiteBishops & to) {
+      WhiteBishops ^= to;
+      WhiteCounts[Bishops]--;
+    } else if (WhiteRooks & to) {
+      WhiteRooks ^= to;
+      WhiteCounts[Rooks]--;
+    } else if (WhiteQueens & to) {
+      WhiteQueens ^= to;
+      WhiteCounts[Queens]--;
+    } else {
+      WhiteKing &= ~to;
+    }
+    FiftyMoveCount = 0;
+    WhitePieces &= ~to;
+  }
+
+  // 4. Capture of a Black man.
+  if (to & BlackPieces) {
+    if (BlackPawns & to) {
+      BlackPawns ^= to;
+      PawnHashCode ^= PawnCodeEntry(BPawn, Index(to));
+      BlackCounts[Pawns]--;
+    } else if (BlackKnights & to) {
+      BlackKnights ^= to;
+      BlackCounts[Knights]--;
+    } else if (BlackBishops & to) {
+      BlackBishops ^= to;
+      BlackCounts[Bishops]--;
+    } else if (BlackRooks & to) {
+      BlackRooks ^= to;
+      BlackCounts[Rooks]--;
+    } else if (BlackQueens & to) {
+      BlackQueens ^= to;
+      BlackCounts[Queens]--;
+    } else {
+      BlackKing &= ~to;
+    }
+    FiftyMoveCount = 0;
+    BlackPieces &= ~to;
+  }
+
+  const u64 fromTo = from | to;
+
+  // 5. A White man moves.
+  if (from & WhitePieces) {
+    WhitePieces = (WhitePieces & ~from) | to;
+    if (WhitePawns & from) {
+      // En passant: the previous move was a Black double step to the square
+      // beside this pawn, and the target square was empty.
+      u64 lastBlackPawn = SavedLastTo & SavedPieceBoards[6];
+      if ((from & Rank5) && (SavedLastFrom & Rank7) && (SavedLastTo & Rank5) && lastBlackPawn &&
+          !(to & SavedBlackPieces)) {
+        bool westward = !(from & FileA) && from == (lastBlackPawn << 1) && to == (from << 7);
+        bool eastward = !(from & FileH) && from == (lastBlackPawn >> 1) && to == (from << 9);
+        if (westward || eastward) {
+          u64 victim = to >> 8;
+          BlackPawns &= ~victim;
+          BlackPieces &= ~victim;
+          PawnHashCode ^= PawnCodeEntry(BPawn, Index(victim));
+          BlackCounts[Pawns]--;
+        }
+      }
+      WhitePawns ^= fromTo;
+      PawnHashCode ^= PawnCodeEntry(WPawn, Index(from)) ^ PawnCodeEntry(WPawn, Index(to));
+      FiftyMoveCount = 0;
+    } else if (WhiteBishops & from) {
+      WhiteBishops ^= fromTo;
+    } else if (WhiteKnights & from) {
+      WhiteKnights ^= fromTo;
+    } else if (WhiteRooks & from) {
+      WhiteRooks ^= fromTo;
+      if (from == H1) *castleMask = 14;
+      else if (from == A1) *castleMask = 13;
+    } else if (WhiteQueens & from) {
+      WhiteQueens ^= fromTo;
+    } else if (WhiteKing & from) {
+      PawnHashCode ^= PawnCodeEntry(WKingKind, Index(from)) ^ PawnCodeEntry(WKingKind, Index(to));
+      WhiteKing ^= fromTo;
+      *castleMask = 12;
+      if (from == E1 && to == G1) WhiteRooks ^= H1 | F1;
+      else if (from == E1 && to == C1) WhiteRooks ^= A1 | D1;
+    }
+  }
+
+  // 6. A Black man moves.
+  if (from & BlackPieces) {
+    BlackPieces = (BlackPieces & ~from) | to;
+    if (BlackPawns & from) {
+      u64 lastWhitePawn = SavedLastTo & SavedPieceBoards[0];
+      if ((from & Rank4) && (SavedLastFrom & Rank2) && (SavedLastTo & Rank4) && lastWhitePawn &&
+          !(to & SavedWhitePieces)) {
+        bool eastward = !(from & FileH) && from == (lastWhitePawn >> 1) && to == (from >> 7);
+        bool westward = !(from & FileA) && from == (lastWhitePawn << 1) && to == (from >> 9);
+        if (westward || eastward) {
+          u64 victim = to << 8;
+          WhitePawns &= ~victim;
+          WhitePieces &= ~victim;
+          PawnHashCode ^= PawnCodeEntry(WPawn, Index(victim));
+          WhiteCounts[Pawns]--;
+        }
+      }
+      BlackPawns ^= fromTo;
+      PawnHashCode ^= PawnCodeEntry(BPawn, Index(from)) ^ PawnCodeEntry(BPawn, Index(to));
+      FiftyMoveCount = 0;
+    } else if (BlackBishops & from) {
+      BlackBishops ^= fromTo;
+    } else if (BlackKnights & from) {
+      BlackKnights ^= fromTo;
+    } else if (BlackRooks & from) {
+      BlackRooks ^= fromTo;
+      if (from == H8) *castleMask = 11;
+      else if (from == A8) *castleMask = 7;
+    } else if (BlackQueens & from) {
+      BlackQueens ^= fromTo;
+    } else if (BlackKing & from) {
+      PawnHashCode ^= PawnCodeEntry(BKingKind, Index(from)) ^ PawnCodeEntry(BKingKind, Index(to));
+      BlackKing ^= fromTo;
+      *castleMask = 3;
+      if (from == E8 && to == G8) BlackRooks ^= H8 | F8;
+      else if (from == E8 && to == C8) BlackRooks ^= A8 | D8;
+    }
+  }
+
+  // 7. Promotion of the pawn that just moved; the letter's case does not
+  // matter, the colour comes from the pawn.
+  if (to & WhitePawns & Rank8) {
+    PawnHashCode ^= PawnCodeEntry(WPawn, Index(to));
+    int kind = PromotionKind(promote, 0);
+    if (kind >= 0) {
+      Promote(0, to, kind);
+      WhiteCounts[CountSlotOf(kind)]++;
+      WhiteCounts[Pawns]--;
+    }
+  } else if (to & BlackPawns & Rank1) {
+    PawnHashCode ^= PawnCodeEntry(BPawn, Index(to));
+    int kind = PromotionKind(promote, 1);
+    if (kind >= 0) {
+      Promote(1, to, kind);
+      BlackCounts[CountSlotOf(kind)]++;
+      BlackCounts[Pawns]--;
+    }
+  }
+
+  // 8. Rebuild the aggregates and totals.
+  WhitePieces = WhitePawns | WhiteBishops | WhiteKnights | WhiteRooks | WhiteQueens | WhiteKing;
+  BlackPieces = BlackPawns | BlackBishops | BlackKnights | BlackRooks | BlackQueens | BlackKing;
+  AllPieces = WhitePieces | BlackPieces;
+  WhitePieceCount = WhiteCounts[0] + WhiteCounts[1] + WhiteCounts[2] + WhiteCounts[3] + WhiteCounts[4];
+  BlackPieceCount = BlackCounts[0] + BlackCounts[1] + BlackCounts[2] + BlackCounts[3] + BlackCounts[4];
+}
+
+void ChessBoard::UndoMove(int) {
+  WhitePieces = SavedWhitePieces;
+  BlackPieces = SavedBlackPieces;
+  AllPieces = SavedAllPieces;
+  u64* const boards[12] = {&WhitePawns, &WhiteBishops, &WhiteKnights, &WhiteRooks, &WhiteQueens, &WhiteKing,
+                           &BlackPawns, &BlackBishops, &BlackKnights, &BlackRooks, &BlackQueens, &BlackKing};
+  for (int i = 0; i < 12; i++) *boards[i] = SavedPieceBoards[i];
+  PawnHashCode = SavedPawnHashCode;
+  CastleFlags = SavedCastleFlags;
+  FiftyMoveCount = SavedFiftyMoveCount;
+  LastFrom = SavedLastFrom;
+  LastTo = SavedLastTo;
+  WhitePieceCount = SavedWhitePieceCount;
+  BlackPieceCount = SavedBlackPieceCount;
+  memcpy(WhiteCounts, SavedWhiteCounts, sizeof WhiteCounts);
+  memcpy(BlackCounts, SavedBlackCounts, sizeof BlackCounts);
+}

@@ -1,0 +1,29 @@
+#include "board/MoveHistory.h"
+
+#include <cstdio>
+
+MoveHistory MoveList;
+
+MoveHistory::MoveHistory() : entries(), NumMoves(0) {}
+
+void MoveHistory::InsertHashCodeMoveHistory(u64 code1, u64 code2) {
+  // Past the end the count still grows, so pushes and pops stay balanced,
+  // but nothing is stored there.
+  if (NumMoves >= 0 && NumMoves < Capacity) {
+    entries[NumMoves].code1 = code1;
+    entries[NumMoves].code2 = code2;
+  }
+  NumMoves += 1;
+  if (NumMoves > WarningLevel) printf("MAJOR ERROR: NumMoves > 590 in InsertHashCodeMoveHistor \n");
+  if (NumMoves < 0) printf("MAJOR ERROR: NumMoves < 0 in InsertHashCodeMoveHistor \n");
+}
+
+int MoveHistory::ThreeFoldRepDetection(int window, u64 code1, u64 code2) const {
+  int low = NumMoves < window ? 0 : NumMoves - window;
+  int result = -1;
+  for (int i = NumMoves - 1; i >= low && i >= 0; i -= 2) {
+    if (i >= Capacity) continue;
+    if (entries[i].code1 == code1 && entries[i].code2 == code2) result += 1;
+  }
+  return result;
+}

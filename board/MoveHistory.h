@@ -1,0 +1,29 @@
+// The repetition stack: both Zobrist codes of every position of the game and
+// of the current search line, alternating sides. One instance: MoveList.
+#pragma once
+#include "board/Types.h"
+
+class MoveHistory {
+ public:
+  static constexpr int Capacity = 600;
+  static constexpr int WarningLevel = 590;
+
+  struct Record {
+    u64 code1;
+    u64 code2;
+    u64 spare;
+  };
+  Record entries[Capacity];
+  int NumMoves;
+
+  MoveHistory();
+  void Init() { NumMoves = 0; }
+  void InsertMoveHistory(u64 code1, u64 code2) { InsertHashCodeMoveHistory(code1, code2); }
+  void InsertHashCodeMoveHistory(u64 code1, u64 code2);
+  void RetractMove() { NumMoves -= 1; }
+  // Earlier occurrences of the current position among the last `window`
+  // records (same side to move); 0 when it is new, -1 for an empty window.
+  int ThreeFoldRepDetection(int window, u64 code1, u64 code2) const;
+};
+
+extern MoveHistory MoveList;

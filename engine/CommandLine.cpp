@@ -1,0 +1,92 @@
+#include "engine/CommandLine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/ChessBoard.h"
+#include "board/PositionText.h"
+#include "engine/Status.h"
+
+CommandLine Arguments;
+
+namespace {
+const char* const HelpLines[] = {
+    "xboard   used when interfacing with xboard",
+    "-uci   used when interfacing with an UCI based GUI",
+    "-bench  run an internal benchmark suite",
+    "-fd  n    fixes search depth to n ply (min n = 3)",
+    "-lpf filename  loads a position from file",
+    "-pev  filename - run through a testsuite (EPD Format) & output full evaluation detail per position",
+    "-sd  n   sets max search depth to n ply (min n = 3)",
+    "-sp  self play",
+    "-ts  filename run through a testsuite (EPD Format)",
+};
+}  // namespace
+
+void CommandLine::PrintHelp() {
+  for (const char* line : HelpLines) printf("%s\n", line);
+  fflush(stdout);
+}
+
+void CommandLine::Read(int argc, char** argv) {
+  Status& s = MainStatus;
+  for (int i = 1; i < argc; i++) {
+    auto is = [&](const char* text) { return strcmp(argv[i], text) == 0; };
+    auto has = [&](const char* text) { return strstr(argv[i], text) != nullptr; };
+    // Moves on to the option's value; false when the line has none.
+    auto takeValue = [&]() {
+      if (i + 1 >= argc) return false;
+      i++;
+      return true;
+    };
+
+    if (is("-satrain")) s.SATrain = 1;
+    if (is("-bench")) s.BenchNumber = 1;
+    for (int n = 2; n <= 5; n++) {
+      char name[8];
+      snprintf(name, sizeof name, "-bench%d", n);
+      if (is(name)) s.BenchNumber = (u8)n;
+    }
+    if (is("-fd") && takeValue()) {
+      MainBoard.MaxDepth = atoi(argv[i]);
+      s.setFD((char)atoi(argv[i]));
+    }
+    if (is("-help") || is("-h")) {
+      PrintHelp();
+      exit(0);
+    }
+    if (has("-HPC")) s.HPC = 1;
+    if (has("-kibitz")) s.Kibitz = 1;
+    if (has("-lpf") && takeValue()) LoadPositionFile(argv[i]);
+    if (is("-mt") && takeValue()) s.MT = atoi(argv[i]);
+    if (has("-nobook")) s.OwnBook = 0;
+    if (is("-perft")) s.PERFT = 1;
+    if (is("-mimicstudent")) {
+      printf("## Mimic Student option detected \n");
+      fflush(stdout);
+      s.Mimic = 1;
+      if (takeValue()) EPDFile = argv[i];
+    }
+    if (is("-pev")) {
+      s.PEV = 1;
+      if (takeValue()) EPDFile = argv[i];
+    }
+    if (has("-post")) s.Post = 1;
+    if (has("-sd") && takeValue()) MainBoard.MaxDepth = atoi(argv[i]);
+    if (has("-sp")) s.SelfPlay = 1;
+    if (has("-trace")) s.Trace = 1;
+    if (has("-st") && takeValue()) {
+      s.ST = atoi(argv[i]);
+      s.TimePerMove = 900 * atoi(argv[i]);
+      s.TimeLeft = 60000 * atoi(argv[i]);
+    }
+    if (has("-tc") && takeValue()) s.TC = (u8)atoi(argv[i]);
+    if (has("-ts") && takeValue()) {
+      s.DoTestSuite = 1;
+      EPDFile = argv[i];
+    }
+    if (has("xboard")) s.setxboard(1);
+    if (has("-uci")) s.UCIMode = 1;
+  }
+}

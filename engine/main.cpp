@@ -1,0 +1,71 @@
+// Vorn's entry: start-up, the command line, the choice of protocol from the
+// first input word, and the outer loop that dispatches the tools.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+#include "engine/CommandLine.h"
+#include "engine/LogFile.h"
+#include "engine/Status.h"
+#include "tools/PerfT.h"
+
+namespace {
+char LineBuffer[512];
+
+void Finish() {
+  if (dlog != nullptr) CloseLogFile();
+  printf("Bye, Thanks for the match.\n");
+  fflush(stdout);
+}
+
+// The first word picks the protocol; a GUI's "uci" or "xboard" serves.
+// End of input before any word ends the program as "quit" would.
+bool ReadFirstWord() {
+  if (scanf("%511s", LineBuffer) != 1) return false;
+  getchar();
+  if (strstr(LineBuffer, "uci")) MainStatus.UCIMode = 1;
+  if (strstr(LineBuffer, "xboard")) MainStatus.xboard = 1;
+  return true;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  printf("Vorn \n");
+  MainStatus.initVars();
+  MainStatus.xboard = 0;
+  MainStatus.UCIMode = 0;
+  MainBoard.InitRep();
+  initPStable();
+  MainBoard.InitRep();
+  MainStatus.initVars();
+
+  Arguments.Read(argc, argv);
+
+  signal(SIGINT, SIG_IGN);
+  setvbuf(stdin, nullptr, _IONBF, 0);
+  setvbuf(stdout, nullptr, _IONBF, 0);
+
+  Status& s = MainStatus;
+  if (!s.PERFT && !s.BenchNumber && !s.SATrain) {
+    if (!ReadFirstWord()) {
+      Finish();
+      return 0;
+    }
+  }
+
+  if (s.PERFT) {
+    PerfT perft(s.getFD());
+    exit(0);
+  }
+
+  if (!s.xboard && !s.UCIMode) {
+    printf("\nHello! I am Vorn.\n");
+    printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
+    MainBoard.DisplayBoard();
+  }
+  Finish();
+  return 0;
+}

@@ -1,0 +1,203 @@
+#include "movegen/MoveGen.h"
+
+#include <cstdio>
+
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "engine/Status.h"
+
+namespace {
+constexpr u64 FileA = 0x0101010101010101ULL;
+constexpr u64 FileH = FileA << 7;
+constexpr u64 Rank1 = 0xFFULL;
+constexpr u64 Rank2 = Rank1 << 8;
+constexpr u64 Rank4 = Rank1 << 24;
+constexpr u64 Rank5 = Rank1 << 32;
+constexpr u64 Rank7 = Rank1 << 48;
+constexpr u64 Rank8 = Rank1 << 56;
+constexpr int CastleValue = 800;
+}  // namespace
+
+// A list never holds more than its capacity: positions made up in a FEN text
+// can exceed any real game's move count, and the surplus is dropped.
+int MoveGen::AddMove(u64 f, u64 t, char p, int n) {
+  if (n >= Capacity) return n;
+  from[n] = f;
+  to[n] = t;
+  promote[n] = p;
+  return n + 1;
+}
+
+u64 MoveGen::Attacks(Slider kind, u64 square) const {
+  switch (kind) {
+    case Knight: return board->KnightMask(square);
+    case Bishop: return board->BishopMask(square);
+    case Rook: return board->RookMask(square);
+    case Queen: return board->BishopMask(square) | board->RookMask(square);
+    case King: return board->KingMask(square);
+  }
+  return 0;
+}
+
+int MoveGen::AddTargets(Slider kind, u64 men, u64 allowed, int n) {
+  for (; men; men &= men - 1) {
+    u64 man = LowestBit(men);
+    for (u64 targets = Attacks(kind, man) & allowed; targets; targets &= targets - 1)
+      n = AddMove(man, LowestBit(targets), NoPromotion, n);
+  }
+  return n;
+}
+
+bool MoveGen::KingPresent(char side) const {
+  if (board->SideKing(side) == 0) {
+    printf("Major Error: There is No king of a given color\n");
+    return false;
+  }
+  return true;
+}
+
+int MoveGen::GenerateAllMoves(char side, ChessBoard* b, char castleRights) {
+  board = b;
+  int n = 0;
+  n = GenKnightCaptures(side, n);
+  n = GenBishopCaptures(side, n);
+  n = GenRookCaptures(side, n);
+  n = GenQueenCaptures(side, n);
+  n = GenKingCaptures(side, n);
+  n = GenKnights(side, n);
+  n = GenBishops(side, n);
+  n = GenRooks(side, n);
+  n = GenQueens(side, n);
+  n = GenCastle(side, n, castleRights);
+  n = GenKings(side, n);
+  n = GenPawns(side, n);
+  count = n;
+  return n;
+}
+
+int MoveGen::GenerateQuiesceMoves(char side, ChessBoard* b, char) {
+  board = b;
+  int n = 0;
+  n = GenQueenCaptures(side, n);
+  n = GenRookCaptures(side, n);
+  n = GenKnightCaptures(side, n);
+  n = GenBishopCaptures(side, n);
+  n = GenPawns(side, n);
+  n = GenKingCaptures(side, n);
+  return n;
+}
+
+void MoveGen::GetMove(int i, int, u64* fromOut, u64* toOut, char* promoteOut) const {
+  *fromOut = from[i];
+  *toOut = to[i];
+  *promoteOut = promote[i];
+}
+
+// The side's own board of a kind, and the enemy's men.
+#define OWN(kind) (side ? board->Black##kind : board->White##kind)
+#define ENEMY_MEN (side ? board->WhitePieces : board->BlackPieces)
+
+int MoveGen::GenKnights(char side, int n) { return AddTargets(Knight, OWN(Knights), ~board->AllPieces, n); }
+int MoveGen::GenBishops(char side, int n) { return AddTargets(Bishop, OWN(Bishops), ~board->AllPieces, n); }
+int MoveGen::GenRooks(char side, int n) { return AddTargets(Rook, OWN(Rooks), ~board->AllPieces, n); }
+int MoveGen::GenQueens(char side, int n) { return AddTargets(Queen, OWN(Queens), ~board->AllPieces, n); }
+int MoveGen::GenKnightCaptures(char side, int n) { return AddTargets(Knight, OWN(Knights), ENEMY_MEN, n); }
+int MoveGen::GenBishopCaptures(char side, int n) { return AddTargets(Bishop, OWN(Bishops), ENEMY_MEN, n); }
+int MoveGen::GenRookCaptures(char side, int n) { return AddTargets(Rook, OWN(Rooks), ENEMY_MEN, n); }
+int MoveGen::GenQueenCaptures(char side, int n) { return AddTargets(Queen, OWN(Queens), ENEMY_MEN, n); }
+
+// Every king is generated for, with a complaint after each king but the last.
+int MoveGen::GenKings(char side, int n) {
+  if (!KingPresent(side)) return n;
+  for (u64 kings = OWN(King); kings; kings &= kings - 1) {
+    n = AddTargets(King, LowestBit(kings), ~board->AllPieces, n);
+    if (kings & (kings - 1)) printf("Major Error: There is more than one king of a given color\n");
+  }
+  return n;
+}
+
+int MoveGen::GenKingCaptures(char side, int n) {
+  if (!KingPresent(side)) return n;
+  for (u64 kings = OWN(King); kings; kings &= kings - 1) {
+    n = AddTargets(King, LowestBit(kings), ENEMY_MEN, n);
+    if (kings & (kings - 1)) printf("Major Error: There is more than one king of a given color\n");
+  }
+  return n;
+}
+
+int MoveGen::GenCastle(char side, int n, char castleRights) {
+  const ChessBoard& b = *board;
+  // Rights bits, the squares that must be empty, the rook's square, the
+  // squares that must not be attacked, and the king's move.
+  struct CastleRule {
+    int right;
+    const char* empty;
+    const char* rook;
+    const char* safe;
+    const char* kingFrom;
+    const char* kingTo;
+  };
+  static constexpr CastleRule rules[2][2] = {
+      {{1, "f1 g1", "h1", "e1 f1 g1", "e1", "g1"}, {2, "b1 c1 d1", "a1", "e1 d1 c1", "e1", "c1"}},
+      {{4, "f8 g8", "h8", "e8 f8 g8", "e8", "g8"}, {8, "b8 c8 d8", "a8", "e8 d8 c8", "e8", "c8"}}};
+  for (const CastleRule& rule : rules[side ? 1 : 0]) {
+    if (!(castleRights & rule.right)) continue;
+    if (b.AllPieces & Squares(rule.empty)) continue;
+    if (!(OWN(Rooks) & Squares(rule.rook))) continue;
+    bool attacked = false;
+    for (u64 safe = Squares(rule.safe); safe; safe &= safe - 1)
+      if (b.IsAttacked(LowestBit(safe), side)) attacked = true;
+    if (attacked) continue;
+    if (n < Capacity) value[n] = CastleValue;
+    n = AddMove(Squares(rule.kingFrom), Squares(rule.kingTo), NoPromotion, n);
+  }
+  return n;
+}
+
+// En passant for `pawns` (each standing beside the pawn that just made a
+// double step): west-standing pawn first, then east-standing.
+int MoveGen::AddEnPassant(char side, u64 pawns, int n) {
+  const ChessBoard& b = *board;
+  u64 lastTo = b.LastTo;
+  if (side == 0) {
+    if (!((b.LastFrom & Rank7) && (lastTo & Rank5) && (b.BlackPawns & lastTo))) return n;
+    u64 target = lastTo << 8;
+    if (!(b.LastFrom & FileA) && (pawns & Rank5 & (lastTo >> 1))) n = AddMove(lastTo >> 1, target, NoPromotion, n);
+    if (!(b.LastFrom & FileH) && (pawns & Rank5 & (lastTo << 1))) n = AddMove(lastTo << 1, target, NoPromotion, n);
+  } else {
+    if (!((b.LastFrom & Rank2) && (lastTo & Rank4) && (b.WhitePawns & lastTo))) return n;
+    u64 target = lastTo >> 8;
+    if (!(b.LastFrom & FileA) && (pawns & Rank4 & (lastTo >> 1))) n = AddMove(lastTo >> 1, target, NoPromotion, n);
+    if (!(b.LastFrom & FileH) && (pawns & Rank4 & (lastTo << 1))) n = AddMove(lastTo << 1, target, NoPromotion, n);
+  }
+  return n;
+}
+
+int MoveGen::GenPawns(char side, int n) {
+  const ChessBoard& b = *board;
+  const u64 empty = ~b.AllPieces;
+  const u64 enemy = ENEMY_MEN;
+  for (u64 pawns = OWN(Pawns); pawns; pawns &= pawns - 1) {
+    u64 pawn = LowestBit(pawns);
+    if (side == 0) {
+      char promo = (pawn & Rank7) ? 'Q' : NoPromotion;
+      u64 ahead = pawn << 8;
+      if ((pawn & Rank2) && (ahead & empty) && ((ahead << 8) & empty)) n = AddMove(pawn, ahead << 8, NoPromotion, n);
+      if (ahead & empty) n = AddMove(pawn, ahead, promo, n);
+      if (!(pawn & FileA) && ((pawn << 7) & enemy)) n = AddMove(pawn, pawn << 7, promo, n);
+      if (!(pawn & FileH) && ((pawn << 9) & enemy)) n = AddMove(pawn, pawn << 9, promo, n);
+    } else {
+      char promo = (pawn & Rank2) ? 'q' : NoPromotion;
+      u64 ahead = pawn >> 8;
+      if ((pawn & Rank7) && (ahead & empty) && ((ahead >> 8) & empty)) n = AddMove(pawn, ahead >> 8, NoPromotion, n);
+      if (ahead & empty) n = AddMove(pawn, ahead, promo, n);
+      if (!(pawn & FileH) && ((pawn >> 7) & enemy)) n = AddMove(pawn, pawn >> 7, promo, n);
+      if (!(pawn & FileA) && ((pawn >> 9) & enemy)) n = AddMove(pawn, pawn >> 9, promo, n);
+    }
+    n = AddEnPassant(side, pawn, n);
+  }
+  return n;
+}
+
+#undef OWN
+#undef ENEMY_MEN

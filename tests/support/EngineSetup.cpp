@@ -1,0 +1,39 @@
+#include "support/EngineSetup.h"
+
+#include <gtest/gtest.h>
+
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+#include "board/PositionText.h"
+#include "engine/Status.h"
+
+void EnsureEngineInitialised() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  MainStatus.initVars();
+  MainBoard.InitRep();
+  initPStable();
+  MainBoard.InitRep();
+  MainStatus.initVars();
+}
+
+ChessBoard& LoadFen(const std::string& fen) {
+  EnsureEngineInitialised();
+  SetupBoard(fen.c_str());
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.InitPieceCounts();
+  MainBoard.WhitePieceCount = MainBoard.WhiteCounts[0] + MainBoard.WhiteCounts[1] + MainBoard.WhiteCounts[2] +
+                              MainBoard.WhiteCounts[3] + MainBoard.WhiteCounts[4];
+  MainBoard.BlackPieceCount = MainBoard.BlackCounts[0] + MainBoard.BlackCounts[1] + MainBoard.BlackCounts[2] +
+                              MainBoard.BlackCounts[3] + MainBoard.BlackCounts[4];
+  return MainBoard;
+}
+
+namespace {
+class EngineEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { EnsureEngineInitialised(); }
+};
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
+}  // namespace
