@@ -5,6 +5,7 @@
 
 #include "board/BitOps.h"
 #include "engine/Status.h"
+#include "eval/PositionEvaluate.h"
 
 ChessBoard MainBoard;
 
@@ -110,5 +111,10 @@ void ChessBoard::DisplayBoard() {
   }
   printf(" 1\n\n");
   printf("   A B C D E F G H\n");
+  // The test-suite mode prints its own evaluation detail instead.
+  if (!MainStatus.PEV) {
+    int score = PE.PosEval(0, -MateScore, MateScore, this);
+    printf("\n PosEval from White view %d\n", score);
+  }
   fflush(stdout);
 }

@@ -1,8 +1,32 @@
-// The pawn-structure cache: direct-mapped, keyed by the board's pawn code and
-// the bitboard of all pawns, always replaced on a miss.
+// The pawn-structure cache: direct-mapped on the low 16 bits of the board's
+// pawn code, verified by the full code and the bitboard of all pawns, always
+// replaced on a miss. It holds only what depends on pawns and king squares;
+// the passed-pawn terms that depend on pieces and the side to move are
+// recomputed every time.
 #pragma once
+#include "board/Types.h"
 
-extern int Phashattempts;
-extern int Phashmisses;
+struct PawnHashEntry {
+  u32 Code;   // first key: the board's PawnHashCode
+  u64 Pawns;  // second key: WhitePawns | BlackPawns
+  int WhiteDoubled, BlackDoubled;
+  int MgPawnScore;
+  u64 OpenFiles;
+  u8 WhitePasserRank[8];
+  int BlackStatic, WhiteStatic;
+  int BlackPassed, WhitePassed;
+  u8 BlackPasserRank[8];
+  u8 BlackPasserCount, WhitePasserCount;
+  int EgPawnScore;
+  u64 BlackHalfOpenFiles, WhiteHalfOpenFiles;
+};
 
+constexpr int PawnHashSize = 65536;
+
+extern PawnHashEntry PawnHashArray[PawnHashSize];
+extern int Phashattempts, Phashmisses;
+
+inline PawnHashEntry& PawnHashSlot(u32 code) { return PawnHashArray[code & 0xFFFF]; }
+// True when the slot of `code` holds exactly this code and these pawns.
+bool InPawnHash(u32 code, u64 pawns);
 void ClearPawnHash();

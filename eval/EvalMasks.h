@@ -1,0 +1,58 @@
+// Square sets and small square arithmetic shared by the evaluation terms:
+// files, ranks, neighbour files and king distance, all compile-time
+// constants so the terms read them without touching the settings object.
+#pragma once
+#include <array>
+
+#include "board/Types.h"
+
+namespace evalmask {
+
+constexpr u64 File(int f) { return 0x0101010101010101ULL << f; }
+constexpr u64 Rank(int r) { return 0xFFULL << (8 * r); }
+constexpr u64 Bit(int sq) { return 1ULL << sq; }
+
+constexpr u64 FileA = File(0), FileH = File(7);
+constexpr u64 LightSquares = 0x55AA55AA55AA55AAULL;
+constexpr u64 DarkSquares = 0xAA55AA55AA55AA55ULL;
+constexpr u64 Centre = Bit(27) | Bit(28) | Bit(35) | Bit(36);  // d4 e4 d5 e5
+
+// The files either side of file f (none beyond the edges).
+constexpr std::array<u64, 8> BuildAdjacentFiles() {
+  std::array<u64, 8> t{};
+  for (int f = 0; f < 8; f++) t[f] = (f > 0 ? File(f - 1) : 0) | (f < 7 ? File(f + 1) : 0);
+  return t;
+}
+inline constexpr std::array<u64, 8> AdjacentFiles = BuildAdjacentFiles();
+
+// Ranks strictly above / strictly below rank index r.
+constexpr u64 RanksAbove(int r) { return r >= 7 ? 0 : ~0ULL << (8 * (r + 1)); }
+constexpr u64 RanksBelow(int r) { return r <= 0 ? 0 : ~0ULL >> (8 * (8 - r)); }
+
+// A king's zone files: its own, the neighbours that exist, and the f-file
+// (c-file) when the set reaches the h-file (a-file), so that an edge king
+// still looks at three files.
+constexpr std::array<u64, 8> BuildZoneFiles() {
+  std::array<u64, 8> t{};
+  for (int f = 0; f < 8; f++) {
+    u64 z = File(f) | BuildAdjacentFiles()[f];
+    if (z & FileH) z |= File(5);
+    if (z & FileA) z |= File(2);
+    t[f] = z;
+  }
+  return t;
+}
+inline constexpr std::array<u64, 8> ZoneFiles = BuildZoneFiles();
+
+constexpr int Distance(int a, int b) {
+  int df = (a & 7) - (b & 7), dr = (a >> 3) - (b >> 3);
+  if (df < 0) df = -df;
+  if (dr < 0) dr = -dr;
+  return df > dr ? df : dr;
+}
+
+inline int Count(u64 x) { return __builtin_popcountll(x); }
+inline int Lowest(u64 x) { return __builtin_ctzll(x); }
+inline int Highest(u64 x) { return 63 - __builtin_clzll(x); }
+
+}  // namespace evalmask

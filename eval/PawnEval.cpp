@@ -1,0 +1,403 @@
+// Pawn structure and passed pawns: the cached structural analysis, the
+// passed-pawn terms that depend on kings and pieces, the rule of the square,
+// the pawn race and the advanced central chains. King safety's use of the
+// pawns is in KingEval.cpp.
+#include <array>
+
+#include "board/ChessBoard.h"
+#include "eval/EvalMasks.h"
+#include "eval/PawnHash.h"
+#include "eval/PositionEvaluate.h"
+#include "eval/SquareTables.h"
+#include "engine/Status.h"
+
+using namespace evalmask;
+
+namespace {
+// Indexed by file a..h.
+constexpr i32 IsolatedPawn[8] = {90, 100, 100, 110, 110, 100, 100, 90};
+// Indexed by advance: the rank index for White, 7 - rank index for Black.
+constexpr i32 Passers[8] = {0, 40, 80, 160, 270, 550, 1100, 0};
+constexpr i32 ProtectedPassers[8] = {0, 50, 90, 170, 300, 600, 1200, 0};
+constexpr i32 ConnectedPassers[8] = {0, 60, 100, 180, 320, 640, 1280, 0};
+constexpr i32 KingProximityPasserPenalty[8] = {0, 17, 34, 54, 81, 120, 184, 0};
+
+constexpr SquareTable WPawnSquare = FromPrinted({
+    0, 0, 0,   0,   0, 0, 0, 0,  // 8
+    0, 0, 0,  60,  60, 0, 0, 0,  // 7
+    0, 0, 0,  60,  60, 0, 0, 0,  // 6
+    0, 0, 0, 152, 152, 0, 0, 0,  // 5
+    0, 0, 0, 187, 187, 0, 0, 0,  // 4
+    0, 3, 0, 112, 112, 0, 3, 0,  // 3
+    0, 0, 0, -10, -10, 0, 0, 0,  // 2
+    0, 0, 0,   0,   0, 0, 0, 0,  // 1
+});
+constexpr SquareTable BPawnSquare = Mirrored(WPawnSquare);
+
+constexpr u64 D4E4D5E5 = Centre;
+
+// Advanced central chains; a pawn on two of them counts twice.
+constexpr u64 WhiteChains[4] = {Squares("d7 e6 f5"), Squares("e7 d6 c5"), Squares("d6 e5 f4"), Squares("e6 d5 c4")};
+constexpr u64 BlackChains[4] = {Squares("d2 e3 f4"), Squares("e2 d3 c4"), Squares("d3 e4 f5"), Squares("e3 d4 c5")};
+
+// Squares ahead of a pawn on its own and the neighbouring files.
+constexpr u64 WhiteFrontSpan(int s) { return (File(s & 7) | AdjacentFiles[s & 7]) & RanksAbove(s >> 3); }
+constexpr u64 BlackFrontSpan(int s) { return (File(s & 7) | AdjacentFiles[s & 7]) & RanksBelow(s >> 3); }
+
+// Value of the passer on file f (its rank index in passerRank, its advance
+// given): a passer beside another on the file to the left (else the right)
+// counts as connected when their ranks differ by at most one; only a lone
+// passer can count as protected.
+int PasserValue(const u8* passerRank, int f, int advance, bool protectedByPawn) {
+  int r = passerRank[f];
+  if (f > 0 && passerRank[f - 1]) {
+    int d = r - passerRank[f - 1];
+    return (d <= 1 && d >= -1) ? ConnectedPassers[advance] : Passers[advance];
+  }
+  if (f < 7 && passerRank[f + 1]) {
+    int d = r - passerRank[f + 1];
+    return (d <= 1 && d >= -1) ? ConnectedPassers[advance] : Passers[advance];
+  }
+  return protectedByPawn ? ProtectedPassers[advance] : Passers[advance];
+}
+}  // namespace
+
+int PositionEvaluate::PawnEval04(char side) {
+  const ChessBoard& b = *bb;
+
+  // 1. Probe.
+  Phashattempts++;
+  WhitePasserCount = BlackPasserCount = 0;
+  WhiteDoubled = BlackDoubled = 0;
+  WhiteHalfOpenFiles = BlackHalfOpenFiles = 0;
+  if (InPawnHash(b.PawnHashCode, b.WhitePawns | b.BlackPawns)) {
+    LoadPawnHash();
+  } else {
+    // 2. to 7.
+    PawnStructure();
+    // 8.
+    StorePawnHash();
+    Phashmisses++;
+  }
+
+  // 9.
+  MgScore += MgPawnScore;
+  EgScore += EgPawnScore;
+
+  // 10. and 11. Never cached: they depend on pieces, kings and the side to move.
+  PassedPawnTerms(side);
+
+  // 12.
+  return WhiteStatic - BlackStatic;
+}
+
+void PositionEvaluate::PawnStructure() {
+  const ChessBoard& b = *bb;
+  const u64 wp = b.WhitePawns, bp = b.BlackPawns;
+
+  // 2. File masks and an empty summary.
+  OpenFiles = 0;
+  for (int f = 0; f < 8; f++) {
+    if (!(wp & File(f))) WhiteHalfOpenFiles |= File(f);
+    if (!(bp & File(f))) BlackHalfOpenFiles |= File(f);
+  }
+  OpenFiles = WhiteHalfOpenFiles & BlackHalfOpenFiles;
+  for (int f = 0; f < 8; f++) WhitePasserRank[f] = BlackPasserRank[f] = 0;
+  WhitePassedScore = BlackPassedScore = 0;
+  WhiteStatic = BlackStatic = 0;
+  MgPawnScore = EgPawnScore = 0;
+  u8 doubledFile[2][8] = {};
+
+  const int wk = WhiteKingSquare, bk = BlackKingSquare;
+  const int wkFile = wk & 7, bkFile = bk & 7;
+
+  // 3. A king still at home shelters the files around it: their pawns do not
+  // get the advanced-pawn bonus.
+  u64 whiteKingZone = 0;
+  if ((wk >> 3) <= 1) whiteKingZone = (File(wkFile) | AdjacentFiles[wkFile]) & ~RanksBelow(wk >> 3);
+
+  // 4. White pawns, lowest square first.
+  for (u64 men = wp; men; men &= men - 1) {
+    const int s = Lowest(men), f = s & 7, r = s >> 3;
+    const u64 file = File(f);
+    const bool noEnemyOnFile = !(bp & file);
+
+    WhiteStatic += WPawnSquare[s];
+    if (f == 0 && wkFile >= 4) WhiteStatic -= 5;
+    if (f == 7 && wkFile <= 3) WhiteStatic -= 5;
+
+    const bool isolated = !(wp & AdjacentFiles[f]);
+    if (isolated) {
+      MgPawnScore -= IsolatedPawn[f];
+      EgPawnScore -= IsolatedPawn[f];
+      if (f == 3 || f == 4) WhiteStatic -= 10;
+      if (noEnemyOnFile) WhiteStatic -= 50;
+    }
+
+    bool backward = false;
+    if (f >= 1 && f <= 6 && !isolated && !(wp & AdjacentFiles[f] & ~RanksAbove(r))) {
+      backward = true;
+      WhiteStatic -= noEnemyOnFile ? 80 : 40;
+    }
+
+    const u64 span = WhiteFrontSpan(s);
+    if (!(bp & span)) {
+      // Passed: the structural penalties above are partly refunded.
+      if (isolated) WhiteStatic += 50;
+      if (backward) WhiteStatic += 80;
+      WhitePasserRank[f] = (u8)r;
+      WhitePasserCount++;
+    } else {
+      if (!(Bit(s) & whiteKingZone)) WhiteStatic += Passers[r] >> 2;
+      if (noEnemyOnFile && !isolated) {
+        int enemies = Count(bp & span);
+        int own = Count(wp & (file | AdjacentFiles[f])) - Count(wp & file & RanksBelow(r));
+        if (enemies < own) WhitePassedScore += Passers[r] / 3;
+      }
+    }
+
+    if (wp & file & RanksAbove(r)) {
+      WhiteDoubled++;
+      doubledFile[0][f] = 1;
+      if (noEnemyOnFile) WhiteStatic -= 50;
+    }
+  }
+
+  // 5.
+  MgPawnScore += 60 * Count(wp & D4E4D5E5);
+  if (!wp) WhiteStatic -= 30;
+
+  // 6. White passers, file a to h.
+  for (int f = 0; f < 8; f++) {
+    const int r = WhitePasserRank[f];
+    if (!r) continue;
+    const int s = 8 * r + f;
+    const bool supported = (f > 0 && (wp & Bit(s - 9))) || (f < 7 && (wp & Bit(s - 7)));
+    int value = PasserValue(WhitePasserRank, f, r, supported);
+    if (doubledFile[0][f]) value = value * 15 >> 4;
+    WhitePassedScore += value;
+  }
+
+  // 7. Black, mirrored.
+  u64 blackKingZone = 0;
+  if ((bk >> 3) >= 6) blackKingZone = (File(bkFile) | AdjacentFiles[bkFile]) & ~RanksAbove(bk >> 3);
+
+  for (u64 men = bp; men; men &= men - 1) {
+    const int s = Lowest(men), f = s & 7, r = s >> 3, advance = 7 - r;
+    const u64 file = File(f);
+    const bool noEnemyOnFile = !(wp & file);
+
+    BlackStatic += BPawnSquare[s];
+    if (f == 0 && bkFile >= 4) BlackStatic -= 5;
+    if (f == 7 && bkFile <= 3) BlackStatic -= 5;
+
+    const bool isolated = !(bp & AdjacentFiles[f]);
+    if (isolated) {
+      MgPawnScore += IsolatedPawn[f];
+      EgPawnScore += IsolatedPawn[f];
+      if (f == 3 || f == 4) BlackStatic -= 10;
+      if (noEnemyOnFile) BlackStatic -= 50;
+    }
+
+    bool backward = false;
+    if (f >= 1 && f <= 6 && !isolated && !(bp & AdjacentFiles[f] & ~RanksBelow(r))) {
+      backward = true;
+      BlackStatic -= noEnemyOnFile ? 80 : 40;
+    }
+
+    const u64 span = BlackFrontSpan(s);
+    if (!(wp & span)) {
+      if (isolated) BlackStatic += 50;
+      if (backward) BlackStatic += 80;
+      // The lowest Black passer of a file is met first and is the most
+      // advanced one; later ones do not overwrite it.
+      if (!BlackPasserRank[f]) BlackPasserRank[f] = (u8)r;
+      BlackPasserCount++;
+    } else {
+      if (!(Bit(s) & blackKingZone)) BlackStatic += Passers[advance] >> 2;
+      if (noEnemyOnFile && !isolated) {
+        int enemies = Count(wp & span);
+        int own = Count(bp & (file | AdjacentFiles[f])) - Count(bp & file & RanksAbove(r));
+        if (enemies < own) BlackPassedScore += Passers[advance] / 3;
+      }
+    }
+
+    if (bp & file & RanksAbove(r)) {
+      BlackDoubled++;
+      doubledFile[1][f] = 1;
+      if (noEnemyOnFile) BlackStatic -= 50;
+    }
+  }
+
+  MgPawnScore -= 60 * Count(bp & D4E4D5E5);
+  if (!bp) BlackStatic -= 30;
+
+  for (int f = 0; f < 8; f++) {
+    const int r = BlackPasserRank[f];
+    if (!r) continue;
+    const int s = 8 * r + f;
+    const bool supported = (f > 0 && (bp & Bit(s + 7))) || (f < 7 && (bp & Bit(s + 9)));
+    int value = PasserValue(BlackPasserRank, f, 7 - r, supported);
+    if (doubledFile[1][f]) value = value * 15 >> 4;
+    BlackPassedScore += value;
+  }
+}
+
+void PositionEvaluate::StorePawnHash() {
+  const ChessBoard& b = *bb;
+  PawnHashEntry& e = PawnHashSlot(b.PawnHashCode);
+  e.Code = b.PawnHashCode;
+  e.Pawns = b.WhitePawns | b.BlackPawns;
+  e.WhiteDoubled = WhiteDoubled;
+  e.BlackDoubled = BlackDoubled;
+  e.MgPawnScore = MgPawnScore;
+  e.OpenFiles = OpenFiles;
+  e.BlackStatic = BlackStatic;
+  e.WhiteStatic = WhiteStatic;
+  e.BlackPassed = BlackPassedScore;
+  e.WhitePassed = WhitePassedScore;
+  for (int f = 0; f < 8; f++) {
+    e.WhitePasserRank[f] = WhitePasserRank[f];
+    e.BlackPasserRank[f] = BlackPasserRank[f];
+  }
+  e.BlackPasserCount = BlackPasserCount;
+  e.WhitePasserCount = WhitePasserCount;
+  e.EgPawnScore = EgPawnScore;
+  e.BlackHalfOpenFiles = BlackHalfOpenFiles;
+  e.WhiteHalfOpenFiles = WhiteHalfOpenFiles;
+}
+
+void PositionEvaluate::LoadPawnHash() {
+  const PawnHashEntry& e = PawnHashSlot(bb->PawnHashCode);
+  WhiteDoubled = e.WhiteDoubled;
+  BlackDoubled = e.BlackDoubled;
+  MgPawnScore = e.MgPawnScore;
+  OpenFiles = e.OpenFiles;
+  BlackStatic = e.BlackStatic;
+  WhiteStatic = e.WhiteStatic;
+  BlackPassedScore = e.BlackPassed;
+  WhitePassedScore = e.WhitePassed;
+  for (int f = 0; f < 8; f++) {
+    WhitePasserRank[f] = e.WhitePasserRank[f];
+    BlackPasserRank[f] = e.BlackPasserRank[f];
+  }
+  BlackPasserCount = e.BlackPasserCount;
+  WhitePasserCount = e.WhitePasserCount;
+  EgPawnScore = e.EgPawnScore;
+  BlackHalfOpenFiles = e.BlackHalfOpenFiles;
+  WhiteHalfOpenFiles = e.WhiteHalfOpenFiles;
+}
+
+void PositionEvaluate::PassedPawnTerms(char side) {
+  const ChessBoard& b = *bb;
+  const int wk = WhiteKingSquare, bk = BlackKingSquare;
+
+  // 10. White passers.
+  const u64 whiteMinors = WhiteKnightAttacks | WhiteBishopAttacks;
+  for (int f = 0; f < 8; f++) {
+    const int r = WhitePasserRank[f];
+    if (!r) continue;
+    const int s = 8 * r + f;
+    if (DoesPawnPromote(0, r, 56 + f, side)) WhitePassedScore += 150;
+
+    const int k = KingProximityPasserPenalty[r];
+    EgScore += (k * (7 - Distance(wk, s))) / 2 - k * (7 - Distance(bk, s));
+
+    if (whiteMinors & Bit(s)) WhitePassedScore += Passers[r] >> 5;
+    if (whiteMinors & Bit(s + 8)) WhitePassedScore += Passers[r] >> 5;
+    if (r <= 5 && (whiteMinors & Bit(s + 16))) WhitePassedScore += Passers[r] >> 6;
+
+    if (r == 6 && !(b.AllPieces & Bit(s + 8)) && !(BlackAttacks & (Bit(s) | Bit(s + 8))))
+      EgScore += Passers[6];
+    if (r == 5 && !(b.AllPieces & (Bit(s + 8) | Bit(s + 16))) &&
+        !(BlackAttacks & (Bit(s) | Bit(s + 8) | Bit(s + 16))))
+      EgScore += Passers[5];
+  }
+
+  // 11. Black passers.
+  const u64 blackMinors = BlackKnightAttacks | BlackBishopAttacks;
+  for (int f = 0; f < 8; f++) {
+    const int r = BlackPasserRank[f];
+    if (!r) continue;
+    const int s = 8 * r + f, advance = 7 - r;
+    if (DoesPawnPromote(1, r, f, side)) BlackPassedScore += 150;
+
+    const int k = KingProximityPasserPenalty[advance];
+    EgScore += k * (7 - Distance(wk, s)) - (k * (7 - Distance(bk, s))) / 2;
+
+    if (blackMinors & Bit(s)) BlackPassedScore += Passers[advance] >> 5;
+    if (blackMinors & Bit(s - 8)) BlackPassedScore += Passers[advance] >> 5;
+    if (r >= 2 && (blackMinors & Bit(s - 16))) BlackPassedScore += Passers[advance] >> 6;
+
+    if (r == 1 && !(b.AllPieces & Bit(s - 8)) && !(WhiteAttacks & (Bit(s) | Bit(s - 8))))
+      EgScore -= Passers[6];
+    if (r == 2 && !(b.AllPieces & (Bit(s - 8) | Bit(s - 16))) &&
+        !(WhiteAttacks & (Bit(s) | Bit(s - 8) | Bit(s - 16))))
+      EgScore -= Passers[5];
+  }
+}
+
+// Rule of the square for one pawn, pieces not considered. A pawn on its
+// starting rank needs one move less thanks to the double step.
+bool PositionEvaluate::DoesPawnPromote(char pawnSide, int rank, int promotionSquare, char side) const {
+  int moves = pawnSide == 0 ? 7 - rank : rank;
+  if (moves == 6) moves = 5;
+  int defender = pawnSide == 0 ? BlackKingSquare : WhiteKingSquare;
+  int d = Distance(defender, promotionSquare);
+  return d > moves + 1 || (pawnSide == side && d > moves);
+}
+
+bool PositionEvaluate::QueenAttacks(int square, u64 target) const {
+  u64 from = Bit(square);
+  return ((bb->RookMask(from) | bb->BishopMask(from)) & target) != 0;
+}
+
+int PositionEvaluate::RuleofSquare(char side) {
+  if (WhiteNonPawnCount != 0 || BlackNonPawnCount != 0) return 0;
+  constexpr int Win = 5700;
+  const ChessBoard& b = *bb;
+
+  // 1. The nearest unstoppable passer of each side; the first file wins ties.
+  int wDist = 10, wQ = 0, bDist = 10, bQ = 0;
+  for (int f = 0; f < 8; f++) {
+    int r = WhitePasserRank[f];
+    if (r && DoesPawnPromote(0, r, 56 + f, side) && 7 - r < wDist) {
+      wDist = 7 - r;
+      wQ = 56 + f;
+    }
+    r = BlackPasserRank[f];
+    if (r && DoesPawnPromote(1, r, f, side) && r < bDist) {
+      bDist = r;
+      bQ = f;
+    }
+  }
+
+  // 2. and 3.
+  if (wDist == 10 && bDist == 10) return 0;
+  if (wDist == 10) return -Win;
+  if (bDist == 10) return Win;
+  if (wDist < bDist) return Win;
+  if (wDist > bDist) return -Win;
+
+  // 4. Both queen on the same move: the side that queens first wins when its
+  // new queen checks, or attacks the other queening square out of reach of
+  // the other king, unless the reply queen checks and hits it back.
+  const int wk = WhiteKingSquare, bk = BlackKingSquare;
+  if (side == 0) {
+    if (QueenAttacks(wQ, b.BlackKing)) return Distance(bk, bQ) > 2 ? Win : 0;
+    int v = (QueenAttacks(wQ, Bit(bQ)) && Distance(bk, bQ) > 2) ? Win : 0;
+    if (QueenAttacks(bQ, b.WhiteKing) && QueenAttacks(bQ, Bit(wQ))) return Distance(wk, wQ) > 2 ? -Win : 0;
+    return v;
+  }
+  if (QueenAttacks(bQ, b.WhiteKing)) return Distance(wk, wQ) > 2 ? -Win : 0;
+  int v = (QueenAttacks(bQ, Bit(wQ)) && Distance(wk, wQ) > 2) ? -Win : 0;
+  if (QueenAttacks(wQ, b.BlackKing) && QueenAttacks(wQ, Bit(bQ))) return Distance(bk, bQ) > 2 ? Win : 0;
+  return v;
+}
+
+int PositionEvaluate::PawnPhalanx() {
+  int v = 0;
+  for (u64 chain : WhiteChains) v += 20 * Count(bb->WhitePawns & chain);
+  for (u64 chain : BlackChains) v -= 20 * Count(bb->BlackPawns & chain);
+  return v;
+}

@@ -1,0 +1,35 @@
+// Piece-square tables are written as printed, rank 8 in the first row, so
+// they can be held against a board diagram; these helpers turn a printed
+// table into the a1-first array the code indexes and build a Black twin by
+// flipping ranks (square XOR 56). Also the one table two files read.
+#pragma once
+#include <array>
+
+#include "board/Types.h"
+
+using SquareTable = std::array<i32, 64>;
+
+constexpr SquareTable FromPrinted(const SquareTable& printed) {
+  SquareTable t{};
+  for (int sq = 0; sq < 64; sq++) t[sq] = printed[(7 - (sq >> 3)) * 8 + (sq & 7)];
+  return t;
+}
+
+constexpr SquareTable Mirrored(const SquareTable& t) {
+  SquareTable m{};
+  for (int sq = 0; sq < 64; sq++) m[sq] = t[sq ^ 56];
+  return m;
+}
+
+// King centralisation for the ending; symmetric, it serves both kings (the
+// pawnless shortcut of the driver reads it too).
+inline constexpr SquareTable KingEnding = FromPrinted({
+    -250, -150, -80, -50, -50, -80, -150, -250,  // 8
+    -150,  -70,  12,  12,  12,  12,  -70, -150,  // 7
+     -80,   12,  12,  32,  32,  12,   12,  -80,  // 6
+     -50,   12,  32,  80,  80,  32,   12,  -50,  // 5
+     -50,   12,  32,  80,  80,  32,   12,  -50,  // 4
+     -80,   12,  12,  32,  32,  12,   12,  -80,  // 3
+    -150,  -70,  12,  12,  12,  12,  -70, -150,  // 2
+    -250, -150, -80, -50, -50, -80, -150, -250,  // 1
+});
