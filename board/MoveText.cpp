@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/BitOps.h"
+#include "search/SearchRoutines.h"
 
 const char files[9] = "abcdefgh";
 
@@ -25,7 +26,17 @@ void fillmovestring(char* buffer, int, char fromIndex, char toIndex, char promot
   int from = fromIndex & 63, to = toIndex & 63;
   int n = sprintf(buffer, " %c%d%c%d%s", files[from & 7], from / 8 + 1, files[to & 7], to / 8 + 1,
                   PromotionSuffix(promote));
-  (void)withPV;
+  // The rest of the root line, from its second move, up to the first empty
+  // entry. Callers printing a line give a buffer of PVTextSize.
+  if (withPV && Search.PVLength >= 2) {
+    const int length = Search.PVLength < SearchTableRows ? Search.PVLength : SearchTableRows;
+    for (int j = 1; j < length; j++) {
+      const PVEntry& e = Search.PrincipalVariation[0][j];
+      int f = (e.Move >> 6) & 63, t = e.Move & 63;
+      if (f == t) break;
+      n += sprintf(buffer + n, "%c%d%c%d ", files[f & 7], f / 8 + 1, files[t & 7], t / 8 + 1);
+    }
+  }
   strcpy(buffer + n, "\n");
 }
 

@@ -29,7 +29,7 @@ class Status {
   i32 TimePerMove;
   i32 TimeLeft;
   i32 NodesPerSecond = 1200000;
-  i32 EmergencyTimeThreshold;
+  i64 EmergencyTimeThreshold;  // a time, then a node count: 64-bit, as node budgets are
   u8 xboard;
   u8 UCIMode;
   u8 GameInProgress;

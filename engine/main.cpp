@@ -9,7 +9,13 @@
 #include "board/HashCodes.h"
 #include "engine/CommandLine.h"
 #include "engine/LogFile.h"
+#include "engine/OpeningBook.h"
 #include "engine/Status.h"
+#include "eval/PawnHash.h"
+#include "search/SearchRoutines.h"
+#include "search/TranspositionTables.h"
+#include "tools/Bench.h"
+#include "tools/EPDSuite.h"
 #include "tools/PerfT.h"
 
 namespace {
@@ -39,6 +45,7 @@ int main(int argc, char** argv) {
   MainStatus.UCIMode = 0;
   MainBoard.InitRep();
   initPStable();
+  buildbook();
   MainBoard.InitRep();
   MainStatus.initVars();
 
@@ -56,8 +63,48 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (s.xboard) {
+    ClearPawnHash();
+    PositionCache.ClearTranspositionTables();
+  }
+  Phashattempts = 0;
+  Phashmisses = 0;
+  Search.ClearHistory();
+
+  // The tools; each ends the program.
+  const char* suite = Arguments.EPDFile ? Arguments.EPDFile : "";
   if (s.PERFT) {
     PerfT perft(s.getFD());
+    exit(0);
+  }
+  if (s.DoTestSuite) {
+    ParseEPDSuite(suite);
+    exit(0);
+  }
+  if (s.Mimic == 1) {
+    printf("## Mimic == STUDENT\n");
+    ParseEPDSuite(suite);
+    exit(0);
+  }
+  if (s.PEV) {
+    ParseEPDSuite(suite);
+    exit(0);
+  }
+  if (s.SATrain) {
+    s.BenchNumber = 1;
+    Bench();
+    exit(0);
+  }
+  if (s.BenchNumber == 1) {
+    Bench();
+    exit(0);
+  }
+  if (s.BenchNumber == 2) {
+    Bench2();
+    exit(0);
+  }
+  if (s.BenchNumber == 3) {
+    Bench3();
     exit(0);
   }
 

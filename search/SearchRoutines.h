@@ -16,6 +16,10 @@ constexpr int SearchTableRows = MaxSearchPly + 4;
 // Scores beyond these are mates (the table adjusts them by ply).
 constexpr int MateThreshold = 109800;
 
+// Room for a move text with the longest principal variation (fillmovestring
+// writes five characters per move).
+constexpr int PVTextSize = SearchTableRows * 5 + 32;
+
 // One element of the principal-variation table: from x 64 + to, and the
 // promotion byte. In rows 1 and up, column 0 holds the row's end index.
 struct PVEntry {
@@ -53,10 +57,6 @@ class SearchRoutines {
   i32 BookExitPly;
   i32 LegalMoves;
 
-  // Nodes since the last analysis status line, so that the line keeps its
-  // own rate however often the poll runs.
-  i64 StatusCountdown;
-
   SearchRoutines() {}  // the global starts zeroed
 
   // State and history.
@@ -89,9 +89,15 @@ class SearchRoutines {
   int ProgressiveDeepening(ChessBoard board, char depth, u64* from, u64* to, char* promotion);
 
  private:
-  void StorePVMove(int ply, u64 from, u64 to, char promote);
-  void PrintRootLine(int depth, int v, u64 from, u64 to, char promote);
+  void PrintRootLine(int depth, int v, u64 from, u64 to, char promote, bool newBest);
+  void PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote);
   void WaitForInput();
+  bool BudgetSpentAtIteration();
+  void Calibrate(i64 nodes);
+  bool Overrun(bool mayStop);
 };
 
 extern SearchRoutines Search;
+
+// printf-style text for the log hook.
+void WriteLogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

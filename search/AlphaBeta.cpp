@@ -1,0 +1,284 @@
+// The full-width node below the root: negamax alpha-beta, fail-soft, with
+// the transposition table, reverse futility pruning, the null move and its
+// mate-threat detector, internal iterative deepening, check, single-reply
+// and mate-threat extensions, late-move reductions, futility at depth 2,
+// principal-variation search and a triangular principal-variation table.
+#include <cinttypes>
+#include <cstdio>
+
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+#include "board/MoveHistory.h"
+#include "engine/Status.h"
+#include "eval/PositionEvaluate.h"
+#include "movegen/MoveGen.h"
+#include "search/SearchRoutines.h"
+#include "search/TranspositionTables.h"
+
+namespace {
+constexpr u64 FileA = 0x0101010101010101ULL;
+
+// Reverse futility margins by remaining depth 1..3.
+constexpr int FutilityMargin[4] = {0, 1100, 1925, 2700};
+// Doing nothing loses to mate below this.
+constexpr int MateThreatBound = -109699;
+// A quiet move at depth 2 that cannot bring the material up to alpha.
+constexpr int FutilityGap = 3440;
+constexpr int ReducibleMaxValue = 950;
+
+// The position's codes stay on the repetition stack while the node is open.
+struct RepetitionEntry {
+  RepetitionEntry(u64 code1, u64 code2) { MoveList.InsertHashCodeMoveHistory(code1, code2); }
+  ~RepetitionEntry() { MoveList.RetractMove(); }
+};
+
+// Mate scores come out of the table relative to the probing node.
+int FromTable(int v, int ply) {
+  if (v > MateThreshold - 1) return v - ply;
+  if (v < -(MateThreshold - 1)) return v + ply;
+  return v;
+}
+
+bool Repeated(const ChessBoard& board, u64 code1, u64 code2) {
+  return board.FiftyMoveCount > 2 && MoveList.ThreeFoldRepDetection(board.FiftyMoveCount, code1, code2) > 0;
+}
+
+int SquareOf(u64 mask) { return RightMostBit(mask) - 1; }
+
+// An enemy pawn stands ahead of the pawn's new square on its file or the two
+// beside it: the pawn is not passed, and its move may be reduced.
+bool PawnIsBlocked(const ChessBoard& board, char side, u64 to) {
+  int sq = SquareOf(to), file = sq & 7, rank = sq >> 3;
+  u64 files = FileA << file;
+  if (file > 0) files |= FileA << (file - 1);
+  if (file < 7) files |= FileA << (file + 1);
+  u64 ahead = side == 0 ? (rank < 7 ? ~0ULL << (8 * (rank + 1)) : 0) : (rank > 0 ? ~0ULL >> (8 * (8 - rank)) : 0);
+  return (files & ahead & (side == 0 ? board.BlackPawns : board.WhitePawns)) != 0;
+}
+
+bool HasPieces(const ChessBoard& board, char side) {
+  u64 own = board.SidePieces(side);
+  u64 pawnsAndKing = side ? board.BlackPawns | board.BlackKing : board.WhitePawns | board.WhiteKing;
+  return (own & ~pawnsAndKing) != 0;
+}
+
+void TraceProbe(const char* what, int v, int alpha, int beta, u64 code1, u64 code2) {
+  printf("%s v=%d alpha=%d beta=%d\n", what, v, alpha, beta);
+  printf("Upper HC %" PRIu64 " Lower HC %" PRIu64 "\n", code1, code2);
+  fflush(stdout);
+}
+}  // namespace
+
+int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char allowNull,
+                           char castleRights, char inCheck, char nodeType, int maxPly) {
+  const Status& s = MainStatus;
+  const bool stopping = s.FD == 0;  // a fixed depth is never cut short
+
+  // 1. Poll.
+  if (PollNode()) return 0;
+
+  // 2. Hash codes, on the repetition stack until every return.
+  u64 code1, code2;
+  genhashcode(side, castleRights, &code1, &code2, &board);
+  RepetitionEntry onStack(code1, code2);
+  const char enemy = side ^ 1;
+
+  // 3. Horizon. A side in check is searched on, unless the line has reached
+  // the end of the search's tables.
+  if (((ply > maxPly || depth <= 0) && !inCheck) || ply >= MaxSearchPly) {
+    if (Repeated(board, code1, code2)) return 0;
+    int v, move = 0;
+    if (PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &move) <= TTExact) {
+      LeafNodeCount++;
+      return FromTable(v, ply);
+    }
+    v = Quiesce(side, alpha, beta, board, ply + 1);
+    if (v >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, 0, v, LowerBound);
+    else if (v > alpha) PositionCache.InsertTranspositionTables(code1, code2, depth, 0, v, ExactBound);
+    else PositionCache.InsertTranspositionTables(code1, code2, depth, 0, alpha, UpperBound);
+    LeafNodeCount++;
+    return v;
+  }
+
+  // 4.-7. Depth reached, draws, the opponent's men as they stand.
+  if (ply > MainStatus.MaxPlyReached) MainStatus.MaxPlyReached = ply;
+  if (board.CheckDraw(side) != 0) return 0;
+  const u64 enemyMen = board.SidePieces(enemy);
+  const u64 enemyKing = board.SideKing(enemy);
+  if (Repeated(board, code1, code2)) return 0;
+
+  // 8. Table probe. A principal-variation node ignores a cut-off but still
+  // orders by the table's move.
+  int hashMove = 0;
+  int probe;
+  {
+    int v;
+    probe = PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
+    if (probe <= TTExact) {
+      if (s.Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
+      v = FromTable(v, ply);
+      if (nodeType != 1) {
+        // The table keeps no promotion byte; its move is recorded as a plain
+        // move.
+        PrincipalVariation[ply][ply] = PVEntry{(u16)hashMove, (i8)NoPromotion};
+        PrincipalVariation[ply][0].Move = (u16)(ply + 1);
+        return v;
+      }
+    }
+  }
+  const bool pruning = nodeType != 1;
+
+  // 9. Reverse futility pruning (static null move).
+  if (pruning && allowNull == 1 && !inCheck && depth <= 3 && beta >= -109899 && beta <= 109899 &&
+      HasPieces(board, side)) {
+    int e = PE.PosEval(side, alpha, beta, &board) - FutilityMargin[depth < 1 ? 1 : depth];
+    if (e >= beta) return e;
+  }
+
+  // 10. Null move.
+  bool mateThreat = false;
+  if (pruning && allowNull == 1 && !inCheck && probe != TTAvoidNull) {
+    const int own = PE.SideMaterialValue(side, &board);
+    if (!(own <= 9300 && depth > 6) && !(beta > PE.MaterialOnly(side, board) + 2000)) {
+      const int opp = PE.SideMaterialValue(enemy, &board);
+      int d = depth <= 5 ? depth - 3 : depth - 4;
+      if (own + opp > 33000) d -= 1;
+      int v = -Search(enemy, -beta, -beta + 1, board, d, ply + 2, 0, castleRights, 0, nodeType, maxPly);
+      if (StopSearch && stopping) return 0;
+      if (v >= beta) {
+        PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound);
+        if (s.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
+        PrincipalVariation[ply][0].Move = 0;
+        return beta;
+      }
+      mateThreat = v < MateThreatBound;
+    }
+  }
+
+  // 11. Internal iterative deepening, for the table's move.
+  if (pruning && beta - alpha >= 2 && depth >= 4) {
+    Search(side, alpha, beta, board, depth - 3, ply, 0, castleRights, inCheck, nodeType, maxPly);
+    if (StopSearch && stopping && !s.Pondering) return 0;
+    int v;
+    PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
+  }
+
+  // 12. Moves.
+  MoveGen list;
+  bool singleReply = false;
+  int count;
+  if (inCheck) {
+    count = list.GenCheckEvasions(side, &board);
+    singleReply = count == 1;
+  } else {
+    count = list.GenerateAllMoves(side, &board, castleRights);
+  }
+  list.AssignMoveOrderValues(count, ply, enemyKing, hashMove, nodeType);
+
+  // 13. Move loop.
+  int best = NoMoveYet;
+  int legal = 0;
+  bool alphaRaised = false;
+  int bestFutile = 0;
+  char childType = nodeType;
+  for (int i = 0; best < beta && i < count; i++) {
+    u64 from, to;
+    char promote, castleMask;
+    list.NextMove(i, count, &from, &to, &promote);
+    board.MakeMove(from, to, promote, &castleMask);
+    if (board.InCheck(board.SideKing(side), side)) {
+      board.UndoMove(i);
+      continue;
+    }
+    legal++;
+    NodeCount++;
+    const char givesCheck = (char)board.InCheck(enemyKing, enemy);
+    const bool capture = board.SidePieces(enemy) != enemyMen;
+    const bool promotion = promote != NoPromotion;
+    const int x = (int)mateThreat + (int)singleReply + givesCheck;
+
+    const bool reducible = legal >= 3 && !promotion && depth >= 3 && !givesCheck && ply != 1 && !mateThreat &&
+                           !singleReply && !capture && list.value[i] <= ReducibleMaxValue &&
+                           (!board.IsPawn(side, to) || PawnIsBlocked(board, side, to));
+    const int extension = (childType == 1 || givesCheck) && x > 0 ? 1 : 0;
+    int r = 0, f = 0;
+    if (extension == 0) {
+      if (reducible && !inCheck) r = depth > 3 ? 2 : 1;
+      if (depth == 2 && !inCheck && childType != 1 && !promotion && !capture &&
+          alpha > PE.MaterialOnly(side, board) + FutilityGap)
+        f = 1;
+    }
+    if (legal == 1 || nodeType != 1) childType = nodeType == 2 ? 3 : nodeType == 3 ? 2 : 1;
+    const int cd = depth - 1 + extension - f - r;
+    const char childRights = castleRights & castleMask;
+
+    int v;
+    if (legal == 1 || nodeType != 1) {
+      if (cd > 0 || givesCheck)
+        v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, childType, maxPly);
+      else
+        v = -Quiesce(enemy, -beta, -alpha, board, ply + 1);
+    } else {
+      if (cd > 0 || givesCheck) {
+        v = -Search(enemy, -alpha - 1, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly);
+        if (!(StopSearch && stopping) && alpha < v && v < beta)
+          v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly);
+      } else {
+        v = -Quiesce(enemy, -beta, -alpha, board, ply + 1);
+      }
+      childType = 3;
+    }
+    if (!(StopSearch && stopping) && r > 0 && v > alpha)
+      v = -Search(enemy, -beta, -alpha, board, depth - 1 + extension, ply + 1, 1, childRights, givesCheck, 1, maxPly);
+    if (StopSearch && stopping) return 0;
+
+    board.UndoMove(i);
+    if (Aborted) return 0;
+
+    if (v > best) {
+      best = v;
+      bestFutile = f;
+      if (v > alpha) {
+        const int m = SquareOf(from) * 64 + SquareOf(to);
+        PVEntry* row = PrincipalVariation[ply];
+        row[ply] = PVEntry{(u16)m, (i8)promote};
+        if (depth + extension == 1) {
+          row[0].Move = (u16)(ply + 1);
+        } else {
+          const PVEntry* child = PrincipalVariation[ply + 1];
+          int end = child[0].Move;
+          if (end > SearchTableRows) end = SearchTableRows;
+          row[0].Move = (u16)end;
+          for (int j = ply + 1; j < end; j++) row[j] = child[j];
+        }
+        if (v >= beta) {
+          AddHistory(side, m, depth);
+          if (board.IsEmptySquare(to) && !promotion && KillerMoves[ply][0] != m) {
+            KillerMoves[ply][1] = KillerMoves[ply][0];
+            KillerMoves[ply][0] = (u16)m;
+          }
+        }
+        alpha = v;
+        alphaRaised = true;
+      }
+    }
+  }
+
+  // 14. No legal move: mated, stalemated, or the opponent is in check (an
+  // illegal position).
+  if (legal == 0) {
+    if (inCheck) best = -MateScore + ply;
+    else if (board.InCheck(enemyKing, enemy)) best = MateScore - ply;
+    else best = -ply;
+  }
+
+  // 15. Store, unless the best move was a futile one.
+  if (!bestFutile) {
+    const int move = PrincipalVariation[ply][ply].Move;
+    if (best >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, best, LowerBound);
+    else if (alphaRaised) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, best, ExactBound);
+    else PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, alpha, UpperBound);
+  }
+  return best;
+}

@@ -1,0 +1,115 @@
+#include "search/TranspositionTables.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/LogFile.h"
+
+TranspositionTables PositionCache;
+
+namespace {
+// Beyond these a score is a mate, stored relative to the node's depth.
+constexpr int MateBound = 109800;
+
+u32 BucketIndex(u64 lower) { return (u32)lower & TTIndexMask; }
+
+bool SamePosition(const TTEntry& e, u64 upper, u64 lower) { return e.UpperCode == upper && e.LowerCode == lower; }
+}  // namespace
+
+// calloc hands out zeroed memory without touching its pages, so start-up
+// stays fast; the pages are mapped as the search writes to them.
+TranspositionTables::TranspositionTables()
+    : Table(static_cast<TTBucket*>(calloc(TTABLESIZE, sizeof(TTBucket)))), Hits(0), Misses(0) {}
+
+void TranspositionTables::ClearTranspositionTables() {
+  WriteLogFile("Clearing Transposition Tables\n");
+  if (!Written) return;
+  memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * TTABLESIZE);
+  Written = false;
+}
+
+// Aged entries still give their move to a probe but never a score, and are
+// the first to be overwritten.
+void TranspositionTables::AgeTranspositionTables() {
+  if (!Written) return;
+  for (u32 i = 0; i < TTABLESIZE; i++)
+    for (TTEntry& e : Table[i].Slot)
+      if (e.Live != 0) e.Live = 0;  // reading leaves untouched pages unmapped
+}
+
+void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value,
+                                                    char bound) {
+  u32 index = BucketIndex(lower);
+  if (index > TTABLESIZE) {
+    printf("Major problem1: index > TTABLESIZE %u\n", index);
+    exit(0);
+  }
+  TTEntry* slot = Table[index].Slot;
+  Written = true;
+
+  bool mayReplace0 = slot[0].Depth <= depth || slot[0].Live <= 0;
+  if (value > MateBound) value += depth;
+  else if (value < -MateBound) value -= depth;
+
+  // A live slot 0 is displaced only by a result for the same position at
+  // least as deep; everything else goes to slot 1.
+  bool toSlot0 = !(slot[0].Live > 0 && !SamePosition(slot[0], upper, lower)) && mayReplace0;
+  TTEntry entry;
+  entry.UpperCode = upper;
+  entry.LowerCode = lower;
+  entry.Move = move;
+  entry.Bound = (i8)bound;
+  entry.Value = value;
+  entry.Depth = (i8)depth;
+  slot[2] = slot[1];
+  if (toSlot0) {
+    slot[1] = slot[0];
+    entry.Live = 2;
+    slot[0] = entry;
+  } else {
+    entry.Live = 4;
+    slot[1] = entry;
+  }
+}
+
+int TranspositionTables::SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value,
+                                                   int* move) {
+  const int R = depth < 6 ? 2 : 3;
+  u32 index = BucketIndex(lower);
+  if (index > TTABLESIZE) {
+    printf("Major problem2: index > TTABLESIZE %u\n", index);
+    exit(0);
+  }
+  int result = TTNoScore;
+  int bestDepth = -1;
+  for (int s = 0; s < 3; s++) {
+    const TTEntry& e = Table[index].Slot[s];
+    if (!SamePosition(e, upper, lower)) continue;
+    // The move is a hint for ordering even when the score is stale.
+    if (s == 0 || e.Depth > bestDepth) {
+      *move = e.Move;
+      bestDepth = e.Depth;
+    }
+    if (e.Live <= 0) continue;
+    if (e.Bound == UpperBound && e.Value < beta && e.Depth >= depth - R) result = TTAvoidNull;
+    if (depth > e.Depth) continue;
+    if (e.Bound == ExactBound) {
+      *value = e.Value;
+      Hits++;
+      return TTExact;
+    }
+    if (e.Bound == LowerBound && e.Value >= beta) {
+      *value = beta;
+      Hits++;
+      return TTLowerCut;
+    }
+    if (e.Bound == UpperBound && e.Value <= alpha) {
+      *value = alpha;
+      Hits++;
+      return TTUpperCut;
+    }
+  }
+  Misses++;
+  return result;
+}

@@ -1,0 +1,58 @@
+// The transposition table: for positions already searched, the score, the
+// kind of bound it is, the remaining depth and the best move. Buckets of
+// three entries: slot 0 the primary, slots 1 and 2 a short history below it.
+// One instance: PositionCache. The side to move is folded into the codes.
+#pragma once
+#include "board/Types.h"
+
+// 2^21 + 3 buckets; only the first 2^21 are ever addressed.
+constexpr u32 TTABLESIZE = 2097155;
+constexpr u32 TTIndexMask = 0x1FFFFF;
+
+// Bounds of an entry.
+constexpr i8 UpperBound = 0;  // failed low
+constexpr i8 LowerBound = 1;  // failed high
+constexpr i8 ExactBound = 2;
+
+// Probe results.
+constexpr int TTUpperCut = 0;   // the node fails low: *value = alpha
+constexpr int TTLowerCut = 1;   // the node fails high: *value = beta
+constexpr int TTExact = 2;      // *value = the stored score
+constexpr int TTNoScore = 3;    // search the node
+constexpr int TTAvoidNull = 4;  // search the node, but a null move would fail
+
+struct TTEntry {
+  u64 UpperCode;
+  u64 LowerCode;
+  i32 Move;  // from x 64 + to; 0 = none
+  i8 Bound;
+  i8 Live;  // 0 empty or aged; 2 written to slot 0; 4 written to slot 1
+  i32 Value;
+  i8 Depth;
+};
+
+struct TTBucket {
+  TTEntry Slot[3];
+};
+
+class TranspositionTables {
+ public:
+  TTBucket* Table;
+  // Probe counters: 64-bit, a long analysis passes 2^31 probes.
+  i64 Hits;
+  i64 Misses;
+  u32 IndexMask = TTIndexMask;
+
+  TranspositionTables();
+  void ClearTranspositionTables();
+  void AgeTranspositionTables();
+  void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound);
+  int SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move);
+
+ private:
+  // False while every entry is known to be zero, so that clearing a table
+  // nobody wrote to touches none of its pages.
+  bool Written = false;
+};
+
+extern TranspositionTables PositionCache;

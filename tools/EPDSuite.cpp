@@ -1,0 +1,77 @@
+#include "tools/EPDSuite.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "board/MoveText.h"
+#include "board/PositionText.h"
+#include "engine/Status.h"
+#include "eval/PositionEvaluate.h"
+#include "search/SearchRoutines.h"
+
+namespace {
+// Reads one line without its end; false at the end of the file. A line
+// longer than the buffer is cut, the rest skipped.
+bool ReadLine(FILE* f, char* line, size_t size) {
+  if (fgets(line, (int)size, f) == nullptr) return false;
+  size_t n = strlen(line);
+  if (n > 0 && line[n - 1] == '\n') {
+    line[--n] = 0;
+  } else {
+    for (int c = fgetc(f); c != EOF && c != '\n'; c = fgetc(f)) {
+    }
+  }
+  if (n > 0 && line[n - 1] == '\r') line[--n] = 0;
+  return true;
+}
+
+bool Blank(const char* line) { return line[strspn(line, " \t")] == 0; }
+
+void Evaluate() {
+  MainBoard.InitPieceCounts();
+  PE.PosEval(MainBoard.SideToMove, -MateScore, MateScore, &MainBoard);
+}
+}  // namespace
+
+void ParseEPDSuite(const char* file) {
+  Status& s = MainStatus;
+  FILE* f = fopen(file, "r");
+  if (f == nullptr) {
+    printf("ERROR: opening file %s\n", file);
+    fflush(stdout);
+    exit(1);
+  }
+  printf("## file opened %s\n", file);
+  printf("## Entering ParseEPDSuite and Opened data file\n");
+  if (s.Mimic == 1) printf("In ParseEPDSuite and Mimic == STUDENT \n");
+  fflush(stdout);
+
+  int count = 0;
+  char line[1024];
+  // Blank lines hold no position and are passed over.
+  while (ReadLine(f, line, sizeof line)) {
+    if (Blank(line)) continue;
+    SetupBoard(line);
+    if (s.Mimic != 1) MainBoard.DisplayBoard();
+    if (s.DoTestSuite) {
+      printf("%s\n", line);
+      if (s.FD == 0) s.FD = 3;
+      ChessBoard& b = MainBoard;
+      int v = Search.ProgressiveDeepening(b, s.getFD(), &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+      char text[PVTextSize];
+      fillmovestring(text, v, (char)(RightMostBit(b.BestMoveFrom) - 1), (char)(RightMostBit(b.BestMoveTo) - 1),
+                     b.BestMovePromote, 1);
+      printf("%d %d   %s", s.FD, v, text);
+    }
+    if (s.Mimic == 1) Evaluate();
+    if (s.PEV) Evaluate();
+    count++;
+    fflush(stdout);
+  }
+  fclose(f);
+  printf("%d\n", count);
+  fflush(stdout);
+}
