@@ -212,6 +212,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     if (legal == 1 || nodeType != 1) childType = nodeType == 2 ? 3 : nodeType == 3 ? 2 : 1;
     const int cd = depth - 1 + extension - f - r;
     const char childRights = castleRights & castleMask;
+    // The child's line starts empty: a child that records none (quiescence,
+    // a draw, a mate, a pruned node) must not pass on another branch's moves.
+    PrincipalVariation[ply + 1][0].Move = (u16)(ply + 1);
 
     int v;
     if (legal == 1 || nodeType != 1) {

@@ -127,6 +127,9 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
                            list.value[i] <= ReducibleMaxValue && pieces > 2;
     const char childRights = castleRights & castleMask;
     const int childDepth = depth + gives - 1;
+    // The child's line starts empty, so that no other branch's moves follow
+    // this one in the principal variation.
+    PrincipalVariation[1][0].Move = 1;
 
     if (depth + gives == 1) {
       v = -Quiesce(enemy, -beta, -alpha, board, 1);
