@@ -1,0 +1,185 @@
+// FEN/EPD text in and out: the three fields that are read, the ones that
+// are not (en passant, counters, EPD operations), the castling text, and
+// text that is not a position at all, which must never write outside the
+// board (the AddressSanitizer build runs these too).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "board/ChessBoard.h"
+#include "board/PositionText.h"
+#include "engine/Status.h"
+#include "support/EngineSetup.h"
+
+namespace {
+const char* const StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+std::string Fen(const ChessBoard& b) {
+  char text[256];
+  pos2fenString(&b, text);
+  return text;
+}
+
+TEST(PositionTextTest, StartFenGivesTheStartPosition) {
+  ChessBoard start;
+  start.InitRep();
+  ChessBoard& b = LoadFen(StartFen);
+  EXPECT_EQ(b.WhitePawns, start.WhitePawns);
+  EXPECT_EQ(b.WhiteKnights, start.WhiteKnights);
+  EXPECT_EQ(b.WhiteBishops, start.WhiteBishops);
+  EXPECT_EQ(b.WhiteRooks, start.WhiteRooks);
+  EXPECT_EQ(b.WhiteQueens, start.WhiteQueens);
+  EXPECT_EQ(b.WhiteKing, start.WhiteKing);
+  EXPECT_EQ(b.BlackPawns, start.BlackPawns);
+  EXPECT_EQ(b.BlackKnights, start.BlackKnights);
+  EXPECT_EQ(b.BlackBishops, start.BlackBishops);
+  EXPECT_EQ(b.BlackRooks, start.BlackRooks);
+  EXPECT_EQ(b.BlackQueens, start.BlackQueens);
+  EXPECT_EQ(b.BlackKing, start.BlackKing);
+  EXPECT_EQ(b.AllPieces, start.AllPieces);
+  EXPECT_EQ(b.CastleFlags, 15);
+  EXPECT_EQ(b.SideToMove, 0);
+  EXPECT_EQ(Fen(b), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 ; ");
+}
+
+TEST(PositionTextTest, SideAndCastlingFields) {
+  const struct {
+    const char* fen;
+    int side;
+    int rights;
+  } cases[] = {
+      {"4k3/8/8/8/8/8/8/4K3 w - -", 0, 0},
+      {"4k3/8/8/8/8/8/8/4K3 b - -", 1, 0},
+      {"4k3/8/8/8/8/8/8/4K3 w Kq -", 0, 9},
+      {"4k3/8/8/8/8/8/8/4K3 b KQkq", 1, 15},  // the field runs to the end of the text
+      {"4k3/8/8/8/8/8/8/4K3 w qkQK - 0 1", 0, 15},
+      {"4k3/8/8/8/8/8/8/4K3 w k", 0, 4},
+      {"4k3/8/8/8/8/8/8/4K3 w KxQ -", 0, 3},  // other letters are skipped
+      {"4k3/8/8/8/8/8/8/4K3 w -KQ -", 0, 0},  // a leading dash means none
+      {"4k3/8/8/8/8/8/8/4K3 x KQ -", 0, 3},
+      {"4k3/8/8/8/8/8/8/4K3 b", 1, 0},
+      {"4k3/8/8/8/8/8/8/4K3", 0, 0},
+  };
+  for (const auto& c : cases) {
+    ChessBoard& b = LoadFen(c.fen);
+    EXPECT_EQ(b.SideToMove, c.side) << c.fen;
+    EXPECT_EQ(b.CastleFlags, c.rights) << c.fen;
+  }
+}
+
+TEST(PositionTextTest, OnlyTheFirstThreeFieldsAreRead) {
+  const std::string plain = Fen(LoadFen("r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq -"));
+  const char* const variants[] = {
+      "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1",
+      "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 17 42",
+      "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq - bm e5d6; id \"ep.1\";",
+  };
+  for (const char* text : variants) {
+    ChessBoard& b = LoadFen(text);
+    EXPECT_EQ(Fen(b), plain) << text;
+    // No en passant from the text: the last move is unknown.
+    EXPECT_EQ(b.LastFrom, 0u) << text;
+    EXPECT_EQ(b.LastTo, 0u) << text;
+  }
+  // The counters of the board are left alone.
+  MainBoard.FiftyMoveCount = 37;
+  MainBoard.MaxDepth = 9;
+  SetupBoard("4k3/8/8/8/8/8/8/4K3 w - - 12 40");
+  EXPECT_EQ(MainBoard.FiftyMoveCount, 37);
+  EXPECT_EQ(MainBoard.MaxDepth, 9);
+}
+
+// Only where both sides or neither have rights: the writer puts a dash
+// before one side's letters ("-KQ"), which the reader takes for no rights.
+TEST(PositionTextTest, WrittenTextReadsBackToTheSameBoard) {
+  const char* const fens[] = {
+      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 ; ",
+      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 b -- - 0 ; ",
+      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w Kq - 0 ; ",
+      "1k6/8/8/8/8/8/8/6K1 b -- - 0 ; ",
+      "8/8/8/8/8/8/8/8 w -- - 0 ; ",
+  };
+  for (const char* fen : fens) EXPECT_EQ(Fen(LoadFen(fen)), fen);
+}
+
+TEST(PositionTextTest, CastleRightsText) {
+  const struct {
+    int rights;
+    const char* expected;
+  } cases[] = {{15, "KQkq"}, {0, "--"}, {3, "-KQ"}, {12, "-kq"}, {9, "Kq"}, {6, "Qk"}, {1, "-K"}, {8, "-q"}};
+  for (const auto& c : cases) {
+    char text[16];
+    CastleRights(text, (char)c.rights);
+    EXPECT_STREQ(text, c.expected) << c.rights;
+  }
+}
+
+TEST(PositionTextTest, DecodePieceNamesEveryMan) {
+  ChessBoard& b = LoadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+  const char* const rank1 = "RNBQKBNR";
+  for (int file = 0; file < 8; file++) {
+    EXPECT_EQ(DecodePiece(1ULL << file, &b), rank1[file]);
+    EXPECT_EQ(DecodePiece(1ULL << (56 + file), &b), rank1[file] - 'A' + 'a');
+    EXPECT_EQ(DecodePiece(1ULL << (8 + file), &b), 'P');
+    EXPECT_EQ(DecodePiece(1ULL << (48 + file), &b), 'p');
+  }
+}
+
+// Text that is no position: whatever it produces, only squares a1..h8 are
+// written and the aggregates agree with the piece boards.
+TEST(PositionTextTest, HostileTextStaysOnTheBoard) {
+  const std::string longRank(100000, 'p');
+  const std::string manyRanks = std::string(20000, '/') + "K";
+  const std::string manyDigits = std::string(20000, '8') + "/K w KQkq";
+  const std::string longCastling = "4k3/8/8/8/8/8/8/4K3 w " + std::string(100000, 'K');
+  const struct {
+    std::string text;
+    const char* placement;  // expected, or nullptr when only safety matters
+  } cases[] = {
+      {"rnbqkbnrr/8/8/8/8/8/8/8 w - -", "rnbqkbnr/8/8/8/8/8/8/8"},  // the ninth man falls off
+      {"8/ppppppppp/8/8/8/8/8/8 w - -", "p7/pppppppp/8/8/8/8/8/8"},  // runs on into the rank above
+      {"8/8/8/8/8/8/8/8/8/K7 w - -", "8/8/8/8/8/8/8/8"},             // a ninth rank is below a1
+      {"9/8/8/8/8/8/8/7K w - -", "8/8/8/8/8/8/8/7K"},                // '9' is no digit of a rank
+      {"k0K5/8/8/8/8/8/8/8 w - -", "k1K5/8/8/8/8/8/8/8"},
+      {"X?!\xff@/8/8/8/8/8/8/8 w - -", "8/8/8/8/8/8/8/8"},
+      {"88888888/8/8/8/8/8/8/K7 w - -", nullptr},
+      {"", "8/8/8/8/8/8/8/8"},
+      {" w KQ", "8/8/8/8/8/8/8/8"},
+      {"4k3/8/8/8/8/8/8/4K3 ", "4k3/8/8/8/8/8/8/4K3"},
+      {"4k3/8/8/8/8/8/8/4K3 w ", "4k3/8/8/8/8/8/8/4K3"},
+      {longRank, "pppppppp/8/8/8/8/8/8/8"},
+      {manyRanks, "8/8/8/8/8/8/8/8"},
+      {manyDigits, nullptr},
+      {longCastling, "4k3/8/8/8/8/8/8/4K3"},
+  };
+  for (const auto& c : cases) {
+    const std::string shown = c.text.size() > 60 ? c.text.substr(0, 60) + "..." : c.text;
+    ChessBoard& b = LoadFen(c.text);
+    if (c.placement) {
+      EXPECT_EQ(Fen(b).substr(0, Fen(b).find(' ')), c.placement) << shown;
+    }
+    u64 white = b.WhitePawns | b.WhiteBishops | b.WhiteKnights | b.WhiteRooks | b.WhiteQueens | b.WhiteKing;
+    u64 black = b.BlackPawns | b.BlackBishops | b.BlackKnights | b.BlackRooks | b.BlackQueens | b.BlackKing;
+    EXPECT_EQ(b.WhitePieces, white) << shown;
+    EXPECT_EQ(b.BlackPieces, black) << shown;
+    EXPECT_EQ(b.AllPieces, white | black) << shown;
+    EXPECT_GE(b.CastleFlags, 0) << shown;
+    EXPECT_LE(b.CastleFlags, 15) << shown;
+  }
+}
+
+TEST(PositionTextTest, PositionFileGivesItsFirstLine) {
+  char path[] = "/tmp/vorn-position-XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  std::ofstream(path) << "4k3/8/8/8/8/8/8/R3K3 b Q -\r\nrnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -\n";
+  LoadPositionFile(path);
+  std::remove(path);
+  EXPECT_EQ(Fen(MainBoard), "4k3/8/8/8/8/8/8/R3K3 b -Q - 0 ; ");
+}
+}  // namespace
