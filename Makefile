@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test slow clean
+.PHONY: all build run test slow bench-eval clean
 
 all: build
 
@@ -21,6 +21,11 @@ test: build
 
 slow: build
 	cd $(BUILD) && ctest --output-on-failure -L slow
+
+# Nanoseconds per static evaluation (needs Google Benchmark).
+bench-eval: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target vorn_eval_bench -j $(JOBS)
+	./$(BUILD)/tests/vorn_eval_bench
 
 clean:
 	rm -rf $(BUILD)

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "board/ChessBoard.h"
+#include "eval/EvalAttacks.h"
 #include "eval/EvalMasks.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
@@ -348,8 +349,7 @@ bool PositionEvaluate::DoesPawnPromote(char pawnSide, int rank, int promotionSqu
 }
 
 bool PositionEvaluate::QueenAttacks(int square, u64 target) const {
-  u64 from = Bit(square);
-  return ((bb->RookMask(from) | bb->BishopMask(from)) & target) != 0;
+  return (evalattack::QueenAttacks(square, bb->AllPieces) & target) != 0;
 }
 
 int PositionEvaluate::RuleofSquare(char side) {

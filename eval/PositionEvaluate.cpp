@@ -7,10 +7,12 @@
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
 #include "engine/Status.h"
+#include "eval/EvalAttacks.h"
 #include "eval/EvalMasks.h"
 #include "eval/SquareTables.h"
 
 using namespace evalmask;
+using namespace evalattack;
 
 PositionEvaluate PE;
 ChessBoard* bb = nullptr;
@@ -51,30 +53,28 @@ void PositionEvaluate::AttackMasks() {
   BlackPawnAttacks = ((b.BlackPawns & ~FileH) >> 7) | ((b.BlackPawns & ~FileA) >> 9);
 
   // Each piece's set is kept by square for the mobility counts.
-  auto fill = [this](u64 men, auto attacksOf) {
+  const u64 occupied = b.AllPieces;
+  auto fill = [this, occupied](u64 men, u64 (*attacksOf)(int, u64)) {
     u64 all = 0;
     for (; men; men &= men - 1) {
       const int s = Lowest(men);
-      const u64 a = attacksOf(Bit(s));
+      const u64 a = attacksOf(s, occupied);
       PieceAttacks[s] = a;
       all |= a;
     }
     return all;
   };
-  auto knight = [&b](u64 sq) { return b.KnightMask(sq); };
-  auto bishop = [&b](u64 sq) { return b.BishopMask(sq); };
-  auto rook = [&b](u64 sq) { return b.RookMask(sq); };
-  auto queen = [&b](u64 sq) { return b.RookMask(sq) | b.BishopMask(sq); };
+  auto knight = [](int s, u64) { return KnightTable[s]; };
   WhiteKnightAttacks = fill(b.WhiteKnights, knight);
   BlackKnightAttacks = fill(b.BlackKnights, knight);
-  WhiteBishopAttacks = fill(b.WhiteBishops, bishop);
-  BlackBishopAttacks = fill(b.BlackBishops, bishop);
-  WhiteRookAttacks = fill(b.WhiteRooks, rook);
-  BlackRookAttacks = fill(b.BlackRooks, rook);
-  WhiteQueenAttacks = fill(b.WhiteQueens, queen);
-  BlackQueenAttacks = fill(b.BlackQueens, queen);
-  WhiteKingAttacks = b.KingMask(b.WhiteKing);
-  BlackKingAttacks = b.KingMask(b.BlackKing);
+  WhiteBishopAttacks = fill(b.WhiteBishops, BishopAttacks);
+  BlackBishopAttacks = fill(b.BlackBishops, BishopAttacks);
+  WhiteRookAttacks = fill(b.WhiteRooks, RookAttacks);
+  BlackRookAttacks = fill(b.BlackRooks, RookAttacks);
+  WhiteQueenAttacks = fill(b.WhiteQueens, evalattack::QueenAttacks);
+  BlackQueenAttacks = fill(b.BlackQueens, evalattack::QueenAttacks);
+  WhiteKingAttacks = b.WhiteKing ? KingTable[WhiteKingSquare] : 0;
+  BlackKingAttacks = b.BlackKing ? KingTable[BlackKingSquare] : 0;
 
   WhiteAttacks = WhitePawnAttacks | WhiteKnightAttacks | WhiteBishopAttacks | WhiteRookAttacks |
                  WhiteQueenAttacks | WhiteKingAttacks;
