@@ -2,8 +2,6 @@
 // passed-pawn terms that depend on kings and pieces, the rule of the square,
 // the pawn race and the advanced central chains. King safety's use of the
 // pawns is in KingEval.cpp.
-#include <array>
-
 #include "board/ChessBoard.h"
 #include "eval/EvalAttacks.h"
 #include "eval/EvalMasks.h"
@@ -35,8 +33,6 @@ constexpr SquareTable WPawnSquare = FromPrinted({
 });
 constexpr SquareTable BPawnSquare = Mirrored(WPawnSquare);
 
-constexpr u64 D4E4D5E5 = Centre;
-
 // Advanced central chains; a pawn on two of them counts twice.
 constexpr u64 WhiteChains[4] = {Squares("d7 e6 f5"), Squares("e7 d6 c5"), Squares("d6 e5 f4"), Squares("e6 d5 c4")};
 constexpr u64 BlackChains[4] = {Squares("d2 e3 f4"), Squares("e2 d3 c4"), Squares("d3 e4 f5"), Squares("e3 d4 c5")};
@@ -66,7 +62,10 @@ int PasserValue(const u8* passerRank, int f, int advance, bool protectedByPawn) 
 int PositionEvaluate::PawnEval04(char side) {
   const ChessBoard& b = *bb;
 
-  // 1. Probe.
+  // 1. Probe. The cached part also depends on the king squares (king zone,
+  // rook-pawn cost); the key covers them only through the pawn code, into
+  // which MakeMove folds every king move. Adding keys would change when the
+  // table hits, and with it the search's node counts.
   Phashattempts++;
   WhitePasserCount = BlackPasserCount = 0;
   WhiteDoubled = BlackDoubled = 0;
@@ -149,6 +148,8 @@ void PositionEvaluate::PawnStructure() {
       WhitePasserRank[f] = (u8)r;
       WhitePasserCount++;
     } else {
+      // An advanced pawn away from the king's shelter is worth something
+      // even when it is not passed.
       if (!(Bit(s) & whiteKingZone)) WhiteStatic += Passers[r] >> 2;
       if (noEnemyOnFile && !isolated) {
         int enemies = Count(bp & span);
@@ -165,7 +166,7 @@ void PositionEvaluate::PawnStructure() {
   }
 
   // 5.
-  MgPawnScore += 60 * Count(wp & D4E4D5E5);
+  MgPawnScore += 60 * Count(wp & Centre);
   if (!wp) WhiteStatic -= 30;
 
   // 6. White passers, file a to h.
@@ -230,7 +231,7 @@ void PositionEvaluate::PawnStructure() {
     }
   }
 
-  MgPawnScore -= 60 * Count(bp & D4E4D5E5);
+  MgPawnScore -= 60 * Count(bp & Centre);
   if (!bp) BlackStatic -= 30;
 
   for (int f = 0; f < 8; f++) {
