@@ -55,6 +55,8 @@ void ParseEPDSuite(const char* file) {
   while (ReadLine(f, line, sizeof line)) {
     if (Blank(line)) continue;
     SetupBoard(line);
+    // Counted before the board display evaluates the position.
+    MainBoard.InitPieceCounts();
     if (s.Mimic != 1) MainBoard.DisplayBoard();
     if (s.DoTestSuite) {
       printf("%s\n", line);

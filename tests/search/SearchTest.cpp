@@ -1,0 +1,235 @@
+// The search finds mates at a fixed depth, scores mate, stalemate and
+// repetition, resolves captures in quiescence, stays within its tables at
+// any ply, and repeats itself exactly.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+#include "board/MoveHistory.h"
+#include "board/MoveText.h"
+#include "engine/Status.h"
+#include "eval/PositionEvaluate.h"
+#include "search/SearchRoutines.h"
+#include "search/TranspositionTables.h"
+#include "support/EngineSetup.h"
+
+namespace {
+std::string MoveText(u64 from, u64 to) {
+  int f = RightMostBit(from) - 1, t = RightMostBit(to) - 1;
+  return std::string{files[f & 7], (char)('1' + f / 8), files[t & 7], (char)('1' + t / 8)};
+}
+
+struct Result {
+  int score;
+  std::string move;
+  i64 nodes, quiesce, leaves;
+};
+
+class SearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved = MainStatus;
+    MainStatus.OwnBook = 0;  // no book line on the output
+    MainStatus.xboard = MainStatus.UCIMode = 0;
+    MainStatus.Analyze = MainStatus.Pondering = 0;
+    FreshState();
+  }
+  void TearDown() override {
+    MainStatus = saved;
+    MoveList.Init();
+  }
+
+  // The state a fresh engine starts from.
+  static void FreshState() {
+    PositionCache.ClearTranspositionTables();
+    Search.ClearHistory();
+    memset(Search.KillerMoves, 0, sizeof Search.KillerMoves);
+    MoveList.Init();
+  }
+
+  // As "-ts" does: the driver at a fixed depth on the position.
+  Result SearchFixed(const char* fen, int depth) {
+    LoadFen(fen);
+    MainStatus.FD = (u8)depth;
+    ChessBoard& b = MainBoard;
+    Result r;
+    r.score = Search.ProgressiveDeepening(b, (char)depth, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+    r.move = MoveText(b.BestMoveFrom, b.BestMoveTo);
+    r.nodes = Search.NodeCount;
+    r.quiesce = Search.QuiesceNodeCount;
+    r.leaves = Search.LeafNodeCount;
+    return r;
+  }
+
+  Status saved;
+};
+
+TEST_F(SearchTest, FindsMatesAtAFixedDepth) {
+  struct Case {
+    const char* what;
+    const char* fen;
+    int depth;
+    const char* move;
+    int score;
+  };
+  // The driver stops at the first mate score. The king-and-rook mate is
+  // hidden by the null move below depth 6.
+  const Case cases[] = {
+      {"back-rank mate in 1", "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", 2, "d1d8", 109999},
+      {"mate in 2 by a knight sacrifice", "r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 0", 2,
+       "d5f6", 109997},
+      {"king and rook, mate in 2", "k7/8/2K5/8/8/8/8/7R w - - 0 1", 6, "c6b6", 109997},
+      {"Black mates in 3 by a bishop sacrifice", "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", 4,
+       "f8c5", 109995},
+      {"Black mates in 3 with the queen", "2r3k1/p4p2/3Rp2p/1p2P1pK/8/1P4P1/P3Q2P/1q6 b - - 0 1", 2, "b1g6", 109995},
+  };
+  for (const Case& c : cases) {
+    FreshState();
+    Result r = SearchFixed(c.fen, c.depth);
+    EXPECT_EQ(r.score, c.score) << c.what;
+    EXPECT_EQ(r.move, c.move) << c.what;
+  }
+}
+
+TEST_F(SearchTest, PrincipalVariationIsTheMatingLine) {
+  Result r = SearchFixed("r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 0", 2);
+  ASSERT_EQ(r.score, 109997);
+  char text[PVTextSize];
+  fillmovestring(text, r.score, (char)(RightMostBit(MainBoard.BestMoveFrom) - 1),
+                 (char)(RightMostBit(MainBoard.BestMoveTo) - 1), MainBoard.BestMovePromote, 1);
+  EXPECT_STREQ(text, " d5f6 g7f6 c4f7 \n");
+}
+
+TEST_F(SearchTest, MateAndStalemateAtTheRootLeaveTheBoardAlone) {
+  struct Case {
+    const char* what;
+    const char* fen;
+    int score;
+  };
+  const Case cases[] = {
+      {"smothered mate", "6rk/5Npp/8/8/8/8/8/6K1 b - - 0 1", -110000},
+      {"stalemate", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 110001},
+  };
+  for (const Case& c : cases) {
+    LoadFen(c.fen);
+    ChessBoard before = MainBoard;
+    Result r = SearchFixed(c.fen, 3);
+    EXPECT_EQ(r.score, c.score) << c.what;
+    EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << c.what;
+    EXPECT_EQ(Search.LegalMoves, 0) << c.what;
+  }
+}
+
+TEST_F(SearchTest, OneLegalMoveEndsAfterTheFirstIteration) {
+  // The Black king's only move is to b8.
+  Result r = SearchFixed("k7/8/1K6/8/8/8/8/2R5 b - - 0 1", 6);
+  EXPECT_EQ(r.move, "a8b8");
+  EXPECT_EQ(Search.LegalMoves, 1);
+  EXPECT_EQ(Search.IterationDepth, 1);
+}
+
+TEST_F(SearchTest, NodesWithoutMovesScoreByPly) {
+  struct Case {
+    const char* fen;
+    char inCheck;
+    int score;
+  };
+  const Case cases[] = {
+      {"6rk/5Npp/8/8/8/8/8/6K1 b - - 0 1", 1, -110000 + 3},
+      {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 0, -3},
+  };
+  for (const Case& c : cases) {
+    ChessBoard& b = LoadFen(c.fen);
+    EXPECT_EQ(Search.Search(1, -110000, 110000, b, 2, 3, 1, 0, c.inCheck, 1, 10), c.score) << c.fen;
+  }
+}
+
+TEST_F(SearchTest, RepeatedPositionScoresZero) {
+  // White a queen up: far from a draw, unless the position repeats.
+  ChessBoard& b = LoadFen("4k3/8/8/8/8/8/8/Q3K3 w - - 0 1");
+  u64 code1, code2;
+  genhashcode(0, 0, &code1, &code2, &b);
+  auto searchWithHistory = [&](int fiftyMoveCount, int depth) {
+    MoveList.Init();
+    MoveList.InsertMoveHistory(code1, code2);  // the same position, White to move
+    for (u64 other = 1; other <= 3; other++) MoveList.InsertMoveHistory(other, other);
+    b.FiftyMoveCount = fiftyMoveCount;
+    int v = Search.Search(0, -110000, 110000, b, depth, 1, 1, 0, 0, 1, 10);
+    EXPECT_EQ(MoveList.NumMoves, 4) << "the node takes its codes off the stack again";
+    return v;
+  };
+  EXPECT_EQ(searchWithHistory(5, 2), 0);
+  EXPECT_EQ(searchWithHistory(5, 0), 0);  // at the horizon too
+  // The earlier occurrence lies before the last capture or pawn move.
+  EXPECT_GT(searchWithHistory(3, 2), 5000);
+}
+
+TEST_F(SearchTest, SameSearchTwiceGivesTheSameResult) {
+  const char* fen = "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0";
+  FreshState();
+  Result first = SearchFixed(fen, 5);
+  FreshState();
+  Result second = SearchFixed(fen, 5);
+  EXPECT_EQ(first.score, second.score);
+  EXPECT_EQ(first.move, second.move);
+  EXPECT_EQ(first.nodes, second.nodes);
+  EXPECT_EQ(first.quiesce, second.quiesce);
+  EXPECT_EQ(first.leaves, second.leaves);
+  EXPECT_GT(first.nodes, 1000);
+}
+
+TEST_F(SearchTest, QuiescenceStandsPatOrResolvesCaptures) {
+  // Standing pat at or above beta returns the evaluation itself.
+  ChessBoard& up = LoadFen("4k3/8/8/8/8/8/8/Q3K3 w - - 0 1");
+  Search.QuiesceNodeCount = 0;
+  up.CheckDraw(0);  // as quiescence does before it evaluates
+  int e = PE.PosEval(0, -100, 100, &up);
+  ASSERT_GE(e, 100);
+  EXPECT_EQ(Search.Quiesce(0, -100, 100, up, 1), e);
+  EXPECT_EQ(Search.QuiesceNodeCount, 1);
+
+  // A capture of the king answers beta: the move before was illegal.
+  ChessBoard& illegal = LoadFen("4k3/8/8/8/8/8/8/4RK2 w - - 0 1");
+  EXPECT_EQ(Search.Quiesce(0, -110000, 110000, illegal, 1), 110000);
+
+  // The queen does not take a pawn defended by a pawn; an undefended pawn
+  // it does take.
+  ChessBoard& defended = LoadFen("4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1");
+  Search.QuiesceNodeCount = 0;
+  Search.Quiesce(0, -110000, 110000, defended, 1);
+  EXPECT_EQ(Search.QuiesceNodeCount, 1);
+  ChessBoard& hanging = LoadFen("4k3/8/8/3p4/8/8/8/3QK3 w - - 0 1");
+  Search.QuiesceNodeCount = 0;
+  Search.Quiesce(0, -110000, 110000, hanging, 1);
+  EXPECT_GT(Search.QuiesceNodeCount, 1);
+
+  // Quiet pawn pushes end the capture section.
+  ChessBoard& quiet = LoadFen("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1");
+  Search.QuiesceNodeCount = 0;
+  Search.Quiesce(0, -110000, 110000, quiet, 1);
+  EXPECT_EQ(Search.QuiesceNodeCount, 1);
+}
+
+TEST_F(SearchTest, DeepestPliesStayInsideTheTables) {
+  // Killer rows of shallow plies must survive a search at the deepest plies.
+  for (int p = 0; p < 8; p++) Search.KillerMoves[p][0] = Search.KillerMoves[p][1] = (u16)(100 + p);
+  // A ply limit beyond the tables, as a very deep iteration would have: the
+  // last ply the tables hold settles even a side in check at once.
+  const int maxPly = 2 * MaxSearchPly;
+  ChessBoard& b = LoadFen("4k3/8/8/8/8/8/4q3/3QK3 w - - 0 1");
+  const i64 leaves = Search.LeafNodeCount;
+  Search.Search(0, -110000, 110000, b, 3, MaxSearchPly, 1, 0, 1, 1, maxPly);
+  EXPECT_EQ(Search.LeafNodeCount, leaves + 1);
+  Search.Search(0, -110000, 110000, b, 3, MaxSearchPly - 1, 1, 0, 1, 1, maxPly);
+  ChessBoard& quiet = LoadFen("r3k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+  Search.Search(0, -110000, 110000, quiet, 4, MaxSearchPly - 2, 1, 0, 0, 2, maxPly);
+  for (int p = 0; p < 8; p++) {
+    EXPECT_EQ(Search.KillerMoves[p][0], 100 + p);
+    EXPECT_EQ(Search.KillerMoves[p][1], 100 + p);
+  }
+}
+}  // namespace

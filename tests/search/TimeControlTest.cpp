@@ -1,0 +1,131 @@
+// The node-count time control: a small budget is honoured closely, and a
+// search that had a legal move always ends with a move, however its budget
+// runs out.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "board/ChessBoard.h"
+#include "board/MoveHistory.h"
+#include "engine/Status.h"
+#include "search/InputPoll.h"
+#include "search/SearchRoutines.h"
+#include "search/TranspositionTables.h"
+#include "support/EngineSetup.h"
+
+namespace {
+const char* const Middlegame = "rnbqkb1r/p3pppp/1p6/2ppP3/3N4/2P5/PPP1QPPP/R1B1KB1R w KQkq - 0 0";
+
+class TimeControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved = MainStatus;
+    Status& s = MainStatus;
+    s.OwnBook = 0;
+    s.xboard = s.UCIMode = 0;
+    s.Analyze = s.Pondering = s.Post = 0;
+    s.FD = 0;
+    s.MovesPerSession = 0;
+    s.TimeInc = 0;
+    s.GamePly = 31;
+    PositionCache.ClearTranspositionTables();
+    Search.ClearHistory();
+    MoveList.Init();
+  }
+  void TearDown() override { MainStatus = saved; }
+
+  // Searches the middlegame position as the game loop does; returns the
+  // score and the time taken, and whether the board got a move.
+  int Think(i32* elapsed, bool* moved) {
+    LoadFen(Middlegame);
+    ChessBoard before = MainBoard;
+    ChessBoard& b = MainBoard;
+    i32 start = ClockMs();
+    int v = Search.ProgressiveDeepening(b, 0, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+    *elapsed = ClockMs() - start;
+    *moved = MainBoard.AllPieces != before.AllPieces;
+    return v;
+  }
+
+  // This machine's speed on the position, as the engine's estimate.
+  void MeasureSpeed() {
+    LoadFen(Middlegame);
+    MainStatus.FD = 6;
+    i32 start = ClockMs();
+    ChessBoard& b = MainBoard;
+    Search.ProgressiveDeepening(b, 6, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+    i32 ms = ClockMs() - start;
+    MainStatus.FD = 0;
+    MainStatus.NodesPerSecond = (i32)((Search.NodeCount + Search.QuiesceNodeCount) * 1000 / (ms > 0 ? ms : 1));
+    PositionCache.ClearTranspositionTables();
+  }
+
+  Status saved;
+};
+
+TEST_F(TimeControlTest, FiftyMillisecondsPerMoveIsKept) {
+  MeasureSpeed();
+  MainStatus.ST = 50;
+  i32 elapsed;
+  bool moved;
+  int v = Think(&elapsed, &moved);
+  EXPECT_TRUE(moved);
+  EXPECT_LT(v, 109800);
+  EXPECT_FALSE(Search.Aborted);
+  // Polling only every half second of nodes would overstep by far more.
+  EXPECT_LT(elapsed, 100) << "speed estimate " << MainStatus.NodesPerSecond;
+}
+
+TEST_F(TimeControlTest, TinyBudgetStillPlaysAMove) {
+  MainStatus.NodesPerSecond = 1200000;
+  MainStatus.ST = 1;
+  i32 elapsed;
+  bool moved;
+  Think(&elapsed, &moved);
+  EXPECT_TRUE(moved);
+  EXPECT_FALSE(Search.Aborted);
+}
+
+TEST_F(TimeControlTest, BudgetSpentAtAnIterationBoundaryPlaysTheBestMoveSoFar) {
+  // 2000 nodes for 100 ms: the node budget is spent in a few milliseconds,
+  // long before the clock says the time is up, so the driver finds it spent
+  // before an iteration.
+  MainStatus.NodesPerSecond = 40000;
+  MainStatus.ST = 100;
+  i32 elapsed;
+  bool moved;
+  int v = Think(&elapsed, &moved);
+  EXPECT_TRUE(moved);
+  EXPECT_FALSE(Search.Aborted);
+  EXPECT_TRUE(Search.StopSearch);
+  EXPECT_GT(v, -109800);
+  EXPECT_LT(v, 109800);
+  EXPECT_LT(elapsed, 100);
+}
+
+TEST_F(TimeControlTest, SuddenDeathStopsNearItsBudget) {
+  MeasureSpeed();
+  MainStatus.TimeLeft = 3000;  // 100 ms a move
+  i32 elapsed;
+  bool moved;
+  Think(&elapsed, &moved);
+  EXPECT_TRUE(moved);
+  EXPECT_LT(elapsed, 200) << "speed estimate " << MainStatus.NodesPerSecond;
+}
+
+TEST_F(TimeControlTest, AnalysisReportsNoSpeedUnderHalfASecond) {
+  Status& s = MainStatus;
+  s.Analyze = 1;
+  s.ST = 1209600000;
+  s.NodesPerSecond = 800000;
+  LoadFen(Middlegame);
+  ChessBoard& b = MainBoard;
+  testing::internal::CaptureStdout();
+  Search.ProgressiveDeepening(b, 2, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+  fflush(stdout);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("info nps 0\ninfo time 0\n"), std::string::npos) << out;
+  EXPECT_EQ(s.NodesPerSecond, 800000);  // the estimate is kept
+}
+}  // namespace

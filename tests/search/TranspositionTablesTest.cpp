@@ -1,0 +1,154 @@
+// The transposition table: slot choice and the history below slot 0, aging,
+// the probe's results and move hints, and the mate-score adjustment.
+#include <gtest/gtest.h>
+
+#include "search/TranspositionTables.h"
+
+namespace {
+// Two positions in one bucket (the bucket is the low 21 bits of the lower
+// code), and a third in the same bucket too.
+constexpr u64 UpperA = 0xAAAA, LowerA = 0x12345;
+constexpr u64 UpperB = 0xBBBB, LowerB = 0x12345 | (1ULL << 40);
+constexpr u64 UpperC = 0xCCCC, LowerC = 0x12345 | (1ULL << 21);
+
+class TranspositionTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tt.ClearTranspositionTables();
+    tt.Hits = tt.Misses = 0;
+  }
+  const TTEntry& Slot(int s) { return tt.Table[LowerA & TTIndexMask].Slot[s]; }
+  int Probe(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move) {
+    return tt.SearchTranspositionTables(upper, lower, depth, alpha, beta, value, move);
+  }
+  TranspositionTables& tt = PositionCache;
+};
+
+TEST_F(TranspositionTablesTest, EmptyTableMissesAndWritesNothing) {
+  int value = 77, move = 55;
+  EXPECT_EQ(Probe(UpperA, LowerA, 3, -100, 100, &value, &move), TTNoScore);
+  EXPECT_EQ(value, 77);
+  EXPECT_EQ(move, 55);
+  EXPECT_EQ(tt.Misses, 1);
+  EXPECT_EQ(tt.Hits, 0);
+}
+
+TEST_F(TranspositionTablesTest, ProbeResultsByBound) {
+  struct Case {
+    char bound;
+    int stored;
+    int probeDepth;
+    int expected;
+    int value;  // what the probe writes, when it cuts
+  };
+  // Window (-100, 100); entries stored at depth 4.
+  const Case cases[] = {
+      {ExactBound, 30, 4, TTExact, 30},
+      {ExactBound, 30, 3, TTExact, 30},
+      {ExactBound, 30, 5, TTNoScore, 0},      // too shallow
+      {LowerBound, 150, 4, TTLowerCut, 100},  // writes beta, not the score
+      {LowerBound, 50, 4, TTNoScore, 0},
+      {UpperBound, -150, 4, TTUpperCut, -100},  // writes alpha
+      {UpperBound, 50, 4, TTAvoidNull, 0},      // below beta: a null move would fail
+      {UpperBound, 150, 4, TTNoScore, 0},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    tt.InsertTranspositionTables(UpperA, LowerA, 4, 0, c.stored, c.bound);
+    int value = 0, move = -1;
+    int r = Probe(UpperA, LowerA, c.probeDepth, -100, 100, &value, &move);
+    EXPECT_EQ(r, c.expected) << "bound " << (int)c.bound << " value " << c.stored << " depth " << c.probeDepth;
+    EXPECT_EQ(value, c.value) << "bound " << (int)c.bound << " value " << c.stored;
+    EXPECT_EQ(tt.Hits + tt.Misses, 1);
+    EXPECT_EQ(tt.Hits, r <= TTExact ? 1 : 0);
+  }
+}
+
+TEST_F(TranspositionTablesTest, NullMoveHintReachesDepthMinusR) {
+  // R is 2 below probe depth 6 and 3 from it on.
+  struct Case {
+    int storedDepth, probeDepth, expected;
+  };
+  const Case cases[] = {{3, 5, TTAvoidNull}, {2, 5, TTNoScore}, {3, 6, TTAvoidNull}, {2, 6, TTNoScore}};
+  for (const Case& c : cases) {
+    SetUp();
+    tt.InsertTranspositionTables(UpperA, LowerA, c.storedDepth, 0, 50, UpperBound);
+    int value, move;
+    EXPECT_EQ(Probe(UpperA, LowerA, c.probeDepth, -100, 100, &value, &move), c.expected)
+        << "stored at " << c.storedDepth << ", probed at " << c.probeDepth;
+  }
+}
+
+TEST_F(TranspositionTablesTest, DeeperResultTakesSlotZero) {
+  tt.InsertTranspositionTables(UpperA, LowerA, 3, 100, 10, ExactBound);
+  tt.InsertTranspositionTables(UpperA, LowerA, 5, 200, 20, ExactBound);
+  EXPECT_EQ(Slot(0).Depth, 5);
+  EXPECT_EQ(Slot(0).Live, 2);
+  EXPECT_EQ(Slot(1).Depth, 3);
+  int value, move;
+  EXPECT_EQ(Probe(UpperA, LowerA, 5, -100, 100, &value, &move), TTExact);
+  EXPECT_EQ(value, 20);
+  EXPECT_EQ(move, 200);
+}
+
+TEST_F(TranspositionTablesTest, ShallowerResultGoesBelowALiveSlotZero) {
+  tt.InsertTranspositionTables(UpperA, LowerA, 5, 200, 20, ExactBound);
+  tt.InsertTranspositionTables(UpperA, LowerA, 3, 100, 10, ExactBound);
+  EXPECT_EQ(Slot(0).Depth, 5);
+  EXPECT_EQ(Slot(0).Value, 20);
+  EXPECT_EQ(Slot(1).Depth, 3);
+  EXPECT_EQ(Slot(1).Live, 4);
+  // The move hint prefers the deepest matching entry.
+  int value, move = 0;
+  EXPECT_EQ(Probe(UpperA, LowerA, 7, -100, 100, &value, &move), TTNoScore);
+  EXPECT_EQ(move, 200);
+}
+
+TEST_F(TranspositionTablesTest, AnotherPositionNeverDisplacesALiveSlotZero) {
+  tt.InsertTranspositionTables(UpperA, LowerA, 1, 1, 10, ExactBound);
+  tt.InsertTranspositionTables(UpperB, LowerB, 9, 2, 20, ExactBound);
+  tt.InsertTranspositionTables(UpperC, LowerC, 9, 3, 30, ExactBound);
+  EXPECT_EQ(Slot(0).UpperCode, UpperA);
+  EXPECT_EQ(Slot(1).UpperCode, UpperC);
+  EXPECT_EQ(Slot(2).UpperCode, UpperB);
+  // A fourth result pushes the oldest history entry (B) out.
+  tt.InsertTranspositionTables(UpperA, LowerA, 0, 4, 40, ExactBound);
+  EXPECT_EQ(Slot(0).UpperCode, UpperA);
+  EXPECT_EQ(Slot(1).UpperCode, UpperA);
+  EXPECT_EQ(Slot(2).UpperCode, UpperC);
+  int value, move = 0;
+  EXPECT_EQ(Probe(UpperB, LowerB, 1, -100, 100, &value, &move), TTNoScore);
+  EXPECT_EQ(move, 0);
+}
+
+TEST_F(TranspositionTablesTest, AgedEntriesGiveTheirMoveButNoScore) {
+  tt.InsertTranspositionTables(UpperA, LowerA, 5, 321, 20, ExactBound);
+  tt.AgeTranspositionTables();
+  int value = 0, move = 0;
+  EXPECT_EQ(Probe(UpperA, LowerA, 5, -100, 100, &value, &move), TTNoScore);
+  EXPECT_EQ(move, 321);
+  EXPECT_EQ(value, 0);
+  // An aged slot 0 is overwritten by any result, deep or shallow, of any
+  // position.
+  tt.InsertTranspositionTables(UpperB, LowerB, 1, 7, 70, ExactBound);
+  EXPECT_EQ(Slot(0).UpperCode, UpperB);
+  EXPECT_EQ(Slot(1).UpperCode, UpperA);
+}
+
+TEST_F(TranspositionTablesTest, MateScoresAreStoredRelativeToDepth) {
+  struct Case {
+    int value, depth, stored;
+  };
+  const Case cases[] = {{109801, 4, 109805}, {109800, 4, 109800}, {-109801, 4, -109805}, {-109800, 4, -109800}};
+  for (const Case& c : cases) {
+    SetUp();
+    tt.InsertTranspositionTables(UpperA, LowerA, c.depth, 0, c.value, ExactBound);
+    EXPECT_EQ(Slot(0).Value, c.stored) << c.value << " at depth " << c.depth;
+  }
+}
+
+TEST_F(TranspositionTablesTest, MoveIsSignExtendedFromSixteenBits) {
+  tt.InsertTranspositionTables(UpperA, LowerA, 2, (short)-5, 0, ExactBound);
+  EXPECT_EQ(Slot(0).Move, -5);
+}
+}  // namespace
