@@ -132,6 +132,14 @@ void LoadPositionFile(const char* path) {
   }
   char line[4096];
   if (fgets(line, sizeof line, f) == nullptr) {
+    // A path that opens but cannot be read (a directory, say) is no empty
+    // file: report it as the failure it is.
+    if (ferror(f)) {
+      printf("ERROR: opening file %s\n", path);
+      fflush(stdout);
+      fclose(f);
+      exit(1);
+    }
     printf("Empty file\n");
     fflush(stdout);
     fclose(f);
