@@ -1,0 +1,301 @@
+// The command line, read in-process (each argument against every option in
+// turn; an option's value is tested against the options after it) and
+// end to end through the built binary: position files that are missing,
+// unreadable, empty or not positions at all, perft from a file, options
+// missing their value, the help text, and the wait for the first word.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "board/ChessBoard.h"
+#include "board/PositionText.h"
+#include "engine/CommandLine.h"
+#include "engine/Status.h"
+#include "support/EngineProcess.h"
+#include "support/EngineSetup.h"
+
+namespace {
+// Files under one temporary folder, removed afterwards.
+class TempFiles {
+ public:
+  TempFiles() {
+    char pattern[] = "/tmp/vorn-cmdline-XXXXXX";
+    dir_ = mkdtemp(pattern) ? pattern : "/tmp";
+  }
+  ~TempFiles() {
+    for (const std::string& f : files_) std::remove(f.c_str());
+    rmdir(dir_.c_str());
+  }
+  std::string Write(const std::string& name, const std::string& text) {
+    std::string path = dir_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    files_.push_back(path);
+    return path;
+  }
+  std::string Dir() const { return dir_; }
+
+ private:
+  std::string dir_;
+  std::vector<std::string> files_;
+};
+
+// Reads arguments into the globals and restores them afterwards.
+class CommandLineTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureEngineInitialised();
+    savedStatus_ = MainStatus;
+    savedBoard_ = MainBoard;
+    MainBoard.InitRep();
+    MainStatus.initVars();
+  }
+  void TearDown() override {
+    MainStatus = savedStatus_;
+    MainBoard = savedBoard_;
+  }
+  CommandLine Read(std::vector<std::string> args) {
+    args.insert(args.begin(), "vorn");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    CommandLine line;
+    line.Read((int)args.size(), argv.data());
+    return line;
+  }
+
+ private:
+  Status savedStatus_;
+  ChessBoard savedBoard_;
+};
+
+TEST_F(CommandLineTest, DepthOptionsInEitherOrder) {
+  const struct {
+    std::vector<std::string> args;
+    int maxDepth;
+    int fd;
+  } cases[] = {
+      {{"-sd", "7", "-fd", "5"}, 5, 5},
+      {{"-fd", "5", "-sd", "7"}, 7, 5},
+      {{"-sd", "12"}, 12, 0},
+      {{"-fd", "abc"}, 0, 0},  // read as atoi reads it
+      {{"-fd"}, 56, 0},        // no value: nothing changes
+      {{"-sd"}, 56, 0},
+      {{"-fd", "5", "-sd"}, 5, 5},
+  };
+  for (const auto& c : cases) {
+    MainBoard.MaxDepth = 56;
+    MainStatus.FD = 0;
+    Read(c.args);
+    std::string shown;
+    for (const std::string& a : c.args) shown += a + " ";
+    EXPECT_EQ(MainBoard.MaxDepth, c.maxDepth) << shown;
+    EXPECT_EQ(MainStatus.getFD(), c.fd) << shown;
+  }
+}
+
+TEST_F(CommandLineTest, SwitchesAndTheirMatchingRules) {
+  const struct {
+    std::vector<std::string> args;
+    u8 Status::*field;
+    int expected;
+  } cases[] = {
+      {{"-perft"}, &Status::PERFT, 1},
+      {{"-perftx"}, &Status::PERFT, 0},  // exact match only
+      {{"-bench"}, &Status::BenchNumber, 1},
+      {{"-bench3"}, &Status::BenchNumber, 3},
+      {{"-bench4"}, &Status::BenchNumber, 4},
+      {{"-bench6"}, &Status::BenchNumber, 0},
+      {{"-satrain"}, &Status::SATrain, 1},
+      {{"-HPC"}, &Status::HPC, 1},
+      {{"x-HPCx"}, &Status::HPC, 1},  // "contains" options
+      {{"-kibitz"}, &Status::Kibitz, 1},
+      {{"-nobook"}, &Status::OwnBook, 0},
+      {{"-post"}, &Status::Post, 1},
+      {{"-sp"}, &Status::SelfPlay, 1},
+      {{"-trace"}, &Status::Trace, 1},
+      {{"xboard"}, &Status::xboard, 1},
+      {{"-uci"}, &Status::UCIMode, 1},
+      {{"-tc", "300"}, &Status::TC, 300 & 0xFF},  // one byte
+      {{"-ts"}, &Status::DoTestSuite, 0},
+      {{"-ts", "suite.epd"}, &Status::DoTestSuite, 1},
+      {{"-pev"}, &Status::PEV, 1},
+      // An option's value is tested against the options after it.
+      {{"-fd", "-perft"}, &Status::PERFT, 1},
+      {{"-unknown", "value"}, &Status::PERFT, 0},
+  };
+  for (const auto& c : cases) {
+    MainStatus.initVars();
+    MainStatus.Kibitz = 0;
+    MainStatus.xboard = 0;
+    MainStatus.UCIMode = 0;
+    Read(c.args);
+    EXPECT_EQ(MainStatus.*c.field, c.expected) << c.args[0];
+  }
+}
+
+TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
+  CommandLine line = Read({"-st", "3", "-mt", "4"});
+  EXPECT_EQ(MainStatus.ST, 3);
+  EXPECT_EQ(MainStatus.TimePerMove, 2700);
+  EXPECT_EQ(MainStatus.TimeLeft, 180000);
+  EXPECT_EQ(MainStatus.MT, 4);
+  EXPECT_EQ(line.EPDFile, nullptr);
+
+  EXPECT_STREQ(Read({"-ts", "suite.epd"}).EPDFile, "suite.epd");
+  EXPECT_STREQ(Read({"-pev", "eval.epd"}).EPDFile, "eval.epd");
+  EXPECT_EQ(Read({"-pev"}).EPDFile, nullptr);
+
+  testing::internal::CaptureStdout();
+  line = Read({"-mimicstudent", "student.epd"});
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "## Mimic Student option detected \n");
+  EXPECT_EQ(MainStatus.Mimic, 1);
+  EXPECT_STREQ(line.EPDFile, "student.epd");
+}
+
+TEST_F(CommandLineTest, PositionFileIsLoadedAtOnce) {
+  TempFiles files;
+  std::string path = files.Write("pos.fen", "4k3/8/8/8/8/8/8/R3K3 w Q -\n");
+  Read({"-lpf", path});
+  char text[256];
+  pos2fenString(&MainBoard, text);
+  EXPECT_STREQ(text, "4k3/8/8/8/8/8/8/R3K3 w -Q - 0 ; ");
+
+  MainBoard.InitRep();
+  Read({"-lpf"});
+  EXPECT_EQ(MainBoard.AllPieces, 0xFFFF00000000FFFFULL);
+}
+
+const char* const Kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
+
+TEST(CommandLineEndToEndTest, PositionFileErrors) {
+  TempFiles files;
+  const std::string missing = files.Dir() + "/no-such-file.fen";
+  const std::string empty = files.Write("empty.fen", "");
+  const struct {
+    std::string path;
+    std::string expected;
+    int exitCode;
+  } cases[] = {
+      {missing, "Vorn \nERROR: opening file " + missing + "\n", 1},
+      // A folder opens but cannot be read: an error, not an empty file.
+      {files.Dir(), "Vorn \nERROR: opening file " + files.Dir() + "\n", 1},
+      {empty, "Vorn \nEmpty file\n", 0},
+  };
+  for (const auto& c : cases) {
+    ProcessResult r = RunEngine({"-lpf", c.path, "-perft", "-fd", "1"}, "", 10000);
+    EXPECT_EQ(r.output, c.expected) << c.path;
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.path;
+  }
+  if (geteuid() != 0) {  // root reads any file whatever its mode
+    std::string locked = files.Write("locked.fen", std::string(Kiwipete) + "\n");
+    chmod(locked.c_str(), 0);
+    ProcessResult r = RunEngine({"-lpf", locked, "-perft", "-fd", "1"}, "", 10000);
+    EXPECT_EQ(r.output, "Vorn \nERROR: opening file " + locked + "\n");
+    EXPECT_EQ(r.exitCode, 1);
+  }
+}
+
+TEST(CommandLineEndToEndTest, PerftFromAPositionFile) {
+  TempFiles files;
+  const std::string expected =
+      "Vorn \nStarting PerfT test \n2087 Total Nodes at Depth = 2\n2039 Leaf Nodes at Depth = 2\n";
+  for (const std::string& text : {std::string(Kiwipete) + "\n", std::string(Kiwipete) + " 0 1\r\n8/8/8/8/8/8/8/8 w - -\n",
+                                  std::string(Kiwipete)}) {
+    std::string path = files.Write("kiwipete.fen", text);
+    ProcessResult r = RunEngine({"-lpf", path, "-perft", "-fd", "2"}, "", 30000);
+    EXPECT_EQ(r.output, expected);
+    EXPECT_EQ(r.exitCode, 0);
+  }
+}
+
+// Positions no game reaches still run to the end: the generator complains
+// about the kings and the count goes on.
+TEST(CommandLineEndToEndTest, PerftOnTextThatIsNoProperPosition) {
+  TempFiles files;
+  const struct {
+    std::string text;
+    const char* mustShow;
+  } cases[] = {
+      {"8/8/8/8/8/8/8/R7 w - -", "Major Error: There is No king of a given color\n"},
+      {"r7/8/8/8/8/8/8/R7 b - -", "Major Error: There is No king of a given color\n"},
+      {"k7/8/8/8/8/8/8/K6K w - -", ""},  // the second K replaces the first
+      {"rnbqkbnrr/ppppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR/K7 w KQkq -", ""},
+      {std::string(5000, 'Q') + " w KQkq", "Major Error: There is No king of a given color\n"},
+      {std::string(5000, '/') + "K w", "Major Error: There is No king of a given color\n"},
+      {"QQQQQQQQ/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/QQQQQQQK w - -", "Major Error: There is No king of a given color\n"},
+      {"\n", "Major Error: There is No king of a given color\n"},
+  };
+  for (const auto& c : cases) {
+    std::string path = files.Write("odd.fen", c.text + "\n");
+    ProcessResult r = RunEngine({"-lpf", path, "-perft", "-fd", "2"}, "", 30000);
+    const std::string shown = c.text.substr(0, 60);
+    EXPECT_EQ(r.exitCode, 0) << shown;
+    EXPECT_NE(r.output.find(c.mustShow), std::string::npos) << shown;
+    EXPECT_NE(r.output.find(" Leaf Nodes at Depth = 2\n"), std::string::npos) << shown << "\n" << r.output.substr(0, 300);
+  }
+}
+
+TEST(CommandLineEndToEndTest, OptionsMissingTheirValueAtTheEnd) {
+  for (const char* option : {"-fd", "-lpf", "-sd", "-st", "-ts", "-tc", "-mt", "-pev", "-mimicstudent"}) {
+    ProcessResult r = RunEngine({option}, "xboard\nquit\n", 10000);
+    EXPECT_FALSE(r.timedOut) << option;
+    // The suite options without a file end with the suite's error; none may
+    // end by a signal.
+    EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << option << " ended with " << r.exitCode;
+  }
+  ProcessResult r = RunEngine({"-perft", "-fd"}, "", 10000);
+  EXPECT_EQ(r.output, "Vorn \nStarting PerfT test \n0 Total Nodes at Depth = 0\n1 Leaf Nodes at Depth = 0\n");
+  EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
+  const std::string help =
+      "Vorn \n"
+      "xboard   used when interfacing with xboard\n"
+      "-uci   used when interfacing with an UCI based GUI\n"
+      "-bench  run an internal benchmark suite\n"
+      "-fd  n    fixes search depth to n ply (min n = 3)\n"
+      "-lpf filename  loads a position from file\n"
+      "-pev  filename - run through a testsuite (EPD Format) & output full evaluation detail per position\n"
+      "-sd  n   sets max search depth to n ply (min n = 3)\n"
+      "-sp  self play\n"
+      "-ts  filename run through a testsuite (EPD Format)\n";
+  for (const char* option : {"-help", "-h"}) {
+    EngineProcess engine({option});  // standard input stays open: help must not wait for it
+    EXPECT_EQ(engine.Wait(10000), 0) << option;
+    EXPECT_EQ(engine.Output(), help) << option;
+  }
+}
+
+TEST(CommandLineEndToEndTest, WithoutAToolTheEngineWaitsForTheFirstWord) {
+  // The end of input before any word ends the program.
+  ProcessResult r = RunEngine({}, "", 10000);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.output.rfind("Vorn \n", 0), 0u);
+
+  r = RunEngine({}, "xboard\nquit\n", 10000);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0);
+
+  // Nothing but the banner before the first word arrives.
+  EngineProcess engine({"-sd", "7", "-fd", "5"});
+  bool found = false;
+  engine.ReadUntil("MAXDEPTH", 300, &found);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(engine.Output(), "Vorn \n");
+  engine.Send("hello");
+  std::vector<std::string> lines = engine.ReadUntil("MAXDEPTH", 10000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  EXPECT_EQ(lines.back(), "MAXDEPTH = 5");
+  engine.Send("quit");
+  engine.CloseInput();
+  EXPECT_NE(engine.Wait(10000), -1);
+}
+}  // namespace
