@@ -8,8 +8,9 @@
 #include "board/Types.h"
 
 // Deepest ply the search's tables hold. Iterations may reach ply 4 x depth
-// (400 at depth 100) and checks extend beyond that; a node this deep is
-// resolved at once by quiescence, so no table is ever written past its end.
+// (400 at depth 100) and checks extend beyond that; a node at this ply is
+// settled at once by quiescence, even in check, so no table is ever written
+// past its end.
 constexpr int MaxSearchPly = 512;
 constexpr int SearchTableRows = MaxSearchPly + 4;
 
@@ -68,8 +69,11 @@ class SearchRoutines {
   void PromoteKillers();  // the second killer of every ply becomes the first
 
   // Polling and time.
+  // Nodes between two polls: an eighth of a second's worth while analysing,
+  // else PollInterval().
   i64 InitMoveTimer();
-  // Nodes between two polls of a timed search (see the .cpp).
+  // Nodes between two polls of a timed search: a hundredth of a second's
+  // worth, and at least ten polls per budget.
   i64 PollInterval() const;
   int InputDetected();
   // Runs the node poll; 1 when the node must return 0 at once.
