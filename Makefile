@@ -2,8 +2,9 @@
 # runs every test. Both configure CMake on first use.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+SHELL := /bin/bash
 
-.PHONY: all build run test slow bench-eval clean
+.PHONY: all build run test slow bench-eval test-asan fuzz fuzz-smoke clean
 
 all: build
 
@@ -27,5 +28,56 @@ bench-eval: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target vorn_eval_bench -j $(JOBS)
 	./$(BUILD)/tests/vorn_eval_bench
 
+# The whole fast suite built with AddressSanitizer and UndefinedBehavior-
+# Sanitizer. Reports stop the process (no recovery) and are also written to
+# files, so a report from an engine process that a test drives over pipes
+# fails the run even when the test itself did not notice.
+ASAN_BUILD ?= build-asan
+SANITIZERS = -fsanitize=address,undefined -fno-sanitize-recover=all
+SAN_LOGS = $(CURDIR)/$(ASAN_BUILD)/sanitizer-logs
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:log_path=$(SAN_LOGS)/asan \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$(SAN_LOGS)/ubsan
+
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZERS) -g -fno-omit-frame-pointer" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZERS)"
+
+test-asan: $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	rm -rf $(SAN_LOGS) && mkdir -p $(SAN_LOGS)
+	cd $(ASAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -LE slow
+	@if [ -n "$$(ls -A $(SAN_LOGS))" ]; then cat $(SAN_LOGS)/*; echo "sanitizer reports above"; exit 1; fi
+
+# libFuzzer targets (clang), built in their own folder; `make fuzz-smoke`
+# runs each briefly from its seed corpus (copied, so the tree stays clean),
+# `make fuzz-run TARGET=FenFuzz FUZZ_SECONDS=600` runs one for longer.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz
+FUZZ_RUNS ?= 3000
+FUZZ_FLAGS = -seed=1 -timeout=20 -rss_limit_mb=4096 -max_len=4096
+
+$(FUZZ_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DVORN_FUZZ=ON
+
+fuzz: $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+
+fuzz-smoke: fuzz
+	@for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/corpus/$$t && mkdir -p $(FUZZ_BUILD)/corpus/$$t && \
+	  echo "== $$t" && \
+	  ./$(FUZZ_BUILD)/tests/$$t $(FUZZ_FLAGS) -runs=$(FUZZ_RUNS) -max_total_time=60 \
+	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t 2>&1 | grep -E '^(#[0-9]+ +(INITED|DONE))|ERROR|SUMMARY|Done' ; \
+	  [ $${PIPESTATUS[0]} -eq 0 ] || exit 1; \
+	done
+
+TARGET ?= FenFuzz
+FUZZ_SECONDS ?= 600
+fuzz-run: fuzz
+	mkdir -p $(FUZZ_BUILD)/corpus/$(TARGET)
+	./$(FUZZ_BUILD)/tests/$(TARGET) $(FUZZ_FLAGS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  $(FUZZ_BUILD)/corpus/$(TARGET) tests/fuzz/corpus/$(TARGET)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

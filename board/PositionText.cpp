@@ -26,6 +26,16 @@ void AddPiece(char letter, u64 square) {
   }
 }
 
+namespace {
+void ClearSquare(u64 square) {
+  ChessBoard& b = MainBoard;
+  u64* const boards[12] = {&b.WhitePawns, &b.WhiteBishops, &b.WhiteKnights, &b.WhiteRooks,
+                           &b.WhiteQueens, &b.WhiteKing,   &b.BlackPawns,   &b.BlackBishops,
+                           &b.BlackKnights, &b.BlackRooks, &b.BlackQueens,  &b.BlackKing};
+  for (u64* board : boards) *board &= ~square;
+}
+}  // namespace
+
 // The text is not validated, but whatever it holds only squares a1..h8 are
 // ever written: placement that runs off the board is skipped.
 void SetupBoard(const char* text) {
@@ -43,7 +53,13 @@ void SetupBoard(const char* text) {
       if (rowStart > -64) rowStart -= 8;
       square = rowStart;
     } else {
-      if (square >= 0 && square < 64) AddPiece(c, SquareMask(square));
+      if (square >= 0 && square < 64) {
+        // A rank with too many squares runs on into the rank above, which
+        // is already set: the later man replaces the earlier, so no square
+        // ever holds two.
+        if (strchr("PNBRQKpnbrqk", c) != nullptr) ClearSquare(SquareMask(square));
+        AddPiece(c, SquareMask(square));
+      }
       square += 1;
     }
     // Keep the index bounded however long the text runs.

@@ -25,8 +25,26 @@ bool SortsBefore(const BookEntry& a, const BookEntry& b) {
 
 bool SameEntry(const BookEntry& a, const BookEntry& b) { return a.Code1 == b.Code1 && a.Code2 == b.Code2; }
 
-// Nodes are never freed: a rebuilt tree simply replaces the old root.
 treenode* NewNode(long index) { return new treenode{(i32)index, nullptr, nullptr}; }
+
+// A rebuilt tree replaces the old one, which is freed: "setoption name
+// OwnBook value true" rebuilds it, and a GUI may send that every game.
+// Rotates left children up instead of recursing, so a degenerate tree
+// (entries in descending order) cannot exhaust the stack.
+void FreeTree(treenode* node) {
+  while (node != nullptr) {
+    if (node->Left != nullptr) {
+      treenode* left = node->Left;
+      node->Left = left->Right;
+      left->Right = node;
+      node = left;
+    } else {
+      treenode* right = node->Right;
+      delete node;
+      node = right;
+    }
+  }
+}
 }  // namespace
 
 void buildbook() {
@@ -36,6 +54,7 @@ void buildbook() {
 }
 
 treenode* buildbooktree(long n) {
+  FreeTree(treeroot);
   treeroot = NewNode(0);
   treenode* last = treeroot;
   if (n < 2) return last;

@@ -10,7 +10,11 @@ namespace evalmask {
 
 constexpr u64 File(int f) { return 0x0101010101010101ULL << f; }
 constexpr u64 Rank(int r) { return 0xFFULL << (8 * r); }
-constexpr u64 Bit(int sq) { return 1ULL << sq; }
+// A square past either edge of the board is the empty set: the terms look
+// one or two squares ahead of a pawn, and a pawn left on its last rank
+// (a FEN that puts it there, a promotion sent without its letter) has no
+// square ahead.
+constexpr u64 Bit(int sq) { return sq >= 0 && sq < 64 ? 1ULL << sq : 0; }
 
 constexpr u64 FileA = File(0), FileH = File(7);
 constexpr u64 LightSquares = 0x55AA55AA55AA55AAULL;

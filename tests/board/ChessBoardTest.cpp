@@ -99,7 +99,9 @@ TEST(ChessBoardTest, PromoteTogglesThePawnAndTheChosenKind) {
 }
 
 TEST(ChessBoardTest, DisplayShowsRankEightFirst) {
-  ChessBoard b;
+  // Zeroed like MainBoard: InitRep leaves the counts, which the display's
+  // evaluation reads, as they were.
+  ChessBoard b{};
   b.InitRep();
   testing::internal::CaptureStdout();
   b.DisplayBoard();

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -61,17 +62,21 @@ class CommandLineTest : public testing::Test {
   }
   CommandLine Read(std::vector<std::string> args) {
     args.insert(args.begin(), "vorn");
+    // The line keeps a pointer into its arguments (the suite file), so they
+    // live as long as the test does.
+    kept_.push_back(std::move(args));
     std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
+    for (std::string& a : kept_.back()) argv.push_back(&a[0]);
     argv.push_back(nullptr);
     CommandLine line;
-    line.Read((int)args.size(), argv.data());
+    line.Read((int)argv.size() - 1, argv.data());
     return line;
   }
 
  private:
   Status savedStatus_;
   ChessBoard savedBoard_;
+  std::list<std::vector<std::string>> kept_;
 };
 
 TEST_F(CommandLineTest, DepthOptionsInEitherOrder) {
