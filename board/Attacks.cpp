@@ -1,8 +1,11 @@
-// Attack sets of every kind of man, computed by walking rays over the
-// occupancy: no precomputed tables. The first blocker on a ray is always
-// included whatever its colour; callers mask out their own men.
+// The reference attack walks: every set computed by walking rays over the
+// occupancy, square by square. The board's mask functions look the sets up
+// in tables (AttackTables.h) and come here only for a mask that is not one
+// square; the tables are built from these walks and tested against them.
+// The first blocker on a ray is always included whatever its colour;
+// callers mask out their own men.
+#include "board/AttackTables.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 
 namespace {
 constexpr u64 FileA = 0x0101010101010101ULL;
@@ -52,9 +55,19 @@ inline u64 Ray(u64 sq, Direction d, u64 occupied) {
 
 constexpr Direction Diagonals[4] = {SouthEast, NorthEast, SouthWest, NorthWest};
 constexpr Direction Lines[4] = {South, North, West, East};
+
+// The rays of the king's square that reach a man of `sliderMask`.
+u64 CheckRays(const Direction (&directions)[4], u64 kingMask, u64 occupied, u64 sliderMask) {
+  u64 result = 0;
+  for (Direction d : directions) {
+    u64 ray = Ray(kingMask, d, occupied);
+    if (ray & sliderMask) result |= ray;
+  }
+  return result;
+}
 }  // namespace
 
-u64 ChessBoard::KnightMask(u64 mask) const {
+u64 KnightMaskByWalk(u64 mask) {
   u64 targets = 0;
   if (!(mask & (FileG | FileH))) targets |= (mask >> 6) | (mask << 10);
   if (!(mask & (FileA | FileB))) targets |= (mask >> 10) | (mask << 6);
@@ -63,60 +76,50 @@ u64 ChessBoard::KnightMask(u64 mask) const {
   return targets;
 }
 
-u64 ChessBoard::KingMask(u64 mask) const {
+u64 KingMaskByWalk(u64 mask) {
   u64 targets = (mask << 8) | (mask >> 8);
   if (!(mask & FileH)) targets |= (mask << 9) | (mask >> 7) | (mask << 1);
   if (!(mask & FileA)) targets |= (mask << 7) | (mask >> 9) | (mask >> 1);
   return targets;
 }
 
-u64 ChessBoard::BishopMask(u64 mask) const {
+u64 BishopMaskByWalk(u64 mask, u64 occupied) {
   u64 targets = 0;
-  for (Direction d : Diagonals) targets |= Ray(mask, d, AllPieces);
+  for (Direction d : Diagonals) targets |= Ray(mask, d, occupied);
   return targets;
 }
 
-u64 ChessBoard::RookMask(u64 mask) const {
+u64 RookMaskByWalk(u64 mask, u64 occupied) {
   u64 targets = 0;
-  for (Direction d : Lines) targets |= Ray(mask, d, AllPieces);
+  for (Direction d : Lines) targets |= Ray(mask, d, occupied);
   return targets;
 }
 
-int ChessBoard::InCheck(u64 mask, char side) const {
+// The walk for a set of squares that is not one square (no king, or a made-up
+// position with two): the tests in the order the walk makes them.
+int ChessBoard::InCheckByWalk(u64 mask, char side) const {
   if (side == 1) {
     if (!(mask & FileH) && (WhitePawns & (mask >> 7))) return 1;
     if (!(mask & FileA) && (WhitePawns & (mask >> 9))) return 1;
-    if (WhiteKnights & KnightMask(mask)) return 1;
-    if ((WhiteBishops | WhiteQueens) & BishopMask(mask)) return 1;
-    if ((WhiteRooks | WhiteQueens) & RookMask(mask)) return 1;
-    if (WhiteKing & KingMask(mask)) return 1;
+    if (WhiteKnights & KnightMaskByWalk(mask)) return 1;
+    if ((WhiteBishops | WhiteQueens) & BishopMaskByWalk(mask, AllPieces)) return 1;
+    if ((WhiteRooks | WhiteQueens) & RookMaskByWalk(mask, AllPieces)) return 1;
+    if (WhiteKing & KingMaskByWalk(mask)) return 1;
     return 0;
   }
   if (!(mask & FileA) && (BlackPawns & (mask << 7))) return 1;
   if (!(mask & FileH) && (BlackPawns & (mask << 9))) return 1;
-  if (BlackKnights & KnightMask(mask)) return 1;
-  if ((BlackBishops | BlackQueens) & BishopMask(mask)) return 1;
-  if ((BlackRooks | BlackQueens) & RookMask(mask)) return 1;
-  if (BlackKing & KingMask(mask)) return 1;
+  if (BlackKnights & KnightMaskByWalk(mask)) return 1;
+  if ((BlackBishops | BlackQueens) & BishopMaskByWalk(mask, AllPieces)) return 1;
+  if ((BlackRooks | BlackQueens) & RookMaskByWalk(mask, AllPieces)) return 1;
+  if (BlackKing & KingMaskByWalk(mask)) return 1;
   return 0;
 }
 
-int ChessBoard::IsAttacked(u64 mask, char side) const { return InCheck(mask, side); }
-
 u64 ChessBoard::BishopCheckMask(u64 kingMask, u64 sliderMask) const {
-  u64 result = 0;
-  for (Direction d : Diagonals) {
-    u64 ray = Ray(kingMask, d, AllPieces);
-    if (ray & sliderMask) result |= ray;
-  }
-  return result;
+  return CheckRays(Diagonals, kingMask, AllPieces, sliderMask);
 }
 
 u64 ChessBoard::RookCheckMask(u64 kingMask, u64 sliderMask) const {
-  u64 result = 0;
-  for (Direction d : Lines) {
-    u64 ray = Ray(kingMask, d, AllPieces);
-    if (ray & sliderMask) result |= ray;
-  }
-  return result;
+  return CheckRays(Lines, kingMask, AllPieces, sliderMask);
 }

@@ -1,8 +1,10 @@
 // The position: twelve piece boards, aggregates, side, castling rights, the
 // last move (which is how en passant is recognised), counts, the pawn-and-king
 // hash code and a one-level undo record. A plain value type: the search copies
-// it for every child node. Attack sets are computed by walking rays.
+// it for every child node. Attack sets of one square are looked up in the
+// tables of AttackTables.h; any other mask is walked ray by ray.
 #pragma once
+#include "board/AttackTables.h"
 #include "board/Types.h"
 
 class ChessBoard {
@@ -57,13 +59,20 @@ class ChessBoard {
   void DisplayBoard();
 
   // Attack sets (occupancy from AllPieces).
-  u64 KnightMask(u64 mask) const;
-  u64 KingMask(u64 mask) const;
-  u64 BishopMask(u64 mask) const;
-  u64 RookMask(u64 mask) const;
+  u64 KnightMask(u64 mask) const {
+    return OneSquare(mask) ? KnightSquares[SquareIndex(mask)] : KnightMaskByWalk(mask);
+  }
+  u64 KingMask(u64 mask) const { return OneSquare(mask) ? KingSquares[SquareIndex(mask)] : KingMaskByWalk(mask); }
+  u64 BishopMask(u64 mask) const {
+    return OneSquare(mask) ? BishopLookup(SquareIndex(mask), AllPieces) : BishopMaskByWalk(mask, AllPieces);
+  }
+  u64 RookMask(u64 mask) const {
+    return OneSquare(mask) ? RookLookup(SquareIndex(mask), AllPieces) : RookMaskByWalk(mask, AllPieces);
+  }
   // 1 when the square is attacked by the side opposite to `side`.
-  int IsAttacked(u64 mask, char side) const;
+  int IsAttacked(u64 mask, char side) const { return InCheck(mask, side); }
   int InCheck(u64 mask, char side) const;
+  int InCheckByWalk(u64 mask, char side) const;
   u64 BishopCheckMask(u64 kingMask, u64 sliderMask) const;
   u64 RookCheckMask(u64 kingMask, u64 sliderMask) const;
 
@@ -80,6 +89,22 @@ class ChessBoard {
 };
 
 extern ChessBoard MainBoard;
+
+// A pawn of the defender's colour on the square would attack exactly the
+// squares from which an enemy pawn attacks it.
+inline int ChessBoard::InCheck(u64 mask, char side) const {
+  if (!OneSquare(mask)) return InCheckByWalk(mask, side);
+  const int sq = SquareIndex(mask);
+  const u64 occupied = AllPieces;
+  if (side == 1) {
+    return ((WhitePawns & PawnCaptureSquares[1][sq]) | (WhiteKnights & KnightSquares[sq]) |
+            ((WhiteBishops | WhiteQueens) & BishopLookup(sq, occupied)) |
+            ((WhiteRooks | WhiteQueens) & RookLookup(sq, occupied)) | (WhiteKing & KingSquares[sq])) != 0;
+  }
+  return ((BlackPawns & PawnCaptureSquares[0][sq]) | (BlackKnights & KnightSquares[sq]) |
+          ((BlackBishops | BlackQueens) & BishopLookup(sq, occupied)) |
+          ((BlackRooks | BlackQueens) & RookLookup(sq, occupied)) | (BlackKing & KingSquares[sq])) != 0;
+}
 
 // Piece-kind numbers used by the hash tables and Promote.
 enum PieceKind { WPawn, WKnight, WBishop, WRook, WQueen, WKingKind,
