@@ -53,8 +53,8 @@ test-asan: $(ASAN_BUILD)/CMakeCache.txt
 # runs each briefly from its seed corpus (copied, so the tree stays clean),
 # `make fuzz-run TARGET=FenFuzz FUZZ_SECONDS=600` runs one for longer.
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz
-FUZZ_RUNS ?= 3000
+FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz
+FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_FLAGS = -seed=1 -timeout=20 -rss_limit_mb=4096 -max_len=4096
 
 $(FUZZ_BUILD)/CMakeCache.txt:
@@ -65,10 +65,10 @@ fuzz: $(FUZZ_BUILD)/CMakeCache.txt
 
 fuzz-smoke: fuzz
 	@for t in $(FUZZ_TARGETS); do \
-	  rm -rf $(FUZZ_BUILD)/corpus/$$t && mkdir -p $(FUZZ_BUILD)/corpus/$$t && \
+	  rm -rf $(FUZZ_BUILD)/smoke/$$t && mkdir -p $(FUZZ_BUILD)/smoke/$$t && \
 	  echo "== $$t" && \
-	  ./$(FUZZ_BUILD)/tests/$$t $(FUZZ_FLAGS) -runs=$(FUZZ_RUNS) -max_total_time=60 \
-	    $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t 2>&1 | grep -E '^(#[0-9]+ +(INITED|DONE))|ERROR|SUMMARY|Done' ; \
+	  ./$(FUZZ_BUILD)/tests/$$t $(FUZZ_FLAGS) -max_total_time=$(FUZZ_SMOKE_SECONDS) \
+	    $(FUZZ_BUILD)/smoke/$$t tests/fuzz/corpus/$$t 2>&1 | grep -E '^(#[0-9]+ +(INITED|DONE))|ERROR|SUMMARY|Done' ; \
 	  [ $${PIPESTATUS[0]} -eq 0 ] || exit 1; \
 	done
 

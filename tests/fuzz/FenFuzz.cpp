@@ -73,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   { PerfT count(2); }
 
   // A shallow fixed-depth search: what "setboard" followed by "go" does.
+  if (!PlausibleMaterial()) return 0;
   MainStatus.FD = 2;
   MainBoard.MaxDepth = 2;
   ChessBoard& b = MainBoard;

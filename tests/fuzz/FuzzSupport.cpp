@@ -1,16 +1,21 @@
 #include "fuzz/FuzzSupport.h"
 
 #include <fcntl.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
+#include "engine/CommandLine.h"
 #include "engine/OpeningBook.h"
+#include "engine/UCIProtocol.h"
 #include "engine/Status.h"
 #include "eval/PawnHash.h"
 #include "search/SearchRoutines.h"
@@ -63,6 +68,63 @@ void ResetEngine() {
   MoveList.Init();
   Search.ClearHistory();
   Search.Aborted = Search.StopSearch = Search.TimeUp = 0;
+}
+
+bool PlausibleMaterial() {
+  const ChessBoard& b = MainBoard;
+  auto side = [](u64 pawns, u64 knights, u64 bishops, u64 rooks, u64 queens) {
+    auto extra = [](u64 men, int start) { return std::max(0, __builtin_popcountll(men) - start); };
+    int promoted = extra(knights, 2) + extra(bishops, 2) + extra(rooks, 2) + extra(queens, 1);
+    return __builtin_popcountll(pawns) + promoted <= 8 && __builtin_popcountll(queens) <= 3;
+  };
+  return side(b.WhitePawns, b.WhiteKnights, b.WhiteBishops, b.WhiteRooks, b.WhiteQueens) &&
+         side(b.BlackPawns, b.BlackKnights, b.BlackBishops, b.BlackRooks, b.BlackQueens);
+}
+
+int VornMain(int argc, char** argv);
+
+namespace {
+void StopSearches(int) {
+  Search.StopSearch = 1;
+  Search.TimeUp = 1;
+}
+
+void SetTimer(int firstMs, int everyMs) {
+  itimerval t{};
+  t.it_value.tv_sec = firstMs / 1000;
+  t.it_value.tv_usec = (firstMs % 1000) * 1000;
+  t.it_interval.tv_usec = everyMs * 1000;
+  setitimer(ITIMER_REAL, &t, nullptr);
+}
+}  // namespace
+
+void RunSession(const std::vector<std::string>& args, const std::string& input, int budgetMs) {
+  ResetEngine();
+  Arguments = CommandLine();
+  UCI = UCIProtocol();
+
+  std::string path = WriteTempFile("session.txt", input);
+  int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) abort();
+  dup2(fd, STDIN_FILENO);
+  close(fd);
+  clearerr(stdin);
+
+  std::vector<std::string> words{"vorn"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(&w[0]);
+  argv.push_back(nullptr);
+
+  signal(SIGALRM, StopSearches);
+  SetTimer(budgetMs, 2);
+  CatchExit = true;
+  try {
+    VornMain((int)words.size(), argv.data());
+  } catch (const ExitCalled&) {
+  }
+  CatchExit = false;
+  SetTimer(0, 0);
 }
 
 std::string FuzzText(const uint8_t* data, size_t size) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Thrown in place of exit() while CatchExit is set: the fuzz targets are
 // linked with -Wl,--wrap=exit, so the engine's exit calls (help text, an
@@ -25,6 +26,24 @@ void ResetEngine();
 
 // The input as text up to its first NUL.
 std::string FuzzText(const uint8_t* data, size_t size);
+
+// True when MainBoard's material is what a game could reach: per side at
+// most eight pawns, no more pieces beyond the starting set than pawns
+// missing, and at most three queens. Fixed-depth searches are neither
+// timed nor interrupted, and the capture search among eight queens a side
+// runs for minutes without being wrong, so the targets search only such
+// positions.
+bool PlausibleMaterial();
+
+// Runs the engine's main with `args` on a session: `input` becomes its
+// standard input (a file at descriptor 0, so the search's poll always sees
+// input waiting, as it does when a GUI has sent more), and ends when the
+// program would end. After `budgetMs` every search in progress is told to
+// stop, and told again every few milliseconds, so that a session whose
+// clock commands ask for long searches still ends soon; a search that
+// ignores the stop (one that runs until "stop" or the end of input) is
+// left to libFuzzer's time-out.
+void RunSession(const std::vector<std::string>& args, const std::string& input, int budgetMs);
 
 // Writes `text` to a file in a private temporary folder and returns its path.
 std::string WriteTempFile(const std::string& name, const std::string& text);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "board/ChessBoard.h"
+#include "board/PositionText.h"
 #include "engine/Status.h"
 #include "fuzz/FuzzSupport.h"
 #include "tools/EPDSuite.h"
@@ -20,7 +21,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   s.FD = (u8)(1 + (data[0] / 3) % 2);
   MainBoard.MaxDepth = s.FD;
-  std::string path = WriteTempFile("suite.epd", std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  // A suite searched at fixed depth holds only positions a game could reach
+  // (see PlausibleMaterial); any other file is read in evaluation mode.
+  std::string content(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (s.DoTestSuite) {
+    for (size_t start = 0; start < content.size();) {
+      size_t end = content.find('\n', start);
+      if (end == std::string::npos) end = content.size();
+      SetupBoard(content.substr(start, end - start).c_str());
+      if (!PlausibleMaterial()) {
+        s.DoTestSuite = 0;
+        s.PEV = 1;
+      }
+      start = end + 1;
+    }
+  }
+  std::string path = WriteTempFile("suite.epd", content);
 
   CatchExit = true;
   try {
