@@ -14,7 +14,7 @@ void MoveHistory::InsertHashCodeMoveHistory(u64 code1, u64 code2) {
     entries[NumMoves].code2 = code2;
   }
   NumMoves += 1;
-  if (NumMoves > WarningLevel) printf("MAJOR ERROR: NumMoves > 590 in InsertHashCodeMoveHistor \n");
+  if (NumMoves > WarningLevel) printf("MAJOR ERROR: NumMoves > %d in InsertHashCodeMoveHistor \n", WarningLevel);
   if (NumMoves < 0) printf("MAJOR ERROR: NumMoves < 0 in InsertHashCodeMoveHistor \n");
 }
 

@@ -5,8 +5,11 @@
 
 class MoveHistory {
  public:
-  static constexpr int Capacity = 600;
-  static constexpr int WarningLevel = 590;
+  // Room for the longest game plus the deepest search line; a UCI GUI
+  // sends the whole game again with every move.
+  static constexpr int Capacity = 10000;
+  // The warning comes this close to the end, before anything is lost.
+  static constexpr int WarningLevel = Capacity - 10;
 
   struct Record {
     u64 code1;

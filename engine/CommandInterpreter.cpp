@@ -1,7 +1,447 @@
-// Placeholder until the console and xboard commands are written: every word
-// is taken as handled, so a search that hands it a word goes on.
 #include "engine/CommandInterpreter.h"
 
-int DoCommand(char*) { return 4; }
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
-int HumanMove() { return 4; }
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "board/PositionText.h"
+#include "engine/CommandLine.h"
+#include "engine/GameMoves.h"
+#include "engine/LogFile.h"
+#include "engine/Status.h"
+#include "movegen/SEE.h"
+#include "search/InputPoll.h"
+#include "search/SearchRoutines.h"
+
+u8 EngineThinking = 0;
+
+namespace {
+constexpr int WordSize = 512;
+
+// The move of the last word DoCommand accepted as a move.
+GameMove EnteredMove;
+// A move that arrived during analysis: it ends the analysis and is played
+// by the next HumanMove, after which the new position is analysed.
+char PendingMove[WordSize] = "";
+// "force" during the engine's own search: the search is dropped and the
+// next HumanMove must stay in force mode.
+u8 ForceDuringSearch = 0;
+u8 GameResetPending = 0;
+// The fixed time per move in force before analysis, which sets its own.
+i32 STBeforeAnalysis = 0;
+
+constexpr i32 AnalysisTime = 1209600000;  // two weeks: analysis has no clock
+constexpr int DefaultMaxDepth = 56;
+
+bool InputEnded() { return feof(stdin) || ferror(stdin); }
+
+bool ReadWord(char* word) {
+  if (scanf("%511s", word) == 1) return true;
+  word[0] = 0;
+  return false;
+}
+
+// A number argument; a word that is not a number is consumed and leaves
+// the target unchanged.
+void ReadNumber(int* target) {
+  char word[WordSize];
+  if (!ReadWord(word)) return;
+  char* end;
+  long n = strtol(word, &end, 10);
+  if (end != word) *target = (int)n;
+}
+
+// The rest of the current line, without its end (CR LF or LF).
+void ReadRestOfLine(char* text, int size) {
+  int n = 0, c;
+  while ((c = getchar()) != EOF && c != '\n') {
+    if (n < size - 1) text[n++] = (char)c;
+  }
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == ' ')) n--;
+  text[n] = 0;
+}
+
+void ResetGameRecord() {
+  if (EngineThinking) GameResetPending = 1;
+  else StartGameRecord();
+}
+
+// After any set-up that is not a move: counts and totals from the piece
+// boards, a fresh fifty-move count and repetition record.
+void PositionWasSetUp() {
+  RecountPieces(MainBoard);
+  MainBoard.FiftyMoveCount = 0;
+  ResetGameRecord();
+}
+
+void LeaveAnalysis() {
+  Status& s = MainStatus;
+  if (s.Analyze) s.ST = STBeforeAnalysis;
+  s.Analyze = 0;
+}
+
+// "quit" or the end of input while a search runs: nobody is left to
+// receive a move, so the program ends at once.
+[[noreturn]] void QuitNow() {
+  printf("Bye, Thanks for the match.\n");
+  fflush(stdout);
+  exit(0);
+}
+
+int Quit() {
+  Status& s = MainStatus;
+  s.KeepRunning = 0;
+  s.GameInProgress = 0;
+  if (EngineThinking) QuitNow();
+  return 3;
+}
+
+// "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds,
+// possibly with a fraction, which the whole-second increment drops.
+void ReadLevel() {
+  Status& s = MainStatus;
+  char moves[WordSize], base[WordSize], inc[WordSize];
+  if (!ReadWord(moves) || !ReadWord(base) || !ReadWord(inc)) return;
+  s.MovesPerSession = atoi(moves);
+  int seconds = 60 * atoi(base);
+  if (const char* colon = strchr(base, ':')) seconds += atoi(colon + 1);
+  s.TimeLeft = 1000 * seconds;
+  s.TimeInc = (int)atof(inc);
+  char text[128];
+  snprintf(text, sizeof text, "MovesPerSession %d TimeLeft %d TimeInc %d \n", s.MovesPerSession, s.TimeLeft,
+           s.TimeInc);
+  WriteLogFile(text);
+}
+
+void ReadMaxDepth(const char* word) {
+  Status& s = MainStatus;
+  if (!s.xboard) {
+    printf("setting MAXDEPTH\n");
+    printf("scanstring %s\n", word);
+  }
+  ReadNumber(&MainBoard.MaxDepth);
+  if (!s.xboard) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
+  MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
+}
+
+void DumpSEE() {
+  int from = -1, to = -1;
+  ReadNumber(&from);
+  ReadNumber(&to);
+  if (from < 0 || from > 63 || to < 0 || to > 63) return;
+  const u64 target = SquareMask(to);
+  int v = see.StaticExchangeEvaluation((char)MainBoard.PieceColor(target), SquareMask(from), target, &MainBoard);
+  printf("SEE value = %d\n", v);
+}
+
+// A word that looks like a move (a file letter, then '0' to '8').
+int MoveCommand(char* word) {
+  const Status& s = MainStatus;
+  // During the engine's own search the opponent cannot move.
+  if (EngineThinking && !s.Analyze) return 4;
+  GameMove move;
+  if (!FindLegalMove(word, MainBoard, &move)) {
+    printf("Illegal move: %s\n", word);
+    fflush(stdout);
+    return 4;
+  }
+  if (EngineThinking) {
+    snprintf(PendingMove, sizeof PendingMove, "%s", word);
+    Search.AbortSearch();
+    return 2;
+  }
+  EnteredMove = move;
+  return 0;
+}
+
+bool OneOf(const char* word, const char* const* list) {
+  for (; *list; list++)
+    if (strcmp(word, *list) == 0) return true;
+  return false;
+}
+
+const char* const IgnoredWords[] = {"ClearGameInfo", "InitGameInfo", "beep", "bogus", "draw", "easy",
+                                    "hard", "hint", "ponder", "random", "remove", "undo", nullptr};
+}  // namespace
+
+bool FinishPendingGameReset() {
+  if (!GameResetPending) return false;
+  GameResetPending = 0;
+  StartGameRecord();
+  return true;
+}
+
+int DoCommand(char* word) {
+  Status& s = MainStatus;
+  WriteLogFile(word);
+  auto is = [&](const char* name) { return strcmp(word, name) == 0; };
+
+  // The end of input reaches here as an empty word from the search's poll.
+  if (word[0] == 0 && InputEnded()) return Quit();
+
+  if (is(".")) {
+    printf("stat01: %d %lld %d %d %d\n", (ClockMs() - s.StartTime) / 10,
+           (long long)(Search.NodeCount + Search.QuiesceNodeCount), Search.IterationDepth,
+           Search.RootMoveCount - Search.RootMoveNumber, Search.RootMoveCount);
+    fflush(stdout);
+    return 4;
+  }
+  if (is("?")) {
+    // Move now: the engine plays the best move found so far, as when its
+    // time runs out. In analysis, or with nothing to stop, "?" leaves.
+    if (EngineThinking && !s.Analyze) {
+      Search.StopSearch = 1;
+      Search.TimeUp = 1;
+      return 4;
+    }
+    Search.AbortSearch();
+    s.Post = 0;
+    LeaveAnalysis();
+    return 2;
+  }
+  if (OneOf(word, IgnoredWords)) return 4;
+  if (is("abort")) {
+    if (EngineThinking) Search.AbortSearch();
+    MainBoard.InitRep();
+    MainBoard.MaxDepth = DefaultMaxDepth;
+    s.HumanToMove = 1;
+    MainBoard.FiftyMoveCount = 0;
+    MainBoard.SideToMove = 0;
+    s.GameInProgress = 1;
+    LeaveAnalysis();
+    s.initVars();
+    PositionWasSetUp();
+    return 2;
+  }
+  if (is("analyze")) {
+    if (!s.Analyze) STBeforeAnalysis = s.ST;
+    s.Analyze = 1;
+    s.Post = 1;
+    s.Force = 0;
+    s.HumanToMove = 0;
+    s.NodesPerSecond = 200001;
+    // ST is already in milliseconds; without one, analysis runs until told.
+    if (s.ST == 0) s.ST = AnalysisTime;
+    return 2;
+  }
+  if (is("bk")) {
+    if (!s.Analyze) s.OwnBook ^= 1;
+    return 4;
+  }
+  if (is("black")) {
+    MainBoard.SideToMove = 1;
+    return 4;
+  }
+  if (is("white")) {
+    MainBoard.SideToMove = 0;
+    return 4;
+  }
+  if (is("displayboard")) {
+    MainBoard.DisplayBoard();
+    return 4;
+  }
+  if (is("dumpsee")) {
+    DumpSEE();
+    return 4;
+  }
+  if (is("edit")) {
+    SetupBoardFromEdit();
+    PositionWasSetUp();
+    if (!EngineThinking) return 4;
+    Search.AbortSearch();
+    return 2;
+  }
+  if (is("exit")) {
+    if (s.Analyze) {
+      s.Post = 0;
+      LeaveAnalysis();
+      Search.AbortSearch();
+      return 2;
+    }
+    return EngineThinking ? 4 : 2;
+  }
+  if (is("force")) {
+    s.Force = 1;
+    // A move found after "force" would be played on a board the GUI no
+    // longer follows, so the engine's own search is dropped.
+    if (EngineThinking && !s.Analyze) {
+      ForceDuringSearch = 1;
+      Search.AbortSearch();
+      return 2;
+    }
+    return 4;
+  }
+  if (is("fullrand")) {
+    s.FullRand = 1;
+    return 4;
+  }
+  if (is("go")) {
+    if (EngineThinking && !s.Analyze) return 4;
+    s.Force = 0;
+    s.HumanToMove = 0;
+    return 2;
+  }
+  if (is("level")) {
+    ReadLevel();
+    return 4;
+  }
+  if (is("name")) {
+    char name[WordSize];
+    ReadWord(name);
+    return 4;
+  }
+  if (is("new")) {
+    if (EngineThinking) Search.AbortSearch();
+    Search.ClearHistory();
+    MainBoard.InitRep();
+    if (s.Analyze) s.Post = 0;
+    LeaveAnalysis();
+    s.initVars();
+    Arguments.RestoreLimits();
+    s.HumanToMove = 1;
+    MainBoard.FiftyMoveCount = 0;
+    MainBoard.SideToMove = 0;
+    s.GameInProgress = 1;
+    PositionWasSetUp();
+    return 2;
+  }
+  if (is("nopost")) {
+    s.Post = 0;
+    return 4;
+  }
+  if (is("post")) {
+    s.Post = 1;
+    return 4;
+  }
+  if (is("otim")) {
+    int n = 0;
+    ReadNumber(&n);
+    char text[32];
+    snprintf(text, sizeof text, " %d\n", n);
+    WriteLogFile(text);
+    return 4;
+  }
+  if (is("quit")) return Quit();
+  if (is("selfplay")) {
+    s.SelfPlay = 1;
+    return 2;
+  }
+  if (is("setboard")) {
+    char fen[WordSize];
+    ReadRestOfLine(fen, sizeof fen);
+    WriteLogFile(fen);
+    SetupBoard(fen);
+    PositionWasSetUp();
+    if (!EngineThinking) return 4;
+    Search.AbortSearch();
+    return 2;
+  }
+  if (is("Depth") || is("DEPTH") || is("sd")) {
+    ReadMaxDepth(word);
+    return 4;
+  }
+  if (is("sfd")) {
+    if (!s.xboard) ReadMaxDepth(word);
+    MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
+    return 4;
+  }
+  if (is("st")) {
+    int n = 0;
+    ReadNumber(&n);
+    SetSecondsPerMove(n);
+    return 4;
+  }
+  if (is("time")) {
+    int n = s.TimeLeft / 10;
+    ReadNumber(&n);
+    s.TimeLeft = 10 * n;
+    return 4;
+  }
+  if (is("traceflag")) {
+    s.Trace = (u8)((s.Trace + 1) % 2);
+    return 4;
+  }
+  if (is("xboard")) {
+    s.xboard = 1;
+    return 4;
+  }
+  if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
+  return 4;
+}
+
+int HumanMove() {
+  Status& s = MainStatus;
+  if (!ForceDuringSearch) s.Force = 0;
+  ForceDuringSearch = 0;
+  for (;;) {
+    char word[WordSize];
+    if (PendingMove[0] != 0) {
+      snprintf(word, sizeof word, "%s", PendingMove);
+      PendingMove[0] = 0;
+    } else {
+      if (!s.xboard) {
+        printf("Enter Move: ");
+        fflush(stdout);
+      }
+      if (!ReadWord(word)) return Quit();
+      if (!s.xboard) printf("%s\n", word);
+    }
+
+    int r = DoCommand(word);
+    if (r == 2 || r == 3) return r;
+    if (r != 0) continue;
+
+    PlayGameMove(EnteredMove);
+    r = MainBoard.FiftyMoveCount > 99 ? 7 : 0;
+    if (!s.Force) {
+      RecordGamePosition(MainBoard.SideToMove ^ 1);  // the game loop flips the side
+      return r;
+    }
+    MainBoard.SideToMove ^= 1;
+    RecordGamePosition(MainBoard.SideToMove);
+  }
+}
+
+void SetupBoardFromEdit() {
+  ChessBoard& b = MainBoard;
+  char colour = 0;
+  char word[WordSize];
+  auto squareAt = [](const char* text, u64* mask) {
+    if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
+    *mask = SquareMask((text[0] - 'a') + 8 * (text[1] - '1'));
+    return true;
+  };
+  auto clearSquare = [&](u64 mask) {
+    u64* const boards[12] = {&b.WhitePawns, &b.WhiteBishops, &b.WhiteKnights, &b.WhiteRooks,
+                             &b.WhiteQueens, &b.WhiteKing,   &b.BlackPawns,   &b.BlackBishops,
+                             &b.BlackKnights, &b.BlackRooks, &b.BlackQueens,  &b.BlackKing};
+    for (u64* board : boards) *board &= ~mask;
+  };
+
+  while (ReadWord(word) && strcmp(word, ".") != 0) {
+    u64 square;
+    if (strcmp(word, "#") == 0) {
+      b.ClearField();
+    } else if (strcmp(word, "c") == 0) {
+      colour ^= 1;
+    } else if (strchr("PNBRQK", word[0]) && word[0] != 0 && squareAt(word + 1, &square)) {
+      clearSquare(square);
+      AddPiece(colour ? (char)(word[0] - 'A' + 'a') : word[0], square);
+    } else if (word[0] == 'x' && squareAt(word + 1, &square)) {
+      clearSquare(square);
+    }
+
+    b.WhitePieces = b.WhitePawns | b.WhiteBishops | b.WhiteKnights | b.WhiteRooks | b.WhiteQueens | b.WhiteKing;
+    b.BlackPieces = b.BlackPawns | b.BlackBishops | b.BlackKnights | b.BlackRooks | b.BlackQueens | b.BlackKing;
+    b.AllPieces = b.WhitePieces | b.BlackPieces;
+    const u64 e1 = SquareMask(4), a1 = SquareMask(0), h1 = SquareMask(7);
+    const u64 e8 = SquareMask(60), a8 = SquareMask(56), h8 = SquareMask(63);
+    b.CastleFlags = 0;
+    if ((b.WhiteKing & e1) && (b.WhiteRooks & h1)) b.CastleFlags |= 1;
+    if ((b.WhiteKing & e1) && (b.WhiteRooks & a1)) b.CastleFlags |= 2;
+    if ((b.BlackKing & e8) && (b.BlackRooks & h8)) b.CastleFlags |= 4;
+    if ((b.BlackKing & e8) && (b.BlackRooks & a8)) b.CastleFlags |= 8;
+  }
+}

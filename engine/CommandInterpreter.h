@@ -1,7 +1,21 @@
 // The console and xboard reader: one word at a time from standard input.
 // Result codes: 0 a move, 2 leave the reader (and abort a running search),
 // 3 quit, 4 handled, 7 a move completing the fifty-move count.
+// The same DoCommand serves words that arrive while the engine thinks (the
+// search's poll hands them over), so every command knows whether a search
+// is running through EngineThinking.
 #pragma once
+#include "board/Types.h"
+
+// Set by the game loop while the engine searches for its own move or
+// analyses; commands that would disturb that search act on it instead.
+extern u8 EngineThinking;
 
 int DoCommand(char* word);
 int HumanMove();
+void SetupBoardFromEdit();
+
+// A command that set up a new position while the engine thought ("new",
+// "setboard", "edit", "abort") leaves the game's repetition record to be
+// restarted once the search has unwound; true when that happened.
+bool FinishPendingGameReset();

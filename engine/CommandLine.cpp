@@ -29,6 +29,20 @@ void CommandLine::PrintHelp() {
   fflush(stdout);
 }
 
+// n seconds a move, kept in milliseconds as the driver reads ST, with the
+// same margin as the time per move.
+void SetSecondsPerMove(int n) {
+  MainStatus.ST = 900 * n;
+  MainStatus.TimePerMove = 900 * n;
+  MainStatus.TimeLeft = 60000 * n;
+}
+
+void CommandLine::RestoreLimits() const {
+  if (MaxDepth >= 0) MainBoard.MaxDepth = MaxDepth;
+  if (FixedDepth >= 0) MainStatus.setFD((char)FixedDepth);
+  if (SecondsPerMove >= 0) SetSecondsPerMove(SecondsPerMove);
+}
+
 void CommandLine::Read(int argc, char** argv) {
   Status& s = MainStatus;
   for (int i = 1; i < argc; i++) {
@@ -49,6 +63,7 @@ void CommandLine::Read(int argc, char** argv) {
       if (is(name)) s.BenchNumber = (u8)n;
     }
     if (is("-fd") && takeValue()) {
+      MaxDepth = FixedDepth = atoi(argv[i]);
       MainBoard.MaxDepth = atoi(argv[i]);
       s.setFD((char)atoi(argv[i]));
     }
@@ -73,13 +88,12 @@ void CommandLine::Read(int argc, char** argv) {
       if (takeValue()) EPDFile = argv[i];
     }
     if (has("-post")) s.Post = 1;
-    if (has("-sd") && takeValue()) MainBoard.MaxDepth = atoi(argv[i]);
+    if (has("-sd") && takeValue()) MainBoard.MaxDepth = MaxDepth = atoi(argv[i]);
     if (has("-sp")) s.SelfPlay = 1;
     if (has("-trace")) s.Trace = 1;
     if (has("-st") && takeValue()) {
-      s.ST = atoi(argv[i]);
-      s.TimePerMove = 900 * atoi(argv[i]);
-      s.TimeLeft = 60000 * atoi(argv[i]);
+      SecondsPerMove = atoi(argv[i]);
+      SetSecondsPerMove(SecondsPerMove);
     }
     if (has("-tc") && takeValue()) s.TC = (u8)atoi(argv[i]);
     if (has("-ts") && takeValue()) {

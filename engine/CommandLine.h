@@ -8,8 +8,19 @@ class CommandLine {
  public:
   const char* EPDFile = nullptr;  // "-ts", "-pev" or "-mimicstudent"
 
+  // The limits the line set ("-sd", "-fd", "-st"); -1 when not given.
+  int MaxDepth = -1;
+  int FixedDepth = -1;
+  int SecondsPerMove = -1;
+
   void Read(int argc, char** argv);
+  // Sets the line's limits again after a new game has reset them, so that
+  // they hold for every game an xboard GUI starts with "new".
+  void RestoreLimits() const;
   static void PrintHelp();
 };
 
 extern CommandLine Arguments;
+
+// ST, TimePerMove and TimeLeft for n seconds a move ("-st", xboard "st").
+void SetSecondsPerMove(int n);

@@ -1,7 +1,430 @@
-// Placeholder until the UCI commands are written: every word is taken as
-// handled, so a search that hands it a word goes on.
 #include "engine/UCIProtocol.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+#include "board/MoveHistory.h"
+#include "board/PositionText.h"
+#include "engine/GameMoves.h"
+#include "engine/LogFile.h"
+#include "engine/OpeningBook.h"
+#include "engine/Status.h"
+#include "eval/PawnHash.h"
+#include "eval/PositionEvaluate.h"
+#include "search/SearchRoutines.h"
+#include "search/TranspositionTables.h"
 
 UCIProtocol UCI;
 
-int UCIProtocol::UCIPrep(char*) { return 4; }
+namespace {
+constexpr i32 InfiniteST = 1209600000;  // two weeks: "go infinite" has no clock
+constexpr i32 InfiniteNps = 800000;
+constexpr int MaxFixedDepth = 100;
+
+// One blank between words, none around them, no line end: GUIs may send
+// several blanks, tabs and CR LF (the UCI convention allows them).
+void Normalise(char* text) {
+  char* out = text;
+  bool blank = false;
+  for (const char* in = text; *in; in++) {
+    if (*in == ' ' || *in == '\t' || *in == '\r' || *in == '\n') {
+      blank = out != text;
+      continue;
+    }
+    if (blank) *out++ = ' ';
+    blank = false;
+    *out++ = *in;
+  }
+  *out = 0;
+}
+
+bool FirstWordIs(const char* line, const char* word) {
+  size_t n = strlen(word);
+  return strncmp(line, word, n) == 0 && (line[n] == 0 || line[n] == ' ');
+}
+
+// The number after the word `name` ("wtime 3000"); false when absent.
+bool NumberAfter(const char* line, const char* name, long* value) {
+  size_t n = strlen(name);
+  for (const char* p = strstr(line, name); p; p = strstr(p + 1, name)) {
+    bool wordStart = p == line || p[-1] == ' ';
+    if (wordStart && p[n] == ' ') {
+      char* end;
+      long v = strtol(p + n + 1, &end, 10);
+      if (end == p + n + 1) return false;
+      *value = v;
+      return true;
+    }
+  }
+  return false;
+}
+
+void PrintLine(const char* text) {
+  printf("%s\n", text);
+  fflush(stdout);
+}
+}  // namespace
+
+int UCIProtocol::UCIPrep(char* text) {
+  // The end of input reaches here as an empty word from the search's poll.
+  if (text[0] == 0 && (feof(stdin) || ferror(stdin))) Quit();
+  snprintf(Command, sizeof Command, "%s", text);
+  Normalise(Command);
+  WriteLogFile(Command);
+  return UCICore();
+}
+
+int UCIProtocol::UCICore() {
+  for (;;) {
+    int r = HandleCommand();
+    Command[0] = 0;
+    if (r != 0) return r;
+    if (UCIState != WAITING) {
+      WriteLogFile("State != WAITING so returning 1\n");
+      return 1;
+    }
+    if (!ReadCommand()) Quit();
+  }
+}
+
+bool UCIProtocol::ReadCommand() {
+  int n = 0, c;
+  while ((c = getchar()) != EOF && c != '\n') {
+    if (n < CommandSize - 1) Command[n++] = (char)c;
+  }
+  Command[n] = 0;
+  if (c == EOF && n == 0) return false;
+  Normalise(Command);
+  WriteLogFile(Command);
+  return true;
+}
+
+int UCIProtocol::HandleCommand() {
+  const char* line = Command;
+  if (strcmp(line, "uci") == 0) {
+    Identify();
+  } else if (strcmp(line, "isready") == 0) {
+    // Answered at once in every state: GUIs use it to see the engine lives.
+    PrintLine("readyok");
+    WriteLogFile("Sent readyok\n");
+  } else if (FirstWordIs(line, "position")) {
+    // A position while a search is served is out of turn and ignored.
+    if (UCIState == WAITING) Position();
+  } else if (FirstWordIs(line, "go")) {
+    if (UCIState == WAITING) Go();
+  } else if (FirstWordIs(line, "ponderhit")) {
+    if (UCIState == PONDERING) {
+      MainStatus.Pondering = 0;
+      MainStatus.PonderSearch = 0;
+      UCIState = SEARCHING;
+      return 1;
+    }
+  } else if (FirstWordIs(line, "stop")) {
+    return Stop();
+  } else if (strcmp(line, "ucinewgame") == 0) {
+    if (UCIState != WAITING) {
+      WriteLogFile("Received ucinewgame while doing something other than WAITING\n");
+      NewGamePending = 1;
+      return Stop();
+    }
+    NewGame();
+  } else if (FirstWordIs(line, "setoption")) {
+    SetOption();
+  } else if (FirstWordIs(line, "quit")) {
+    Quit();
+  }
+  return 0;
+}
+
+void UCIProtocol::Identify() {
+  printf("id name Vorn %s\n", UCIVersion);
+  printf("id author the Vorn authors\n");
+  printf("option name UCI_AnalyseMode type check default false\n");
+  printf("option name OwnBook type check default false\n");
+  printf("option name SecondaryBook type check default false\n");
+  printf("option name UCI_ShowCurrLine type check default true\n");
+  printf("option name Ponder type check default false\n");
+  printf("option name UCI_EngineAbout type string default Vorn, a chess engine by the Vorn authors\n");
+  printf("uciok\n");
+  fflush(stdout);
+  WriteLogFile("Sent uciok\n");
+  MainStatus.OwnBook = 0;
+  // Repeated during a search, "uci" must not make the search's state look
+  // finished.
+  if (UCIState == WAITING) UCISearching = 0;
+}
+
+void UCIProtocol::Position() {
+  Status& s = MainStatus;
+  ChessBoard& b = MainBoard;
+  char* line = Command;
+  const bool startpos = strstr(line, "startpos") != nullptr;
+  char* fen = strstr(line, "fen ");
+  if (!startpos && fen == nullptr) return;
+
+  Search.ClearHistory();
+  b.InitRep();
+  s.initVars();
+  s.HumanToMove = 1;
+  b.FiftyMoveCount = 0;
+  b.SideToMove = 0;
+  if (startpos) {
+    s.GameInProgress = 1;
+  } else {
+    SetupBoard(fen + 4);
+  }
+  // The repetition codes follow the side to move, which a FEN may give.
+  UCIHashSide = (u8)b.SideToMove;
+  RecountPieces(b);
+  StartGameRecord();
+
+  if (char* moves = strstr(line, "moves")) {
+    int n = moves[5] == ' ' ? ProcessMoves(moves + 6) : 0;
+    if (n & 1) b.SideToMove ^= 1;
+  }
+}
+
+int UCIProtocol::ProcessMoves(char* text) {
+  // Moves from the GUI are trusted, as the GUI knows the game; the reading
+  // stops at the first word that is not a move, and never leaves the line.
+  MainBoard.FiftyMoveCount = 0;
+  MainStatus.GamePly = 0;
+  int count = 0;
+  char* p = text;
+  for (;;) {
+    while (*p == ' ') p++;
+    if (!(p[0] >= 'a' && p[0] <= 'h' && p[1] >= '1' && p[1] <= '8' && p[2] >= 'a' && p[2] <= 'h' && p[3] >= '1' &&
+          p[3] <= '8'))
+      break;
+    MakeMoves(p);
+    count++;
+    while (*p != ' ' && *p != 0) p++;
+  }
+  return count;
+}
+
+void UCIProtocol::MakeMoves(char* text) {
+  UCIFromSquare = (text[0] - 'a') + 8 * (text[1] - '1');
+  UCIToSquare = (text[2] - 'a') + 8 * (text[3] - '1');
+  UCIFromMask = 1ULL << UCIFromSquare;
+  UCIToMask = 1ULL << UCIToSquare;
+  MainStatus.GamePly++;
+  GameMove move;
+  move.From = UCIFromMask;
+  move.To = UCIToMask;
+  move.Promote = text[4] == ' ' || text[4] == 0 ? NoPromotion : text[4];
+  PlayGameMove(move);
+  UCIHashSide ^= 1;
+  RecordGamePosition((char)UCIHashSide);
+}
+
+void UCIProtocol::Go() {
+  Status& s = MainStatus;
+  const char* line = Command;
+  UCIState = SEARCHING;
+  s.TimeInc = 0;
+  s.TimeLeft = 0;
+  s.FD = 0;
+  s.ST = 0;
+  // Only "go infinite" analyses: an analysis flag left by UCI_AnalyseMode
+  // would make a timed search endless.
+  s.Analyze = 0;
+
+  if (strstr(line, "Mimic Student")) {
+    s.Mimic = 1;
+    MainBoard.InitPieceCounts();
+    int v = PE.PosEval(MainBoard.SideToMove, -MateScore, MateScore, &MainBoard);
+    printf("Mimic info Student %d\n", v);
+    fflush(stdout);
+  }
+  if (strstr(line, "Mimic Oracle")) {
+    s.Mimic = 2;
+    MainBoard.InitPieceCounts();
+    int v = PE.PosEval(MainBoard.SideToMove, -MateScore, MateScore, &MainBoard);
+    printf("Mimic info Oracle %d\n", v);
+    fflush(stdout);
+  }
+  if (strstr(line, "infinite")) {
+    s.Analyze = 1;
+    s.ST = InfiniteST;
+    s.Force = 0;
+    UCISearching = 1;
+    UCIState = INFINITE;
+    s.NodesPerSecond = InfiniteNps;
+  }
+  // "searchmoves" is not supported: the whole position is searched (the
+  // listed moves must not be played on the board).
+  const bool white = MainBoard.SideToMove == 0;
+  long n;
+  if (NumberAfter(line, white ? "wtime" : "btime", &n)) s.TimeLeft = (i32)n;
+  if (NumberAfter(line, white ? "winc" : "binc", &n)) s.TimeInc = (i32)(n / 1000);
+  s.MovesPerSession = NumberAfter(line, "movestogo", &n) ? (i32)n : 0;
+  if (NumberAfter(line, "depth", &n)) s.FD = (u8)(n < 1 ? 1 : n > MaxFixedDepth ? MaxFixedDepth : n);
+  if (NumberAfter(line, "movetime", &n)) {
+    s.ST = (i32)n;
+    s.TimePerMove = (i32)n;
+    s.TimeLeft = (i32)(60 * n);
+  }
+  if (strstr(line, "ponder")) {
+    s.Pondering = 1;
+    s.PonderSearch = 1;
+    UCISearching = 1;
+    UCIState = PONDERING;
+  }
+  char trace[128];
+  snprintf(trace, sizeof trace, "MovesPerSession %d TimeLeft %d TimeInc %d \n", s.MovesPerSession, s.TimeLeft,
+           s.TimeInc);
+  WriteLogFile(trace);
+  if (strstr(line, "Mimic")) {
+    UCIState = WAITING;
+    return;
+  }
+
+  // The GUI owns the position: the move the driver makes on MainBoard is
+  // taken back, so that a second "go" searches the same position.
+  const ChessBoard before = MainBoard;
+  GameMove best;
+  int v = Search.ProgressiveDeepening(MainBoard, (char)s.FD, &best.From, &best.To, &best.Promote);
+  MainBoard = before;
+  UCIPromotion = best.Promote;
+
+  // "bestmove" must not come before "stop" or "ponderhit" ends an infinite
+  // or ponder search, even when the search has nothing left to do.
+  while (UCIState == PONDERING || UCIState == INFINITE) {
+    if (!ReadCommand()) Quit();
+    HandleCommand();
+  }
+  SendBestMove(v, best);
+  UCIState = WAITING;
+  UCISearching = 0;
+  s.Analyze = 0;
+  s.Pondering = 0;
+  s.PonderSearch = 0;
+  if (NewGamePending) {
+    NewGamePending = 0;
+    NewGame();
+  }
+}
+
+void UCIProtocol::SendBestMove(int v, const GameMove& found) {
+  // A search stopped before its first root move was done has no move of
+  // its own; any legal move is better than none.
+  GameMove move = found;
+  if (!IsLegalMove(MainBoard, move) && !FirstLegalMove(MainBoard, &move)) {
+    PrintLine("bestmove 0000");
+    return;
+  }
+  char text[64], ponder[16] = "";
+  MoveWord(text, move);
+
+  // The ponder move is the principal variation's second move, when it has
+  // one that can be played after the best move.
+  const PVEntry& first = Search.PrincipalVariation[0][0];
+  const PVEntry& second = Search.PrincipalVariation[0][1];
+  if (UCIPonder && Search.PVLength >= 2 && second.Move != 0 && ((second.Move >> 6) & 63) != (second.Move & 63)) {
+    GameMove reply;
+    reply.From = 1ULL << ((second.Move >> 6) & 63);
+    reply.To = 1ULL << (second.Move & 63);
+    reply.Promote = (char)second.Promote;
+    ChessBoard after = MainBoard;
+    char castleMask;
+    after.MakeMove(move.From, move.To, move.Promote, &castleMask);
+    after.CastleFlags &= castleMask;
+    after.SideToMove ^= 1;
+    const bool sameFirst = first.Move == (u16)((RightMostBit(move.From) - 1) * 64 + RightMostBit(move.To) - 1);
+    if (sameFirst && IsLegalMove(after, reply)) MoveWord(ponder, reply);
+  }
+
+  printf("info score cp %d\n", v / 10);
+  if (ponder[0]) printf("bestmove %s ponder %s\n", text, ponder);
+  else printf("bestmove %s\n", text);
+  fflush(stdout);
+  WriteLogFile("Sent bestmove ");
+  WriteLogFile(text);
+}
+
+void UCIProtocol::NewGame() {
+  Status& s = MainStatus;
+  UCIHashSide = 0;
+  Search.ClearHistory();
+  MainBoard.InitRep();
+  s.initVars();
+  ClearPawnHash();
+  PositionCache.ClearTranspositionTables();
+  UCIPonder = 1;
+  UCISearching = 0;
+  UCIState = WAITING;
+  s.HumanToMove = 1;
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.SideToMove = 0;
+  s.GameInProgress = 1;
+  s.Pondering = 0;
+  s.PonderSearch = 0;
+  s.NodesPerSecond = InfiniteNps;
+  RecountPieces(MainBoard);
+  StartGameRecord();
+  WriteLogFile("Processing ucinewgame\n");
+}
+
+void UCIProtocol::SetOption() {
+  Status& s = MainStatus;
+  const char* line = Command;
+  const bool value = strstr(line, "true") != nullptr;
+  if (strstr(line, "OwnBook")) {
+    s.OwnBook = value;
+    if (value) buildbook();
+  } else if (strstr(line, "SecondaryBook")) {
+    if (value) buildbook();
+    s.OwnBook = value;
+  }
+  if (strstr(line, "UCI_ShowCurrLine")) UCIShowCurrLine = value;
+  if (strstr(line, "UCI_AnalyseMode")) {
+    if (value) {
+      s.Analyze = 1;
+      s.Post = 1;
+      s.Force = 0;
+      s.HumanToMove = 0;
+      s.NodesPerSecond = 200005;
+      s.ST = s.ST == 0 ? InfiniteST : 1000 * s.ST;
+    } else {
+      s.Post = 0;
+      s.Analyze = 0;
+    }
+  }
+  if (strstr(line, "Ponder")) {
+    if (value) {
+      s.Pondering = 0;
+      s.PonderSearch = 0;
+      UCIPonder = 1;
+    } else {
+      UCIPonder = 0;
+    }
+  }
+}
+
+// "stop" ends whatever search is served, timed, fixed-depth, ponder or
+// infinite; "bestmove" follows from the search's caller.
+int UCIProtocol::Stop() {
+  Status& s = MainStatus;
+  if (UCIState == WAITING) return 0;
+  Search.AbortSearch();
+  s.Analyze = 0;
+  s.Pondering = 0;
+  s.PonderSearch = 0;
+  UCISearching = 0;
+  UCIState = SEARCHING;
+  WriteLogFile("Received stop and Aborting Ponder\n");
+  return 2;
+}
+
+void UCIProtocol::Quit() {
+  UCIContinue = 0;
+  MainStatus.KeepRunning = 0;
+  MainStatus.GameInProgress = 0;
+  fflush(stdout);
+  exit(0);
+}

@@ -1,13 +1,54 @@
-// The UCI front end. One instance: UCI. The search's poll hands every word
-// that arrives while it thinks to UCIPrep; 2 tells the search to stop.
+// The UCI front end. One instance: UCI. UCIPrep takes one command line (or,
+// from the search's poll, one word that arrived while the engine thinks),
+// and UCICore acts on it and then goes on reading lines until something
+// sends it back to its caller: a nested call returns to the search as soon
+// as it has handled its word (2 tells the search to stop).
 #pragma once
 #include "board/Types.h"
+#include "engine/GameMoves.h"
 
 class UCIProtocol {
  public:
+  enum State : u8 { WAITING = 0, SEARCHING = 1, PONDERING = 2, INFINITE = 3 };
+
+  static constexpr int CommandSize = 10000;
+
+  char Command[CommandSize] = "";
+  i32 UCIFromSquare = 0, UCIToSquare = 0;  // the move being parsed
+  char UCIPromotion = 0;                   // of the search's best move
+  u8 UCIHashSide = 0;                      // side to move after the moves parsed so far
+  u8 UCISearching = 0;                     // a ponder or infinite search is served
+  u8 UCIState = WAITING;
+  u64 UCIFromMask = 0, UCIToMask = 0;
+  char UCIVersion[40] = "1.005-64W";
+  u8 UCIContinue = 1;      // the program's outer loop goes on while 1
+  u8 UCIPonder = 0;        // "bestmove" names a ponder move
   u8 UCIShowCurrLine = 1;  // "info currmove" lines from the root search
 
   int UCIPrep(char* text);
+  int UCICore();
+  // Makes the coordinate moves of `text` on MainBoard; returns their number.
+  int ProcessMoves(char* text);
+  // Makes the one move at the start of `text`.
+  void MakeMoves(char* text);
+
+ private:
+  // Acts on the line in Command: 1 or 2 send a nested call back to the
+  // search at once (ponderhit, stop), 0 goes on.
+  int HandleCommand();
+  // The next line from standard input into Command; false at its end.
+  bool ReadCommand();
+  void Identify();
+  void Position();
+  void Go();
+  void SendBestMove(int v, const GameMove& move);
+  void NewGame();
+  void SetOption();
+  int Stop();
+  [[noreturn]] void Quit();
+
+  // "ucinewgame" arrived while a search was served: done after "bestmove".
+  u8 NewGamePending = 0;
 };
 
 extern UCIProtocol UCI;

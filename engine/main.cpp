@@ -1,5 +1,6 @@
 // Vorn's entry: start-up, the command line, the choice of protocol from the
-// first input word, and the outer loop that dispatches the tools.
+// first input word, and the outer loop that dispatches the tools, plays the
+// console/xboard game loop or hands the conversation to the UCI front end.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -7,10 +8,14 @@
 
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
+#include "board/MoveHistory.h"
+#include "engine/CommandInterpreter.h"
 #include "engine/CommandLine.h"
+#include "engine/GameMoves.h"
 #include "engine/LogFile.h"
 #include "engine/OpeningBook.h"
 #include "engine/Status.h"
+#include "engine/UCIProtocol.h"
 #include "eval/PawnHash.h"
 #include "search/SearchRoutines.h"
 #include "search/TranspositionTables.h"
@@ -36,42 +41,10 @@ bool ReadFirstWord() {
   if (strstr(LineBuffer, "xboard")) MainStatus.xboard = 1;
   return true;
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-  printf("Vorn \n");
-  MainStatus.initVars();
-  MainStatus.xboard = 0;
-  MainStatus.UCIMode = 0;
-  MainBoard.InitRep();
-  initPStable();
-  buildbook();
-  MainBoard.InitRep();
-  MainStatus.initVars();
-
-  Arguments.Read(argc, argv);
-
-  signal(SIGINT, SIG_IGN);
-  setvbuf(stdin, nullptr, _IONBF, 0);
-  setvbuf(stdout, nullptr, _IONBF, 0);
-
+// The tools; each ends the program.
+void RunTools() {
   Status& s = MainStatus;
-  if (!s.PERFT && !s.BenchNumber && !s.SATrain) {
-    if (!ReadFirstWord()) {
-      Finish();
-      return 0;
-    }
-  }
-
-  if (s.xboard) {
-    ClearPawnHash();
-    PositionCache.ClearTranspositionTables();
-  }
-  Phashattempts = 0;
-  Phashmisses = 0;
-  Search.ClearHistory();
-
-  // The tools; each ends the program.
   const char* suite = Arguments.EPDFile ? Arguments.EPDFile : "";
   if (s.PERFT) {
     PerfT perft(s.getFD());
@@ -107,11 +80,198 @@ int main(int argc, char** argv) {
     Bench3();
     exit(0);
   }
+}
 
-  if (!s.xboard && !s.UCIMode) {
-    printf("\nHello! I am Vorn.\n");
-    printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
-    MainBoard.DisplayBoard();
+// The value of the engine's last search, shown at the console.
+int GameScore = 0;
+
+void PrintResult(const char* text) {
+  printf("%s\n", text);
+  fflush(stdout);
+  MainStatus.GameInProgress = 0;
+}
+
+// The engine's turn. False when no move was made: analysis, a search cut
+// off by a command (whose flags say what comes next), or the game's end.
+bool EngineTurn() {
+  Status& s = MainStatus;
+  const bool analysing = s.Analyze;
+  const ChessBoard before = MainBoard;
+  // In xboard mode the driver records its root position itself; the game
+  // record already holds it, and a second copy would break the stack's
+  // alternation of sides.
+  if (s.xboard) MoveList.RetractMove();
+  // "sd" and "-sd" limit the depth; the driver's own limit is 100.
+  const int depth = s.FD != 0 ? s.FD : (MainBoard.MaxDepth > 0 && MainBoard.MaxDepth < 100 ? MainBoard.MaxDepth : 0);
+
+  GameMove move;
+  EngineThinking = 1;
+  int v = Search.ProgressiveDeepening(MainBoard, (char)depth, &move.From, &move.To, &move.Promote);
+  EngineThinking = 0;
+
+  if (FinishPendingGameReset()) {
+    s.HumanToMove = s.Analyze ? 0 : 1;
+    return false;
+  }
+  if (analysing) {
+    // Analysis plays no move; it waits for the next move or command, and a
+    // move that ended it is played by the next HumanMove.
+    MainBoard = before;
+    s.HumanToMove = 1;
+    return false;
+  }
+  if (Search.Aborted) {
+    s.HumanToMove = s.Analyze ? 0 : 1;
+    return false;
+  }
+
+  GameScore = v;
+  const bool whiteToMove = MainBoard.SideToMove == 0;
+  if (v == MateScore || v == -MateScore) {
+    PrintResult((v == MateScore) == whiteToMove ? "White mates!" : "Black mates!");
+    return false;
+  }
+  if (v == StalemateScore) {
+    PrintResult("Stalemate");
+    return false;
+  }
+
+  // A search stopped before its first root move was done has no move of
+  // its own; any legal move is better than a corrupt board.
+  if (!IsLegalMove(before, move)) {
+    MainBoard = before;
+    if (!FirstLegalMove(before, &move)) return false;
+    PlayGameMove(move);
+  }
+  MainBoard.BestMoveFrom = move.From;
+  MainBoard.BestMoveTo = move.To;
+  MainBoard.BestMovePromote = move.Promote;
+
+  if (s.xboard) {
+    char text[16];
+    MoveWord(text, move);
+    printf("%d. ... %s \n", (s.GamePly >> 1) + (s.GamePly & 1), text);
+    fflush(stdout);
+  }
+  MainBoard.SideToMove ^= 1;
+  s.GamePly++;
+  RecordGamePosition(MainBoard.SideToMove);
+  s.HumanToMove ^= 1;
+  return true;
+}
+
+// After a move: the draws by rule, in PGN form.
+void CheckGameEnd(int opponentResult) {
+  Status& s = MainStatus;
+  if (opponentResult == 7 && s.HumanToMove == 0) {
+    PrintResult("1/2-1/2 {Draw by 50 Move Rule}");
+    return;
+  }
+  int d = MainBoard.CheckDraw(0);
+  if (d == 0 && GameRepetitions(MainBoard.SideToMove) >= 2) d = 6;
+  if (d == 8) PrintResult("1/2-1/2 {Draw by insufficient material}");
+  else if (d == 6) PrintResult("1/2-1/2 {Draw by repetition}");
+  else if (d == 7 && s.HumanToMove == 1) PrintResult("1/2-1/2 {Draw by 50 Move Rule}");
+}
+
+// True when the game ended by "quit" (or the end of input).
+bool PlayGame() {
+  Status& s = MainStatus;
+  while (s.GameInProgress == 1 && s.UCIMode == 0) {
+    ChessBoard copy = MainBoard;
+    unsigned long pawnCode;
+    genpawnhashcode(copy.SideToMove, &copy, &pawnCode);
+    MainBoard.PawnHashCode = (u32)pawnCode;
+    if (s.SelfPlay) s.HumanToMove = 0;
+
+    int r = 0;
+    if (s.HumanToMove == 1) {
+      PositionCache.AgeTranspositionTables();
+      Search.ClearHistory();
+      r = HumanMove();
+      if (r == 2) continue;
+      s.HumanToMove = 0;
+      MainBoard.SideToMove ^= 1;
+      s.GamePly++;
+      if (r == 3) return true;
+    } else if (!EngineTurn()) {
+      continue;
+    }
+
+    if (!s.xboard) {
+      printf("Game Score %d\n", GameScore);
+      MainBoard.DisplayBoard();
+    }
+    CheckGameEnd(r);
+  }
+  return false;
+}
+
+// An xboard GUI keeps its engine from one game to the next and ends it with
+// "quit": after a result the engine waits for the next "new" instead of
+// leaving. True when "quit" came instead.
+bool WaitForNextGame() {
+  while (MainStatus.GameInProgress == 0) {
+    if (HumanMove() == 3) return true;
+  }
+  return false;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  printf("Vorn \n");
+  MainStatus.initVars();
+  MainStatus.xboard = 0;
+  MainStatus.UCIMode = 0;
+  MainBoard.InitRep();
+  initPStable();
+  buildbook();
+  MainBoard.InitRep();
+  MainStatus.initVars();
+
+  Arguments.Read(argc, argv);
+
+  signal(SIGINT, SIG_IGN);
+  setvbuf(stdin, nullptr, _IONBF, 0);
+  setvbuf(stdout, nullptr, _IONBF, 0);
+
+  Status& s = MainStatus;
+  if (!s.PERFT && !s.BenchNumber && !s.SATrain) {
+    if (!ReadFirstWord()) {
+      Finish();
+      return 0;
+    }
+  }
+  RecountPieces(MainBoard);
+  StartGameRecord();
+
+  for (;;) {
+    if (s.xboard) {
+      ClearPawnHash();
+      PositionCache.ClearTranspositionTables();
+    }
+    Phashattempts = 0;
+    Phashmisses = 0;
+    Search.ClearHistory();
+    RunTools();
+
+    if (!s.xboard && !s.UCIMode) {
+      printf("\nHello! I am Vorn.\n");
+      printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
+      MainBoard.DisplayBoard();
+    }
+    s.HumanToMove = 1;
+    const bool quit = PlayGame();
+    if (s.xboard && !quit && !WaitForNextGame()) continue;
+
+    if (s.UCIMode) {
+      UCI.UCIPrep(LineBuffer);
+      if (UCI.UCIContinue == 1) {
+        s.KeepRunning = 1;
+        continue;
+      }
+    }
+    if (s.KeepRunning != 1) break;
   }
   Finish();
   return 0;

@@ -221,6 +221,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
 
     // 8. Decide.
     if (Aborted && !s.Pondering) return v;
+    // A hard stop without an abort (xboard's "?", a spent fixed time) plays
+    // the move in hand at once.
+    if (StopSearch && !s.Pondering) break;
     if (fixedDepth == 0 && !s.Pondering) {
       if (s.ST != 0) {
         if (ClockMs() - s.StartTime > s.ST) break;

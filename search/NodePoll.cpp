@@ -84,7 +84,10 @@ bool SearchRoutines::Overrun(bool mayStop) {
 
 int SearchRoutines::PollNode() {
   Status& s = MainStatus;
-  if (s.FD != 0 || s.BenchNumber != 0 || Aborted) return 0;
+  // A fixed depth is never cut short by the clock; under a UCI GUI it still
+  // reads its input, so that "stop", "isready" and "quit" are answered.
+  const bool fixedDepth = s.FD != 0;
+  if ((fixedDepth && !s.UCIMode) || s.BenchNumber != 0 || Aborted) return 0;
   if (PollCountdown-- > 0) return 0;
 
   bool command = false;
@@ -102,6 +105,11 @@ int SearchRoutines::PollNode() {
     command = true;
   }
 
+  if (fixedDepth) {
+    PollCountdown = std::max<i64>(s.NodesPerSecond / 100, 1);
+    return 0;
+  }
+
   if (!command && IterationDepth > 7 && s.Analyze && s.xboard) {
     printf("stat01: %d %lld %d %d %d\n", (ClockMs() - s.StartTime) / 10, (long long)(NodeCount + QuiesceNodeCount),
            IterationDepth, RootMoveCount - RootMoveNumber, RootMoveCount);
@@ -113,7 +121,9 @@ int SearchRoutines::PollNode() {
     return 0;
   }
   if (s.Pondering) {
-    PollCountdown = s.NodesPerSecond >> 1;
+    // As often as a timed search: "ponderhit" starts the engine's clock, and
+    // "stop" must be answered at once.
+    PollCountdown = PollInterval();
     return 0;
   }
 

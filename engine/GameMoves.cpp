@@ -1,0 +1,129 @@
+#include "engine/GameMoves.h"
+
+#include <cstdio>
+
+#include "board/BitOps.h"
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+#include "board/MoveHistory.h"
+#include "movegen/MoveGen.h"
+
+namespace {
+int SquareOf(u64 mask) { return RightMostBit(mask) - 1; }
+
+bool IsFile(char c) { return c >= 'a' && c <= 'h'; }
+bool IsRank(char c) { return c >= '1' && c <= '8'; }
+
+bool IsPromotionLetter(char c) {
+  switch (c) {
+    case 'q': case 'r': case 'b': case 'n':
+    case 'Q': case 'R': case 'B': case 'N': return true;
+    default: return false;
+  }
+}
+
+// Calls visit(move) for every legal move of the board's side to move until
+// it returns true; true when it did. Evasions when in check, else the full
+// list, each kept when the own king is safe after it (as perft counts).
+template <typename Visit>
+bool ForEachLegalMove(const ChessBoard& position, Visit visit) {
+  ChessBoard board = position;
+  const char side = board.SideToMove;
+  MoveGen list;
+  const int n = board.InCheck(board.SideKing(side), side) ? list.GenCheckEvasions(side, &board)
+                                                          : list.GenerateAllMoves(side, &board, board.CastleFlags);
+  for (int i = 0; i < n; i++) {
+    GameMove m;
+    char castleMask;
+    list.GetMove(i, n, &m.From, &m.To, &m.Promote);
+    board.MakeMove(m.From, m.To, m.Promote, &castleMask);
+    const bool legal = !board.InCheck(board.SideKing(side), side);
+    board.UndoMove(i);
+    if (legal && visit(m)) return true;
+  }
+  return false;
+}
+}  // namespace
+
+bool FindLegalMove(const char* word, const ChessBoard& board, GameMove* move) {
+  if (!IsFile(word[0]) || !IsRank(word[1]) || !IsFile(word[2]) || !IsRank(word[3])) return false;
+  const u64 from = SquareMask((word[0] - 'a') + 8 * (word[1] - '1'));
+  const u64 to = SquareMask((word[2] - 'a') + 8 * (word[3] - '1'));
+  return ForEachLegalMove(board, [&](const GameMove& m) {
+    if (m.From != from || m.To != to) return false;
+    *move = m;
+    // The generator promotes to a queen only; the player may choose.
+    if (m.Promote != NoPromotion && IsPromotionLetter(word[4])) move->Promote = word[4];
+    return true;
+  });
+}
+
+bool IsLegalMove(const ChessBoard& board, const GameMove& move) {
+  return ForEachLegalMove(board, [&](const GameMove& m) {
+    if (m.From != move.From || m.To != move.To) return false;
+    return (m.Promote == NoPromotion) == !IsPromotionLetter(move.Promote);
+  });
+}
+
+bool FirstLegalMove(const ChessBoard& board, GameMove* move) {
+  return ForEachLegalMove(board, [&](const GameMove& m) {
+    *move = m;
+    return true;
+  });
+}
+
+void MoveWord(char* text, const GameMove& move) {
+  const int from = SquareOf(move.From), to = SquareOf(move.To);
+  int n = sprintf(text, "%c%d%c%d", 'a' + (from & 7), from / 8 + 1, 'a' + (to & 7), to / 8 + 1);
+  if (IsPromotionLetter(move.Promote)) {
+    char letter = move.Promote;
+    if (letter >= 'A' && letter <= 'Z') letter = (char)(letter - 'A' + 'a');
+    text[n++] = letter;
+    text[n] = 0;
+  }
+}
+
+void PlayGameMove(const GameMove& move) {
+  ChessBoard& b = MainBoard;
+  // Rights go with the man that leaves its home square; a rook captured at
+  // home keeps its side's right, which castling generation then refuses
+  // because the rook is missing.
+  switch (SquareOf(move.From)) {
+    case 4: b.CastleFlags &= 12; break;   // e1
+    case 7: b.CastleFlags &= 14; break;   // h1
+    case 0: b.CastleFlags &= 13; break;   // a1
+    case 60: b.CastleFlags &= 3; break;   // e8
+    case 63: b.CastleFlags &= 11; break;  // h8
+    case 56: b.CastleFlags &= 7; break;   // a8
+    default: break;
+  }
+  char castleMask;
+  b.MakeMove(move.From, move.To, move.Promote, &castleMask);
+}
+
+void RecountPieces(ChessBoard& board) {
+  board.InitPieceCounts();
+  board.WhitePieceCount = 0;
+  board.BlackPieceCount = 0;
+  for (int i = 0; i < 5; i++) {
+    board.WhitePieceCount += board.WhiteCounts[i];
+    board.BlackPieceCount += board.BlackCounts[i];
+  }
+}
+
+void StartGameRecord() {
+  MoveList.Init();
+  RecordGamePosition(MainBoard.SideToMove);
+}
+
+void RecordGamePosition(char side) {
+  u64 code1, code2;
+  genhashcode(side, MainBoard.CastleFlags, &code1, &code2, &MainBoard);
+  MoveList.InsertMoveHistory(code1, code2);
+}
+
+int GameRepetitions(char side) {
+  u64 code1, code2;
+  genhashcode(side, MainBoard.CastleFlags, &code1, &code2, &MainBoard);
+  return MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount + 1, code1, code2);
+}

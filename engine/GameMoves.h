@@ -1,0 +1,53 @@
+// Moves at game level, shared by the console/xboard reader, the game loop and
+// the UCI front end: a move word matched against the legal moves of the game
+// position, the move text sent to a GUI, piece counts after a set-up, and the
+// game's positions on the repetition stack. The search's own move handling
+// lives in search/.
+#pragma once
+#include "board/Types.h"
+
+class ChessBoard;
+
+// A move as the game loop and the front ends pass it around.
+struct GameMove {
+  u64 From = 0;
+  u64 To = 0;
+  char Promote = NoPromotion;
+};
+
+// True when `word` starts with a square, a second square and an optional
+// promotion letter, and those squares make a legal move of `board` for its
+// side to move. A promotion takes the given piece (q, r, b or n in either
+// case), a queen when none is given; a letter after a move that does not
+// promote is ignored.
+bool FindLegalMove(const char* word, const ChessBoard& board, GameMove* move);
+// True when from, to and promotion name a legal move of `board`.
+bool IsLegalMove(const ChessBoard& board, const GameMove& move);
+// The first legal move in generation order; false when there is none.
+bool FirstLegalMove(const ChessBoard& board, GameMove* move);
+
+// Coordinate text of a move: "e2e4", or "e7e8q" with the promotion piece in
+// lower case. Needs room for six characters.
+void MoveWord(char* text, const GameMove& move);
+
+// Plays a move of the game on MainBoard: castling rights cleared by the
+// square the man leaves, then the move itself. The side to move is left to
+// the caller.
+void PlayGameMove(const GameMove& move);
+
+// Recomputes the per-kind counts and the totals of a board from its piece
+// boards; needed after any set-up that is not a move (start position, FEN,
+// edit mode), which leaves the counts of the previous position behind.
+void RecountPieces(ChessBoard& board);
+
+// The game's positions on the repetition stack MoveList, one per position
+// played, so that the search and the game loop recognise repetitions of
+// earlier game positions. StartGameRecord empties the stack and records
+// MainBoard as the game's first position; it must not run while a search
+// has its own positions on the stack.
+void StartGameRecord();
+void RecordGamePosition(char side);
+// Earlier occurrences of MainBoard's position (side to move as given) since
+// the last capture or pawn move: 2 means the position stands for the third
+// time.
+int GameRepetitions(char side);
