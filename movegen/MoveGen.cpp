@@ -144,6 +144,10 @@ int MoveGen::GenCastle(char side, int n, char castleRights) {
     if (!(castleRights & rule.right)) continue;
     if (b.AllPieces & Squares(rule.empty)) continue;
     if (!(OWN(Rooks) & Squares(rule.rook))) continue;
+    // Rights kept along a game imply the king is at home, but a position
+    // text may claim rights for a king elsewhere: no castling from an empty
+    // square.
+    if (!(OWN(King) & Squares(rule.kingFrom))) continue;
     bool attacked = false;
     for (u64 safe = Squares(rule.safe); safe; safe &= safe - 1)
       if (b.IsAttacked(LowestBit(safe), side)) attacked = true;
