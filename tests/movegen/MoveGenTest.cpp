@@ -183,6 +183,9 @@ TEST(MoveGenTest, CastlingNeedsTheRightEmptySquaresTheRookAndSafeKingSquares) {
       {"r3k2r/8/8/8/8/8/8/R2RK2R b - -", 15, "e8g8"},       // d8 attacked
       {"r3k2r/8/8/8/8/8/8/R3KR2 b - -", 15, "e8c8"},        // f8 attacked
       {"r3k2r/8/8/8/8/8/8/R3K2R b - -", 3, ""},
+      // Rights claimed by a position text for a king that is not at home.
+      {"4k3/8/8/8/8/8/8/R2K3R w KQ -", 3, ""},
+      {"r4k1r/8/8/8/8/8/8/4K3 b kq -", 12, ""},
   };
   for (const auto& c : cases) {
     ChessBoard& b = LoadFen(c.fen);
