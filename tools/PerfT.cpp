@@ -3,16 +3,53 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "board/AttackTables.h"
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
 #include "board/MoveText.h"
 #include "engine/Status.h"
 #include "movegen/MoveGen.h"
 
+namespace {
+bool KeepsInvariants(const ChessBoard& b) {
+  const u64 white[6] = {b.WhitePawns, b.WhiteKnights, b.WhiteBishops, b.WhiteRooks, b.WhiteQueens, b.WhiteKing};
+  const u64 black[6] = {b.BlackPawns, b.BlackKnights, b.BlackBishops, b.BlackRooks, b.BlackQueens, b.BlackKing};
+  u64 w = 0, k = 0;
+  int men = 0;
+  for (int i = 0; i < 6; i++) {
+    w |= white[i];
+    k |= black[i];
+    men += BitCount64(white[i]) + BitCount64(black[i]);
+  }
+  return men == BitCount64(w | k) && b.WhitePieces == w && b.BlackPieces == k && b.AllPieces == (w | k);
+}
+
+// Whether the side's king would stand attacked on the board MakeMove leaves
+// after from-to: InCheck's test on that board, worked out on this one. The
+// man on `to`, if any, is gone; `from` is empty and `to` occupied; a king
+// that moves is tested on its new square. Not for castling, which moves a
+// rook as well, nor en passant, which removes a man from another square.
+bool LeavesKingAttacked(const ChessBoard& b, char side, u64 king, u64 from, u64 to) {
+  const int sq = SquareIndex(from == king ? to : king);
+  const u64 occupied = (b.AllPieces & ~from) | to;
+  const u64 attackers =
+      side == 0 ? (b.BlackPawns & PawnCaptureSquares[0][sq]) | (b.BlackKnights & KnightSquares[sq]) |
+                      (b.BlackKing & KingSquares[sq]) |
+                      ((b.BlackBishops | b.BlackQueens) & BishopLookup(sq, occupied)) |
+                      ((b.BlackRooks | b.BlackQueens) & RookLookup(sq, occupied))
+                : (b.WhitePawns & PawnCaptureSquares[1][sq]) | (b.WhiteKnights & KnightSquares[sq]) |
+                      (b.WhiteKing & KingSquares[sq]) |
+                      ((b.WhiteBishops | b.WhiteQueens) & BishopLookup(sq, occupied)) |
+                      ((b.WhiteRooks | b.WhiteQueens) & RookLookup(sq, occupied));
+  return (attackers & ~to) != 0;
+}
+}  // namespace
+
 PerfT::PerfT(int depth) {
   printf("Starting PerfT test \n");
   TotalNodes = 0;
   LeafNodes = 0;
+  Consistent = KeepsInvariants(MainBoard);
   const bool tracing = MainStatus.Trace == 1;
   if (tracing) printf("<Trace name=\"Perft\">\n");
   ChessBoard copy = MainBoard;
@@ -28,10 +65,18 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
     LeafNodes++;
     return;
   }
+  const bool tracing = MainStatus.Trace == 1;
+  // The last level only counts: each legal move adds one to both counters.
+  const bool countLastLevel = !tracing && Consistent;
+  if (depth == 1 && countLastLevel) {
+    const u64 n = CountLegalMoves(side, board, castleRights);
+    TotalNodes += n;
+    LeafNodes += n;
+    return;
+  }
   MoveGen list;
   int n = board.InCheck(board.SideKing(side), side) ? list.GenCheckEvasions(side, &board)
                                                     : list.GenerateAllMoves(side, &board, castleRights);
-  const bool tracing = MainStatus.Trace == 1;
   for (int i = 0; i < n; i++) {
     u64 from, to;
     char promote, mask;
@@ -47,8 +92,60 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
       fillmovestring(text, 0, (char)(RightMostBit(from) - 1), (char)(RightMostBit(to) - 1), promote, 0);
       printf("<Move name=\"{ %snodes %" PRIu64 "\">\n", text, TotalNodes);
     }
-    PerformanceTest(side ^ 1, depth - 1, board, castleRights & mask);
+    if (depth == 2 && countLastLevel) {
+      // Counted on this board, which needs no copy: the count leaves it as
+      // it found it.
+      const u64 leaves = CountLegalMoves(side ^ 1, board, castleRights & mask);
+      TotalNodes += leaves;
+      LeafNodes += leaves;
+    } else {
+      PerformanceTest(side ^ 1, depth - 1, board, castleRights & mask);
+    }
     if (tracing) printf("</Move >\n} \n");
     board.UndoMove(i);
   }
+}
+
+// The moves are generated as for any level; a move is made (on a copy, so
+// the board's own undo record survives) only where its legality cannot be
+// read off the board: castling, en passant, a move from a square without
+// an own man, or a side with no king or several. A side not in check can
+// only expose its king by moving it or by opening one of its lines, so a
+// man standing on none of them moves legally (a pawn beside the pawn that
+// just made a double step aside: en passant takes a second man away).
+u64 PerfT::CountLegalMoves(char side, ChessBoard& board, char castleRights) {
+  MoveGen list;
+  const u64 king = board.SideKing(side);
+  const bool inCheck = board.InCheck(king, side);
+  const int n = inCheck ? list.GenCheckEvasions(side, &board) : list.GenerateAllMoves(side, &board, castleRights);
+  const u64 own = side ? board.BlackPieces : board.WhitePieces;
+  const u64 pawns = side ? board.BlackPawns : board.WhitePawns;
+  const u64 enemy = side ? board.WhitePieces : board.BlackPieces;
+  const bool oneKing = OneSquare(king);
+  u64 free = 0;
+  if (oneKing && !inCheck) {
+    const u64 lastTo = board.LastTo;
+    const u64 besideLast = ((lastTo & ~0x0101010101010101ULL) >> 1) | ((lastTo & ~0x8080808080808080ULL) << 1);
+    free = own & ~QueenLookup(SquareIndex(king), 0) & ~king & ~(pawns & besideLast);
+  }
+  u64 legal = 0;
+  for (int i = 0; i < n; i++) {
+    const u64 from = list.from[i], to = list.to[i];
+    if (from & free) {
+      legal++;
+      continue;
+    }
+    const int fromSq = SquareIndex(from), toSq = SquareIndex(to);
+    const bool castling = from == king && (fromSq - toSq == 2 || toSq - fromSq == 2);
+    const bool enPassant = (from & pawns) && !(to & enemy) && ((fromSq ^ toSq) & 7);
+    if (oneKing && (from & own) && !castling && !enPassant) {
+      legal += !LeavesKingAttacked(board, side, king, from, to);
+      continue;
+    }
+    ChessBoard copy = board;
+    char mask;
+    copy.MakeMove(from, to, list.promote[i], &mask);
+    legal += !copy.InCheck(copy.SideKing(side), side);
+  }
+  return legal;
 }

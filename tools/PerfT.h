@@ -13,4 +13,14 @@ class PerfT {
   // Runs the whole count from MainBoard and prints the report.
   explicit PerfT(int depth);
   void PerformanceTest(char side, int depth, ChessBoard board, char castleRights);
+  // The number of legal moves of the position: what a level of depth 1
+  // adds to both counters. Moves are not made where their legality can be
+  // read off the board (see PerfT.cpp).
+  u64 CountLegalMoves(char side, ChessBoard& board, char castleRights);
+
+ private:
+  // The root position keeps the board's invariants (one man per square,
+  // aggregates the unions of the piece boards), which the counting of the
+  // last level relies on; otherwise every move is made.
+  bool Consistent = false;
 };
