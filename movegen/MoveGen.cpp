@@ -28,22 +28,34 @@ int MoveGen::AddMove(u64 f, u64 t, char p, int n) {
   return n + 1;
 }
 
-u64 MoveGen::Attacks(Slider kind, u64 square) const {
-  switch (kind) {
-    case Knight: return board->KnightMask(square);
-    case Bishop: return board->BishopMask(square);
-    case Rook: return board->RookMask(square);
-    case Queen: return board->BishopMask(square) | board->RookMask(square);
-    case King: return board->KingMask(square);
+// Each man is one square, so its attack set is the board's table lookup.
+template <MoveGen::Slider kind>
+int MoveGen::AddTargetsOf(u64 men, u64 allowed, int n) {
+  const u64 occupied = board->AllPieces;
+  for (; men; men &= men - 1) {
+    const int sq = SquareIndex(men);
+    const u64 man = LowestBit(men);
+    u64 attacks;
+    switch (kind) {
+      case Knight: attacks = KnightSquares[sq]; break;
+      case Bishop: attacks = BishopLookup(sq, occupied); break;
+      case Rook: attacks = RookLookup(sq, occupied); break;
+      case Queen: attacks = QueenLookup(sq, occupied); break;
+      case King: attacks = KingSquares[sq]; break;
+    }
+    for (u64 targets = attacks & allowed; targets; targets &= targets - 1)
+      n = AddMove(man, LowestBit(targets), NoPromotion, n);
   }
-  return 0;
+  return n;
 }
 
 int MoveGen::AddTargets(Slider kind, u64 men, u64 allowed, int n) {
-  for (; men; men &= men - 1) {
-    u64 man = LowestBit(men);
-    for (u64 targets = Attacks(kind, man) & allowed; targets; targets &= targets - 1)
-      n = AddMove(man, LowestBit(targets), NoPromotion, n);
+  switch (kind) {
+    case Knight: return AddTargetsOf<Knight>(men, allowed, n);
+    case Bishop: return AddTargetsOf<Bishop>(men, allowed, n);
+    case Rook: return AddTargetsOf<Rook>(men, allowed, n);
+    case Queen: return AddTargetsOf<Queen>(men, allowed, n);
+    case King: return AddTargetsOf<King>(men, allowed, n);
   }
   return n;
 }
@@ -131,29 +143,31 @@ int MoveGen::GenCastle(char side, int n, char castleRights) {
   // squares that must not be attacked, and the king's move.
   struct CastleRule {
     int right;
-    const char* empty;
-    const char* rook;
-    const char* safe;
-    const char* kingFrom;
-    const char* kingTo;
+    u64 empty;
+    u64 rook;
+    u64 safe;
+    u64 kingFrom;
+    u64 kingTo;
   };
   static constexpr CastleRule rules[2][2] = {
-      {{1, "f1 g1", "h1", "e1 f1 g1", "e1", "g1"}, {2, "b1 c1 d1", "a1", "e1 d1 c1", "e1", "c1"}},
-      {{4, "f8 g8", "h8", "e8 f8 g8", "e8", "g8"}, {8, "b8 c8 d8", "a8", "e8 d8 c8", "e8", "c8"}}};
+      {{1, Squares("f1 g1"), Squares("h1"), Squares("e1 f1 g1"), Squares("e1"), Squares("g1")},
+       {2, Squares("b1 c1 d1"), Squares("a1"), Squares("e1 d1 c1"), Squares("e1"), Squares("c1")}},
+      {{4, Squares("f8 g8"), Squares("h8"), Squares("e8 f8 g8"), Squares("e8"), Squares("g8")},
+       {8, Squares("b8 c8 d8"), Squares("a8"), Squares("e8 d8 c8"), Squares("e8"), Squares("c8")}}};
   for (const CastleRule& rule : rules[side ? 1 : 0]) {
     if (!(castleRights & rule.right)) continue;
-    if (b.AllPieces & Squares(rule.empty)) continue;
-    if (!(OWN(Rooks) & Squares(rule.rook))) continue;
+    if (b.AllPieces & rule.empty) continue;
+    if (!(OWN(Rooks) & rule.rook)) continue;
     // Rights kept along a game imply the king is at home, but a position
     // text may claim rights for a king elsewhere: no castling from an empty
     // square.
-    if (!(OWN(King) & Squares(rule.kingFrom))) continue;
+    if (!(OWN(King) & rule.kingFrom)) continue;
     bool attacked = false;
-    for (u64 safe = Squares(rule.safe); safe; safe &= safe - 1)
+    for (u64 safe = rule.safe; safe; safe &= safe - 1)
       if (b.IsAttacked(LowestBit(safe), side)) attacked = true;
     if (attacked) continue;
     if (n < Capacity) value[n] = CastleValue;
-    n = AddMove(Squares(rule.kingFrom), Squares(rule.kingTo), NoPromotion, n);
+    n = AddMove(rule.kingFrom, rule.kingTo, NoPromotion, n);
   }
   return n;
 }
@@ -181,6 +195,8 @@ int MoveGen::GenPawns(char side, int n) {
   const ChessBoard& b = *board;
   const u64 empty = ~b.AllPieces;
   const u64 enemy = ENEMY_MEN;
+  // Only a pawn beside the last move's square can take en passant.
+  const u64 besideLast = (b.LastTo >> 1) | (b.LastTo << 1);
   for (u64 pawns = OWN(Pawns); pawns; pawns &= pawns - 1) {
     u64 pawn = LowestBit(pawns);
     if (side == 0) {
@@ -198,7 +214,7 @@ int MoveGen::GenPawns(char side, int n) {
       if (!(pawn & FileH) && ((pawn >> 7) & enemy)) n = AddMove(pawn, pawn >> 7, promo, n);
       if (!(pawn & FileA) && ((pawn >> 9) & enemy)) n = AddMove(pawn, pawn >> 9, promo, n);
     }
-    n = AddEnPassant(side, pawn, n);
+    if (pawn & besideLast) n = AddEnPassant(side, pawn, n);
   }
   return n;
 }

@@ -57,9 +57,10 @@ class MoveGen {
 
  private:
   enum Slider { Knight, Bishop, Rook, Queen, King };
-  u64 Attacks(Slider kind, u64 square) const;
   // Appends one move per target of every man in `men`, lowest first.
   int AddTargets(Slider kind, u64 men, u64 allowed, int n);
+  template <Slider kind>
+  int AddTargetsOf(u64 men, u64 allowed, int n);
   int AddMove(u64 f, u64 t, char p, int n);
   int AddEnPassant(char side, u64 pawns, int n);
   bool KingPresent(char side) const;
