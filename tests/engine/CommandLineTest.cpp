@@ -26,7 +26,9 @@ namespace {
 class TempFiles {
  public:
   TempFiles() {
-    char pattern[] = "/tmp/vorn-cmdline-XXXXXX";
+    // No dash in the path: options such as "-st" match anywhere inside an
+    // argument, and after "-lpf" they are tested against the file's path.
+    char pattern[] = "/tmp/vorn_cmdline_XXXXXX";
     dir_ = mkdtemp(pattern) ? pattern : "/tmp";
   }
   ~TempFiles() {

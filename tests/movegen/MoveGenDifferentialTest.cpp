@@ -6,13 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <sstream>
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
-#include "board/HashCodes.h"
 #include "board/PositionText.h"
 #include "movegen/MoveGen.h"
 #include "support/EngineSetup.h"

@@ -4,7 +4,6 @@
 #include "support/ReferenceMoves.h"
 
 #include <cctype>
-#include <cstring>
 #include <sstream>
 
 #include "board/BitOps.h"
