@@ -1,8 +1,13 @@
 #include "search/TranspositionTables.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 #include "engine/LogFile.h"
 
@@ -17,25 +22,52 @@ u32 BucketIndex(u64 lower) { return (u32)lower & TTIndexMask; }
 bool SamePosition(const TTEntry& e, u64 upper, u64 lower) { return e.UpperCode == upper && e.LowerCode == lower; }
 }  // namespace
 
+namespace {
+// Large pages for the table: a probe then rarely misses the address cache
+// as well as the data cache.
+constexpr size_t LargePage = 2 * 1024 * 1024;
+
 // calloc hands out zeroed memory without touching its pages, so start-up
-// stays fast; the pages are mapped as the search writes to them.
+// stays fast; the pages are mapped as the search writes to them. The table
+// starts on a large-page boundary.
+TTBucket* AllocateTable() {
+  const size_t bytes = sizeof(TTBucket) * TTABLESIZE;
+  char* raw = static_cast<char*>(calloc(bytes + LargePage, 1));
+  const uintptr_t aligned = (reinterpret_cast<uintptr_t>(raw) + LargePage - 1) & ~(uintptr_t)(LargePage - 1);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  madvise(reinterpret_cast<void*>(aligned), bytes & ~(LargePage - 1), MADV_HUGEPAGE);
+#endif
+  return reinterpret_cast<TTBucket*>(aligned);
+}
+
+// Beyond this share of written buckets one sweep of the table is quicker
+// than visiting them one by one.
+constexpr u32 SweepAbove = (TTIndexMask + 1) / 8;
+}  // namespace
+
 TranspositionTables::TranspositionTables()
-    : Table(static_cast<TTBucket*>(calloc(TTABLESIZE, sizeof(TTBucket)))), Hits(0), Misses(0) {}
+    : Table(AllocateTable()), Hits(0), Misses(0), WrittenBuckets((TTIndexMask + 1) / 64, 0) {}
 
 void TranspositionTables::ClearTranspositionTables() {
   WriteLogFile("Clearing Transposition Tables\n");
-  if (!Written) return;
-  memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * TTABLESIZE);
-  Written = false;
+  if (WrittenCount == 0) return;
+  if (WrittenCount > SweepAbove) {
+    memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * TTABLESIZE);
+  } else {
+    for (u32 w = 0; w < WrittenBuckets.size(); w++)
+      for (u64 bits = WrittenBuckets[w]; bits; bits &= bits - 1)
+        memset(static_cast<void*>(&Table[w * 64 + __builtin_ctzll(bits)]), 0, sizeof(TTBucket));
+  }
+  std::fill(WrittenBuckets.begin(), WrittenBuckets.end(), 0);
+  WrittenCount = 0;
 }
 
 // Aged entries still give their move to a probe but never a score, and are
-// the first to be overwritten.
+// the first to be overwritten. A bucket never written holds no live entry.
 void TranspositionTables::AgeTranspositionTables() {
-  if (!Written) return;
-  for (u32 i = 0; i < TTABLESIZE; i++)
-    for (TTEntry& e : Table[i].Slot)
-      if (e.Live != 0) e.Live = 0;  // reading leaves untouched pages unmapped
+  for (u32 w = 0; w < WrittenBuckets.size(); w++)
+    for (u64 bits = WrittenBuckets[w]; bits; bits &= bits - 1)
+      for (TTEntry& e : Table[w * 64 + __builtin_ctzll(bits)].Slot) e.Live = 0;
 }
 
 void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value,
@@ -46,7 +78,7 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
     exit(0);
   }
   TTEntry* slot = Table[index].Slot;
-  Written = true;
+  MarkWritten(index);
 
   bool mayReplace0 = slot[0].Depth <= depth || slot[0].Live <= 0;
   if (value > MateBound) value += depth;

@@ -3,6 +3,8 @@
 // three entries: slot 0 the primary, slots 1 and 2 a short history below it.
 // One instance: PositionCache. The side to move is folded into the codes.
 #pragma once
+#include <vector>
+
 #include "board/Types.h"
 
 // 2^21 + 3 buckets; only the first 2^21 are ever addressed.
@@ -48,11 +50,27 @@ class TranspositionTables {
   void AgeTranspositionTables();
   void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound);
   int SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move);
+  // Starts loading the position's bucket into the cache, so that a probe a
+  // little later does not wait for memory.
+  void Prefetch(u64 lower) const {
+    const char* bucket = reinterpret_cast<const char*>(&Table[(u32)lower & TTIndexMask]);
+    __builtin_prefetch(bucket);
+    __builtin_prefetch(bucket + sizeof(TTBucket) - 1);
+  }
 
  private:
-  // False while every entry is known to be zero, so that clearing a table
-  // nobody wrote to touches none of its pages.
-  bool Written = false;
+  // One bit per addressed bucket: set once the bucket is written, cleared
+  // when it is emptied again. Clearing and aging visit only these buckets
+  // (a search writes to a small part of the table), or sweep the whole
+  // table when most of it is written.
+  std::vector<u64> WrittenBuckets;
+  u32 WrittenCount = 0;
+  void MarkWritten(u32 index) {
+    u64& word = WrittenBuckets[index >> 6];
+    const u64 bit = 1ULL << (index & 63);
+    WrittenCount += (word & bit) == 0;
+    word |= bit;
+  }
 };
 
 extern TranspositionTables PositionCache;
