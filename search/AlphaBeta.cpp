@@ -81,6 +81,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   // 2. Hash codes, on the repetition stack until every return.
   u64 code1, code2;
   genhashcode(side, castleRights, &code1, &code2, &board);
+  PositionCache.Prefetch(code2);
   RepetitionEntry onStack(code1, code2);
   const char enemy = side ^ 1;
 

@@ -2,6 +2,7 @@
 // score or try captures and promotions, until no capture improves it. No
 // depth limit, no check test, no poll, no transposition table.
 #include "board/ChessBoard.h"
+#include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
 #include "movegen/SEE.h"
@@ -10,6 +11,8 @@
 int SearchRoutines::Quiesce(char side, int alpha, int beta, ChessBoard board, int ply) {
   QuiesceNodeCount++;
   PollCountdown--;
+  // The evaluation's first look-up.
+  __builtin_prefetch(&PawnHashSlot(board.PawnHashCode));
   if (board.CheckDraw(side) != 0) return 0;
 
   // A side in check stands pat too: evasions are not generated here.
