@@ -47,11 +47,8 @@ int PositionEvaluate::KingEval() {
   return 0;
 }
 
-int PositionEvaluate::BitBoardRank(u64 square) const {
-  for (int r = 0; r < 8; r++)
-    if (square & Rank(r)) return r + 1;
-  return 0;
-}
+// 1-based rank of the lowest square of the set; 0 for an empty set.
+int PositionEvaluate::BitBoardRank(u64 square) const { return square ? (Lowest(square) >> 3) + 1 : 0; }
 
 int PositionEvaluate::PawnFilePenalty(char side, u64 filePawns) {
   int& weak = side == 0 ? WhiteWeakShieldFiles : BlackWeakShieldFiles;

@@ -47,34 +47,42 @@ int PositionEvaluate::SideMaterialValue(char side, const ChessBoard* b) const {
   return RookValue * c[R] + QueenValue * c[Q] + MinorValue * (c[B] + c[N]);
 }
 
+namespace {
+// The attack sets of every man of one kind, each kept by its square for the
+// mobility counts; returns their union.
+template <typename AttacksOf>
+u64 FillPieceAttacks(u64* pieceAttacks, u64 men, AttacksOf attacksOf) {
+  u64 all = 0;
+  for (; men; men &= men - 1) {
+    const int s = Lowest(men);
+    const u64 a = attacksOf(s);
+    pieceAttacks[s] = a;
+    all |= a;
+  }
+  return all;
+}
+}  // namespace
+
 void PositionEvaluate::AttackMasks() {
   const ChessBoard& b = *bb;
   WhitePawnAttacks = ((b.WhitePawns & ~FileH) << 9) | ((b.WhitePawns & ~FileA) << 7);
   BlackPawnAttacks = ((b.BlackPawns & ~FileH) >> 7) | ((b.BlackPawns & ~FileA) >> 9);
 
-  // Each piece's set is kept by square for the mobility counts.
   const u64 occupied = b.AllPieces;
-  auto fill = [this, occupied](u64 men, u64 (*attacksOf)(int, u64)) {
-    u64 all = 0;
-    for (; men; men &= men - 1) {
-      const int s = Lowest(men);
-      const u64 a = attacksOf(s, occupied);
-      PieceAttacks[s] = a;
-      all |= a;
-    }
-    return all;
-  };
-  auto knight = [](int s, u64) { return KnightTable[s]; };
-  WhiteKnightAttacks = fill(b.WhiteKnights, knight);
-  BlackKnightAttacks = fill(b.BlackKnights, knight);
-  WhiteBishopAttacks = fill(b.WhiteBishops, BishopAttacks);
-  BlackBishopAttacks = fill(b.BlackBishops, BishopAttacks);
-  WhiteRookAttacks = fill(b.WhiteRooks, RookAttacks);
-  BlackRookAttacks = fill(b.BlackRooks, RookAttacks);
-  WhiteQueenAttacks = fill(b.WhiteQueens, evalattack::QueenAttacks);
-  BlackQueenAttacks = fill(b.BlackQueens, evalattack::QueenAttacks);
-  WhiteKingAttacks = b.WhiteKing ? KingTable[WhiteKingSquare] : 0;
-  BlackKingAttacks = b.BlackKing ? KingTable[BlackKingSquare] : 0;
+  auto knight = [](int s) { return KnightAttacks(s); };
+  auto bishop = [occupied](int s) { return BishopAttacks(s, occupied); };
+  auto rook = [occupied](int s) { return RookAttacks(s, occupied); };
+  auto queen = [occupied](int s) { return evalattack::QueenAttacks(s, occupied); };
+  WhiteKnightAttacks = FillPieceAttacks(PieceAttacks, b.WhiteKnights, knight);
+  BlackKnightAttacks = FillPieceAttacks(PieceAttacks, b.BlackKnights, knight);
+  WhiteBishopAttacks = FillPieceAttacks(PieceAttacks, b.WhiteBishops, bishop);
+  BlackBishopAttacks = FillPieceAttacks(PieceAttacks, b.BlackBishops, bishop);
+  WhiteRookAttacks = FillPieceAttacks(PieceAttacks, b.WhiteRooks, rook);
+  BlackRookAttacks = FillPieceAttacks(PieceAttacks, b.BlackRooks, rook);
+  WhiteQueenAttacks = FillPieceAttacks(PieceAttacks, b.WhiteQueens, queen);
+  BlackQueenAttacks = FillPieceAttacks(PieceAttacks, b.BlackQueens, queen);
+  WhiteKingAttacks = b.WhiteKing ? KingAttacks(WhiteKingSquare) : 0;
+  BlackKingAttacks = b.BlackKing ? KingAttacks(BlackKingSquare) : 0;
 
   WhiteAttacks = WhitePawnAttacks | WhiteKnightAttacks | WhiteBishopAttacks | WhiteRookAttacks |
                  WhiteQueenAttacks | WhiteKingAttacks;
