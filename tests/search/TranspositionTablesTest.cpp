@@ -2,6 +2,8 @@
 // the probe's results and move hints, and the mate-score adjustment.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "search/TranspositionTables.h"
 
 namespace {
@@ -150,5 +152,34 @@ TEST_F(TranspositionTablesTest, MateScoresAreStoredRelativeToDepth) {
 TEST_F(TranspositionTablesTest, MoveIsSignExtendedFromSixteenBits) {
   tt.InsertTranspositionTables(UpperA, LowerA, 2, (short)-5, 0, ExactBound);
   EXPECT_EQ(Slot(0).Move, -5);
+}
+
+// Clearing visits the written buckets one by one when they are few and
+// sweeps the table when they are many; aging only needs the written ones.
+// Either way no entry may survive a clear, nor a live mark an aging.
+TEST_F(TranspositionTablesTest, ClearAndAgeReachEveryWrittenBucketFewOrMany) {
+  for (u32 buckets : {100u, (TTIndexMask + 1) / 4}) {
+    std::vector<u32> written;
+    for (u32 i = 0; i < buckets; i++) {
+      const u32 index = (u32)((i * 2654435761ULL) & TTIndexMask);
+      tt.InsertTranspositionTables(0x1234 + i, index | (1ULL << 32), 3, 77, 10, ExactBound);
+      written.push_back(index);
+    }
+    tt.AgeTranspositionTables();
+    for (u32 index : written) ASSERT_EQ(tt.Table[index].Slot[0].Live, 0) << buckets << " buckets, " << index;
+    int value = 0, move = 0;
+    EXPECT_EQ(Probe(0x1234, written[0] | (1ULL << 32), 3, -100, 100, &value, &move), TTNoScore);
+    EXPECT_EQ(move, 77);
+
+    tt.ClearTranspositionTables();
+    for (u32 index : written) {
+      const TTEntry& e = tt.Table[index].Slot[0];
+      ASSERT_TRUE(e.UpperCode == 0 && e.LowerCode == 0 && e.Move == 0 && e.Depth == 0 && e.Value == 0)
+          << buckets << " buckets, " << index;
+    }
+    move = 0;
+    EXPECT_EQ(Probe(0x1234, written[0] | (1ULL << 32), 3, -100, 100, &value, &move), TTNoScore);
+    EXPECT_EQ(move, 0);
+  }
 }
 }  // namespace
