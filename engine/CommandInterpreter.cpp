@@ -35,8 +35,6 @@ i32 STBeforeAnalysis = 0;
 constexpr i32 AnalysisTime = 1209600000;  // two weeks: analysis has no clock
 constexpr int DefaultMaxDepth = 56;
 
-bool InputEnded() { return feof(stdin) || ferror(stdin); }
-
 bool ReadWord(char* word) {
   if (scanf("%511s", word) == 1) return true;
   word[0] = 0;
@@ -53,10 +51,13 @@ void ReadNumber(int* target) {
   if (end != word) *target = (int)n;
 }
 
-// The rest of the current line, without its end (CR LF or LF).
+// The rest of the current line, without the blanks after the command and
+// without its end (CR LF or LF).
 void ReadRestOfLine(char* text, int size) {
   int n = 0, c;
-  while ((c = getchar()) != EOF && c != '\n') {
+  while ((c = getchar()) == ' ' || c == '\t') {
+  }
+  for (; c != EOF && c != '\n'; c = getchar()) {
     if (n < size - 1) text[n++] = (char)c;
   }
   while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == ' ')) n--;
@@ -178,8 +179,9 @@ int DoCommand(char* word) {
   WriteLogFile(word);
   auto is = [&](const char* name) { return strcmp(word, name) == 0; };
 
-  // The end of input reaches here as an empty word from the search's poll.
-  if (word[0] == 0 && InputEnded()) return Quit();
+  // Only a read that failed (the end of input) gives an empty word: it
+  // comes from the search's poll or the ponder wait.
+  if (word[0] == 0) return Quit();
 
   if (is(".")) {
     printf("stat01: %d %lld %d %d %d\n", (ClockMs() - s.StartTime) / 10,

@@ -70,8 +70,9 @@ void PrintLine(const char* text) {
 }  // namespace
 
 int UCIProtocol::UCIPrep(char* text) {
-  // The end of input reaches here as an empty word from the search's poll.
-  if (text[0] == 0 && (feof(stdin) || ferror(stdin))) Quit();
+  // Only a read that failed (the end of input) gives an empty word: it
+  // comes from the search's poll or the ponder wait.
+  if (text[0] == 0) Quit();
   snprintf(Command, sizeof Command, "%s", text);
   Normalise(Command);
   WriteLogFile(Command);

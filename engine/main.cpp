@@ -105,9 +105,15 @@ bool EngineTurn() {
   const int depth = s.FD != 0 ? s.FD : (MainBoard.MaxDepth > 0 && MainBoard.MaxDepth < 100 ? MainBoard.MaxDepth : 0);
 
   GameMove move;
-  EngineThinking = 1;
-  int v = Search.ProgressiveDeepening(MainBoard, (char)depth, &move.From, &move.To, &move.Promote);
-  EngineThinking = 0;
+  int v;
+  {
+    // Cleared however the search is left.
+    struct Thinking {
+      Thinking() { EngineThinking = 1; }
+      ~Thinking() { EngineThinking = 0; }
+    } thinking;
+    v = Search.ProgressiveDeepening(MainBoard, (char)depth, &move.From, &move.To, &move.Promote);
+  }
 
   if (FinishPendingGameReset()) {
     s.HumanToMove = s.Analyze ? 0 : 1;

@@ -1,0 +1,373 @@
+// The xboard and console front ends over pipes, as xboard or a person drives
+// them: a game move by move, refused moves, promotions both ways, the clock
+// commands, "?" and "force" while the engine thinks, set-up by FEN and by
+// edit mode, analysis, the result lines, and the end of the program. Every
+// move the engine sends is checked against the reference move generator.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/GameReferee.h"
+#include "e2e/ProtocolSession.h"
+
+namespace {
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// The first move of a thinking line "depth score time nodes  pv...".
+std::string FirstPVMove(const std::string& line) {
+  std::istringstream words(line);
+  std::string depth, score, time, nodes, move;
+  if (!(words >> depth >> score >> time >> nodes >> move)) return "";
+  if (depth.find_first_not_of("0123456789") != std::string::npos) return "";
+  return move;
+}
+
+TEST(XboardProtocolTest, PlaysAGameMoveByMoveWithNumberedMoveLines) {
+  XboardEngine engine;
+  engine.Send("level 0 0:02 0");
+  GameReferee referee;
+  for (int move = 1; move <= 4; move++) {
+    const std::string ours = referee.LegalMoves().front();
+    ASSERT_TRUE(referee.Play(ours));
+    engine.Send("time 200");
+    engine.Send("otim 200");
+    engine.Send(ours);
+    std::vector<std::string> lines;
+    const std::string reply = engine.AwaitMove(5000, &lines);
+    ASSERT_FALSE(reply.empty()) << engine.Output();
+    EXPECT_EQ(lines.back(), std::to_string(move) + ". ... " + reply + " ");
+    ASSERT_TRUE(referee.Play(reply)) << reply;
+  }
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
+  EXPECT_NE(engine.Output().find("Bye, Thanks for the match.\n"), std::string::npos);
+}
+
+TEST(XboardProtocolTest, IllegalMovesAreRefusedAndLeaveThePositionAlone) {
+  XboardEngine engine;
+  engine.Send("st 1");
+  // Not moves at all ("h9", words), and moves the position does not allow:
+  // a blocked pawn step, the other side's move, castling through men, a
+  // king into check on the next move list, a piece that is not there.
+  for (const char* word : {"h9", "zz", "e2e5", "e7e5", "e1g1", "a1a1", "d1d3", "b1d2", "e3e4"}) engine.Send(word);
+  engine.Send("e2e4");
+  const std::string reply = engine.AwaitMove(5000);
+  GameReferee referee;
+  ASSERT_TRUE(referee.Play("e2e4"));
+  EXPECT_TRUE(referee.IsLegal(reply)) << reply;
+  const std::string out = engine.Output();
+  for (const char* refused : {"e2e5", "e7e5", "e1g1", "a1a1", "d1d3", "b1d2", "e3e4"})
+    EXPECT_NE(out.find(std::string("Illegal move: ") + refused + "\n"), std::string::npos) << refused;
+  EXPECT_EQ(out.find("Illegal move: h9"), std::string::npos);
+  EXPECT_EQ(out.find("Illegal move: zz"), std::string::npos);
+}
+
+TEST(XboardProtocolTest, PromotionsCarryTheirPieceBothWays) {
+  // The engine's own promotion is sent with its letter.
+  {
+    XboardEngine engine;
+    engine.Send("setboard 8/4P1k1/8/8/8/8/8/4K3 w - -");
+    engine.Send("sd 4");
+    engine.Send("go");
+    EXPECT_EQ(engine.AwaitMove(5000), "e7e8q");
+  }
+  // The opponent's piece is taken as given, in either case; none is a queen.
+  const struct {
+    const char* move;
+    const char* rankOne;
+  } cases[] = {
+      {"c2c1n", "1  - - n - K - - -  1"},
+      {"c2c1N", "1  - - n - K - - -  1"},
+      {"c2c1r", "1  - - r - K - - -  1"},
+      {"c2c1b", "1  - - b - K - - -  1"},
+      {"c2c1", "1  - - q - K - - -  1"},
+  };
+  for (const auto& c : cases) {
+    XboardEngine engine;
+    engine.Send("setboard 4k3/8/8/8/8/8/2p5/4K3 b - -");
+    engine.Send("force");
+    engine.Send(c.move);
+    engine.Send("displayboard");
+    bool found = false;
+    std::vector<std::string> lines = engine.ReadUntil("1  ", 5000, &found);
+    ASSERT_TRUE(found) << c.move;
+    EXPECT_EQ(lines.back(), c.rankOne) << c.move;
+  }
+}
+
+// "st n" is n seconds a move; "sd n" stops the iterations after depth n.
+TEST(XboardProtocolTest, TimeAndDepthLimitsHoldAsTheHelpSays) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> commands;
+    long long minMs, maxMs;
+    int deepest;  // largest depth a thinking line may show; 0 for no check
+  } cases[] = {
+      {{}, {"st 1"}, 500, 2500, 0},
+      {{"-st", "1"}, {}, 500, 2500, 0},
+      {{}, {"st 20", "sd 3", "post"}, 0, 2000, 3},
+      {{"-sd", "3"}, {"st 20", "post"}, 0, 2000, 3},
+  };
+  for (const auto& c : cases) {
+    EngineProcess engine(c.args);
+    engine.Send("xboard");
+    engine.Send("new");
+    for (const std::string& command : c.commands) engine.Send(command);
+    TestClock::time_point start = TestClock::now();
+    engine.Send("go");
+    bool found = false;
+    std::vector<std::string> lines = engine.ReadUntil(". ... ", 10000, &found);
+    const long long ms = MsSince(start);
+    ASSERT_TRUE(found) << engine.Output();
+    EXPECT_GE(ms, c.minMs) << c.commands.front();
+    EXPECT_LE(ms, c.maxMs) << c.commands.front();
+    if (c.deepest == 0) continue;
+    for (const std::string& line : lines) {
+      if (FirstPVMove(line).empty()) continue;
+      EXPECT_LE(std::stoi(line), c.deepest) << line;
+    }
+  }
+}
+
+TEST(XboardProtocolTest, MoveNowPlaysTheBestMoveSoFarAndForceDropsTheSearch) {
+  XboardEngine engine;
+  engine.Send("st 30");
+  GameReferee referee;
+  engine.Send("e2e4");
+  ASSERT_TRUE(referee.Play("e2e4"));
+  Sleep(500);
+  TestClock::time_point start = TestClock::now();
+  engine.Send("?");
+  std::string reply = engine.AwaitMove(3000);
+  EXPECT_LT(MsSince(start), 1500);
+  ASSERT_TRUE(referee.Play(reply)) << reply;
+
+  // The game goes on, with the thinking output still on.
+  engine.Send("post");
+  engine.Send("d2d4");
+  ASSERT_TRUE(referee.Play("d2d4"));
+  Sleep(300);
+  engine.Send("force");
+  bool moved = false;
+  engine.ReadUntil(". ... ", 1000, &moved);
+  EXPECT_FALSE(moved) << "a move after force";
+  // In force mode both sides' moves are entered; "go" plays for the side to
+  // move on the position as the GUI sees it.
+  for (int i = 0; i < 2; i++) {
+    const std::string m = referee.LegalMoves().front();
+    engine.Send(m);
+    ASSERT_TRUE(referee.Play(m));
+  }
+  engine.Send("st 1");
+  engine.Send("go");
+  reply = engine.AwaitMove(5000);
+  EXPECT_TRUE(referee.IsLegal(reply)) << reply;
+}
+
+TEST(XboardProtocolTest, QuitOrEndOfInputEndsTheProgramInEveryState) {
+  const struct {
+    std::vector<std::string> commands;
+    bool quit;  // else the input is closed
+  } cases[] = {
+      {{}, true},
+      {{}, false},
+      {{"st 30", "go"}, true},
+      {{"st 30", "go"}, false},
+      {{"analyze"}, true},
+      {{"analyze"}, false},
+      {{"edit", "Ke1"}, false},  // inside edit mode
+      {{"setboard"}, false},
+      {{"level 40"}, false},
+  };
+  for (const auto& c : cases) {
+    XboardEngine engine;
+    for (const std::string& command : c.commands) engine.Send(command);
+    Sleep(300);
+    if (c.quit) engine.Send("quit");
+    else engine.CloseInput();
+    const std::string shown = (c.commands.empty() ? "waiting" : c.commands.back()) + (c.quit ? " quit" : " eof");
+    EXPECT_EQ(engine.Wait(3000), 0) << shown;
+  }
+}
+
+TEST(XboardProtocolTest, SetboardAndEditModeSetUpThePosition) {
+  // A FEN with Black to move.
+  {
+    XboardEngine engine;
+    const std::string fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -";
+    engine.Send("setboard " + fen);
+    engine.Send("st 1");
+    engine.Send("go");
+    const std::string reply = engine.AwaitMove(5000);
+    EXPECT_TRUE(GameReferee(fen).IsLegal(reply)) << reply;
+  }
+  // Edit mode, with Black to move the way xboard arranges it: a move in
+  // force mode first.
+  {
+    XboardEngine engine;
+    for (const char* c : {"force", "a2a3", "edit", "#", "Ke1", "Rh1", "Pa2", "c", "Ke8", "Pa7", "Nb8", ".", "st 1", "go"})
+      engine.Send(c);
+    const std::string reply = engine.AwaitMove(5000);
+    GameReferee referee("1n2k3/p7/8/8/8/8/P7/4K2R b K -");
+    ASSERT_TRUE(referee.Play(reply)) << reply;
+    // White still has its right to castle.
+    engine.Send("e1g1");
+    const std::string next = engine.AwaitMove(5000);
+    ASSERT_TRUE(referee.Play("e1g1"));
+    EXPECT_TRUE(referee.IsLegal(next)) << next;
+    EXPECT_EQ(engine.Output().find("Illegal move"), std::string::npos);
+  }
+}
+
+TEST(XboardProtocolTest, AnalysisFollowsTheMovesAndPlaysNothing) {
+  XboardEngine engine;
+  engine.Send("analyze");
+  bool found = false;
+  engine.ReadUntil("  ", 5000, &found);  // a thinking line
+  ASSERT_TRUE(found);
+  engine.Send(".");
+  engine.ReadUntil("stat01: ", 3000, &found);
+  EXPECT_TRUE(found);
+
+  // A move during analysis is played, and the new position analysed.
+  GameReferee referee;
+  engine.Send("e2e4");
+  ASSERT_TRUE(referee.Play("e2e4"));
+  engine.ReadUntil("Search Aborted", 3000, &found);
+  ASSERT_TRUE(found);
+  // The interrupted search may still report; the new one starts at depth 1.
+  std::vector<std::string> lines = engine.ReadUntil("no such text", 1500);
+  int checked = 0;
+  bool started = false;
+  for (const std::string& line : lines) {
+    const std::string move = FirstPVMove(line);
+    if (move.empty()) continue;
+    started = started || line.compare(0, 2, "1 ") == 0;
+    if (!started) continue;
+    EXPECT_TRUE(referee.IsLegal(move)) << line;
+    checked++;
+  }
+  EXPECT_GT(checked, 0);
+
+  engine.Send("exit");
+  engine.ReadUntil(". ... ", 1000, &found);
+  EXPECT_FALSE(found) << "analysis played a move";
+  engine.Send("st 1");
+  engine.Send("go");
+  const std::string reply = engine.AwaitMove(5000);
+  EXPECT_TRUE(referee.IsLegal(reply)) << reply;
+}
+
+// A walk of quiet moves that never repeats a position, from the reference
+// generator, for the fifty-move rule.
+std::vector<std::string> QuietWalk(const std::string& fen, int plies) {
+  GameReferee referee(fen);
+  std::mt19937 random(7);
+  std::vector<std::string> walk;
+  while ((int)walk.size() < plies) {
+    std::vector<std::string> moves = referee.QuietMoves();
+    std::shuffle(moves.begin(), moves.end(), random);
+    bool played = false;
+    for (const std::string& m : moves) {
+      GameReferee next = referee;
+      next.Play(m);
+      const std::string over = next.Over();
+      if (referee.Seen(next.Key()) || (!over.empty() && over != "fifty-move rule")) continue;
+      referee = next;
+      walk.push_back(m);
+      played = true;
+      break;
+    }
+    if (!played) break;
+  }
+  return walk;
+}
+
+TEST(XboardProtocolTest, ResultLinesEndTheGameInPGNForm) {
+  std::vector<std::string> fifty = {"setboard r3k3/8/8/8/8/8/8/R3K3 w - -", "force"};
+  std::vector<std::string> walk = QuietWalk("r3k3/8/8/8/8/8/8/R3K3 w - -", 100);
+  ASSERT_EQ(walk.size(), 100u);
+  fifty.insert(fifty.end(), walk.begin(), walk.end() - 1);
+  fifty.push_back("?");  // leaves force mode without a move
+  fifty.push_back(walk.back());
+
+  const struct {
+    const char* name;
+    std::vector<std::string> commands;
+    const char* result;
+  } cases[] = {
+      {"mate", {"setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "d1d8"}, "White mates!"},
+      {"stalemate", {"setboard 7k/8/8/8/8/8/8/6QK w - -", "g1g6"}, "Stalemate"},
+      {"material", {"setboard 8/8/8/4k3/8/8/3nK3/8 w - -", "e2d2"}, "1/2-1/2 {Draw by insufficient material}"},
+      {"repetition",
+       {"force", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "?", "f6g8"},
+       "1/2-1/2 {Draw by repetition}"},
+      {"fifty moves", fifty, "1/2-1/2 {Draw by 50 Move Rule}"},
+  };
+  for (const auto& c : cases) {
+    XboardEngine engine;
+    engine.Send("st 1");
+    for (const std::string& command : c.commands) engine.Send(command);
+    bool found = false;
+    std::vector<std::string> lines = engine.ReadUntil(c.result, 5000, &found);
+    ASSERT_TRUE(found) << c.name << "\n" << engine.Output().substr(0, 2000);
+    EXPECT_EQ(lines.back(), c.result) << c.name;
+    EXPECT_FALSE(AnyStartsWith(lines, "Illegal move")) << c.name;
+    EXPECT_FALSE(AnyStartsWith(lines, "1. ... ")) << c.name << ": no move after the game's end";
+
+    // xboard keeps its engine for the next game.
+    engine.Send("new");
+    engine.Send("st 1");
+    engine.Send("e2e4");
+    GameReferee referee;
+    ASSERT_TRUE(referee.Play("e2e4"));
+    EXPECT_TRUE(referee.IsLegal(engine.AwaitMove(5000))) << c.name;
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(3000), 0) << c.name;
+  }
+}
+
+// The game's positions reach the search: Black, a queen down, sees that
+// going back to g4 repeats the position and takes the draw.
+TEST(XboardProtocolTest, TheSearchSeesRepetitionsOfTheGame) {
+  XboardEngine engine;
+  for (const char* c : {"setboard 6k1/5ppp/5n2/8/8/8/5PPP/3Q2K1 b - -", "force", "f6g4", "g1h1", "g4f6", "h1g1", "st 5", "sd 5",
+                        "post", "go"})
+    engine.Send(c);
+  std::vector<std::string> lines;
+  EXPECT_EQ(engine.AwaitMove(10000, &lines), "f6g4");
+  ASSERT_GE(lines.size(), 2u);
+  const std::string last = lines[lines.size() - 2].empty() ? lines[lines.size() - 3] : lines[lines.size() - 2];
+  EXPECT_EQ(last.substr(0, 4), "5 0 ") << last;
+}
+
+TEST(ConsoleTest, GreetsShowsTheBoardRefusesIllegalMovesAndPlays) {
+  EngineProcess engine;
+  for (const char* word : {"hello", "e2e5", "st 1", "e2e4"}) engine.Send(word);
+  bool found = false;
+  engine.ReadUntil("Game Score", 5000, &found);
+  ASSERT_TRUE(found);
+  engine.ReadUntil("Game Score", 10000, &found);  // after the engine's reply
+  ASSERT_TRUE(found);
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
+
+  const std::string out = engine.Output();
+  const std::string greeting =
+      "Vorn \n\nHello! I am Vorn.\nMAXDEPTH = 56\n   A B C D E F G H\n\n8  r n b q k b n r  8\n";
+  EXPECT_EQ(out.compare(0, greeting.size(), greeting), 0) << out.substr(0, 200);
+  for (const char* text : {"Enter Move: e2e5\nIllegal move: e2e5\n", "Enter Move: st\n", "Enter Move: e2e4\n",
+                           "Game Score 0\n", "4  - - - - P - - -  4\n", "Enter Move: quit\n",
+                           "Bye, Thanks for the match.\n"})
+    EXPECT_NE(out.find(text), std::string::npos) << text;
+  // The board after each side's move: two more, each framed by file letters.
+  int frames = 0;
+  for (size_t at = out.find("   A B C D E F G H\n"); at != std::string::npos; at = out.find("   A B C D E F G H\n", at + 1))
+    frames++;
+  EXPECT_EQ(frames, 6);
+}
+}  // namespace
