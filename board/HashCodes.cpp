@@ -81,3 +81,26 @@ void genpawnhashcode(char, const ChessBoard* board, unsigned long* code) {
   for (u64 men = board->BlackPawns; men; men &= men - 1) c ^= LPStable[BPawn][RightMostBit(men) - 1];
   *code = (u32)c;
 }
+
+void UpdateHashCodes(char side, char castleRights, char newSide, char newRights, u64* code1, u64* code2,
+                     const ChessBoard* board) {
+  // The undo record keeps the boards in the board's order (pawns, bishops,
+  // knights, ...); the tables number the kinds pawn, knight, bishop, ...
+  const u64 now[12] = {board->WhitePawns, board->WhiteBishops, board->WhiteKnights, board->WhiteRooks,
+                       board->WhiteQueens, board->WhiteKing,   board->BlackPawns,   board->BlackBishops,
+                       board->BlackKnights, board->BlackRooks, board->BlackQueens,  board->BlackKing};
+  constexpr int Kind[12] = {WPawn, WBishop, WKnight, WRook, WQueen, WKingKind,
+                            BPawn, BBishop, BKnight, BRook, BQueen, BKingKind};
+  u64 c1 = *code1, c2 = *code2;
+  for (int i = 0; i < 12; i++) {
+    for (u64 changed = now[i] ^ board->SavedPieceBoards[i]; changed; changed &= changed - 1) {
+      const int sq = RightMostBit(changed) - 1;
+      c1 ^= UPStable[Kind[i]][sq];
+      c2 ^= LPStable[Kind[i]][sq];
+    }
+  }
+  const u64 sideAndRights = (side == 1 ? BtoMove : WtoMove) ^ (newSide == 1 ? BtoMove : WtoMove) ^
+                            CastleCode[castleRights & 15] ^ CastleCode[newRights & 15];
+  *code1 = c1 ^ sideAndRights;
+  *code2 = c2 ^ sideAndRights;
+}

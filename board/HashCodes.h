@@ -15,6 +15,13 @@ u32 BetterRandom32();
 void initPStable();
 void genhashcode(char side, char castleRights, u64* code1, u64* code2, const ChessBoard* board);
 void genpawnhashcode(char side, const ChessBoard* board, unsigned long* code);
+// Turns the codes of the position before the board's last MakeMove (side to
+// move `side`, rights `castleRights`) into the codes genhashcode gives the
+// position after it (`newSide`, `newRights`): the pieces' part changes by
+// the entries of the squares whose man changed, read off the board's undo
+// record.
+void UpdateHashCodes(char side, char castleRights, char newSide, char newRights, u64* code1, u64* code2,
+                     const ChessBoard* board);
 
 // Low 32 bits of a pawn-table entry: what MakeMove folds into PawnHashCode.
 inline u32 PawnCodeEntry(int kind, int square) { return (u32)LPStable[kind][square]; }

@@ -236,9 +236,11 @@ void ChessBoard::UndoMove(int) {
   WhitePieces = SavedWhitePieces;
   BlackPieces = SavedBlackPieces;
   AllPieces = SavedAllPieces;
-  u64* const boards[12] = {&WhitePawns, &WhiteBishops, &WhiteKnights, &WhiteRooks, &WhiteQueens, &WhiteKing,
-                           &BlackPawns, &BlackBishops, &BlackKnights, &BlackRooks, &BlackQueens, &BlackKing};
-  for (int i = 0; i < 12; i++) *boards[i] = SavedPieceBoards[i];
+  const u64* saved = SavedPieceBoards;
+  WhitePawns = saved[0], WhiteBishops = saved[1], WhiteKnights = saved[2];
+  WhiteRooks = saved[3], WhiteQueens = saved[4], WhiteKing = saved[5];
+  BlackPawns = saved[6], BlackBishops = saved[7], BlackKnights = saved[8];
+  BlackRooks = saved[9], BlackQueens = saved[10], BlackKing = saved[11];
   PawnHashCode = SavedPawnHashCode;
   CastleFlags = SavedCastleFlags;
   FiftyMoveCount = SavedFiftyMoveCount;

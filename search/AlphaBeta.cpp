@@ -71,17 +71,24 @@ void TraceProbe(const char* what, int v, int alpha, int beta, u64 code1, u64 cod
 }  // namespace
 
 int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char allowNull,
-                           char castleRights, char inCheck, char nodeType, int maxPly) {
+                           char castleRights, char inCheck, char nodeType, int maxPly, const u64* codes) {
   const Status& s = MainStatus;
   const bool stopping = s.FD == 0;  // a fixed depth is never cut short
 
   // 1. Poll.
   if (PollNode()) return 0;
 
-  // 2. Hash codes, on the repetition stack until every return.
+  // 2. Hash codes, on the repetition stack until every return. A parent
+  // that made the move has them already (and has started loading the
+  // table's bucket).
   u64 code1, code2;
-  genhashcode(side, castleRights, &code1, &code2, &board);
-  PositionCache.Prefetch(code2);
+  if (codes) {
+    code1 = codes[0];
+    code2 = codes[1];
+  } else {
+    genhashcode(side, castleRights, &code1, &code2, &board);
+    PositionCache.Prefetch(code2);
+  }
   RepetitionEntry onStack(code1, code2);
   const char enemy = side ^ 1;
 
@@ -145,7 +152,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       const int opp = PE.SideMaterialValue(enemy, &board);
       int d = depth <= 5 ? depth - 3 : depth - 4;
       if (own + opp > 33000) d -= 1;
-      int v = -Search(enemy, -beta, -beta + 1, board, d, ply + 2, 0, castleRights, 0, nodeType, maxPly);
+      // The same men with the other side to move.
+      const u64 nullCodes[2] = {code1 ^ WtoMove ^ BtoMove, code2 ^ WtoMove ^ BtoMove};
+      PositionCache.Prefetch(nullCodes[1]);
+      int v = -Search(enemy, -beta, -beta + 1, board, d, ply + 2, 0, castleRights, 0, nodeType, maxPly, nullCodes);
       if (StopSearch && stopping) return 0;
       if (v >= beta) {
         PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound);
@@ -159,7 +169,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
   // 11. Internal iterative deepening, for the table's move.
   if (pruning && beta - alpha >= 2 && depth >= 4) {
-    Search(side, alpha, beta, board, depth - 3, ply, 0, castleRights, inCheck, nodeType, maxPly);
+    const u64 sameCodes[2] = {code1, code2};
+    Search(side, alpha, beta, board, depth - 3, ply, 0, castleRights, inCheck, nodeType, maxPly, sameCodes);
     if (StopSearch && stopping && !s.Pondering) return 0;
     int v;
     PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
@@ -198,6 +209,16 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     const bool capture = board.SidePieces(enemy) != enemyMen;
     const bool promotion = promote != NoPromotion;
     const int x = (int)mateThreat + (int)singleReply + givesCheck;
+    const char childRights = castleRights & castleMask;
+    // A child that may be searched in full (rather than by quiescence) gets
+    // its codes from this node's, and its bucket starts loading now.
+    u64 childCodes[2] = {code1, code2};
+    const u64* knownCodes = nullptr;
+    if (depth > 1 || x > 0) {
+      UpdateHashCodes(side, castleRights, enemy, childRights, &childCodes[0], &childCodes[1], &board);
+      PositionCache.Prefetch(childCodes[1]);
+      knownCodes = childCodes;
+    }
 
     const bool reducible = legal >= 3 && !promotion && depth >= 3 && !givesCheck && ply != 1 && !mateThreat &&
                            !singleReply && !capture && list.value[i] <= ReducibleMaxValue &&
@@ -212,7 +233,6 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     }
     if (legal == 1 || nodeType != 1) childType = nodeType == 2 ? 3 : nodeType == 3 ? 2 : 1;
     const int cd = depth - 1 + extension - f - r;
-    const char childRights = castleRights & castleMask;
     // The child's line starts empty: a child that records none (quiescence,
     // a draw, a mate, a pruned node) must not pass on another branch's moves.
     PrincipalVariation[ply + 1][0].Move = (u16)(ply + 1);
@@ -220,21 +240,24 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     int v;
     if (legal == 1 || nodeType != 1) {
       if (cd > 0 || givesCheck)
-        v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, childType, maxPly);
+        v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, childType, maxPly,
+                    knownCodes);
       else
         v = -Quiesce(enemy, -beta, -alpha, board, ply + 1);
     } else {
       if (cd > 0 || givesCheck) {
-        v = -Search(enemy, -alpha - 1, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly);
+        v = -Search(enemy, -alpha - 1, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly,
+                    knownCodes);
         if (!(StopSearch && stopping) && alpha < v && v < beta)
-          v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly);
+          v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly, knownCodes);
       } else {
         v = -Quiesce(enemy, -beta, -alpha, board, ply + 1);
       }
       childType = 3;
     }
     if (!(StopSearch && stopping) && r > 0 && v > alpha)
-      v = -Search(enemy, -beta, -alpha, board, depth - 1 + extension, ply + 1, 1, childRights, givesCheck, 1, maxPly);
+      v = -Search(enemy, -beta, -alpha, board, depth - 1 + extension, ply + 1, 1, childRights, givesCheck, 1, maxPly,
+                  knownCodes);
     if (StopSearch && stopping) return 0;
 
     board.UndoMove(i);

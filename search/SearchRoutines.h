@@ -83,9 +83,10 @@ class SearchRoutines {
   void SetTimeBudget();
   int ValueCapturedPiece(char side, u64 square, const ChessBoard* board) const;
 
-  // The search proper.
+  // The search proper. A parent that knows the position's two hash codes
+  // hands them down in `codes`; without them the node computes its own.
   int Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char allowNull,
-             char castleRights, char inCheck, char nodeType, int maxPly);
+             char castleRights, char inCheck, char nodeType, int maxPly, const u64* codes = nullptr);
   int Quiesce(char side, int alpha, int beta, ChessBoard board, int ply);
   int SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, u64* from, u64* to, char* promo,
                      char castleRights);
