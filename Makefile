@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test slow bench-eval test-asan fuzz fuzz-smoke clean
+.PHONY: all build run test slow bench bench-eval test-asan fuzz fuzz-smoke clean
 
 all: build
 
@@ -22,6 +22,12 @@ test: build
 
 slow: build
 	cd $(BUILD) && ctest --output-on-failure -L slow
+
+# Speed on this machine against the stockfish binary as a yardstick: perft 6,
+# "-bench" at a fixed depth (BENCH_DEPTH, default 10) and the start-up time
+# to "uciok"; every figure the best of BENCH_RUNS runs (default 3).
+bench: build
+	tools/bench.sh ./$(BUILD)/vorn
 
 # Nanoseconds per static evaluation (needs Google Benchmark).
 bench-eval: $(BUILD)/CMakeCache.txt
