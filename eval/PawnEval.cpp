@@ -2,6 +2,8 @@
 // passed-pawn terms that depend on kings and pieces, the rule of the square,
 // the pawn race and the advanced central chains. King safety's use of the
 // pawns is in KingEval.cpp.
+#include <cstring>
+
 #include "board/ChessBoard.h"
 #include "eval/EvalAttacks.h"
 #include "eval/EvalMasks.h"
@@ -258,10 +260,8 @@ void PositionEvaluate::StorePawnHash() {
   e.WhiteStatic = WhiteStatic;
   e.BlackPassed = BlackPassedScore;
   e.WhitePassed = WhitePassedScore;
-  for (int f = 0; f < 8; f++) {
-    e.WhitePasserRank[f] = WhitePasserRank[f];
-    e.BlackPasserRank[f] = BlackPasserRank[f];
-  }
+  memcpy(e.WhitePasserRank, WhitePasserRank, sizeof WhitePasserRank);
+  memcpy(e.BlackPasserRank, BlackPasserRank, sizeof BlackPasserRank);
   e.BlackPasserCount = BlackPasserCount;
   e.WhitePasserCount = WhitePasserCount;
   e.EgPawnScore = EgPawnScore;
@@ -279,10 +279,8 @@ void PositionEvaluate::LoadPawnHash() {
   WhiteStatic = e.WhiteStatic;
   BlackPassedScore = e.BlackPassed;
   WhitePassedScore = e.WhitePassed;
-  for (int f = 0; f < 8; f++) {
-    WhitePasserRank[f] = e.WhitePasserRank[f];
-    BlackPasserRank[f] = e.BlackPasserRank[f];
-  }
+  memcpy(WhitePasserRank, e.WhitePasserRank, sizeof WhitePasserRank);
+  memcpy(BlackPasserRank, e.BlackPasserRank, sizeof BlackPasserRank);
   BlackPasserCount = e.BlackPasserCount;
   WhitePasserCount = e.WhitePasserCount;
   EgPawnScore = e.EgPawnScore;
@@ -294,9 +292,9 @@ void PositionEvaluate::PassedPawnTerms(char side) {
   const ChessBoard& b = *bb;
   const int wk = WhiteKingSquare, bk = BlackKingSquare;
 
-  // 10. White passers.
+  // 10. White passers (a count of 0 means no file holds one).
   const u64 whiteMinors = WhiteKnightAttacks | WhiteBishopAttacks;
-  for (int f = 0; f < 8; f++) {
+  for (int f = 0; f < 8 && WhitePasserCount; f++) {
     const int r = WhitePasserRank[f];
     if (!r) continue;
     const int s = 8 * r + f;
@@ -318,7 +316,7 @@ void PositionEvaluate::PassedPawnTerms(char side) {
 
   // 11. Black passers.
   const u64 blackMinors = BlackKnightAttacks | BlackBishopAttacks;
-  for (int f = 0; f < 8; f++) {
+  for (int f = 0; f < 8 && BlackPasserCount; f++) {
     const int r = BlackPasserRank[f];
     if (!r) continue;
     const int s = 8 * r + f, advance = 7 - r;

@@ -51,7 +51,7 @@ namespace {
 // The attack sets of every man of one kind, each kept by its square for the
 // mobility counts; returns their union.
 template <typename AttacksOf>
-u64 FillPieceAttacks(u64* pieceAttacks, u64 men, AttacksOf attacksOf) {
+inline __attribute__((always_inline)) u64 FillPieceAttacks(u64* pieceAttacks, u64 men, AttacksOf attacksOf) {
   u64 all = 0;
   for (; men; men &= men - 1) {
     const int s = Lowest(men);
