@@ -100,6 +100,9 @@ TEST(XboardProtocolTest, PromotionsCarryTheirPieceBothWays) {
 }
 
 // "st n" is n seconds a move; "sd n" stops the iterations after depth n.
+// The time is kept by counting nodes against a budget made from the speed
+// estimate, so a fast build may move well inside its second: the lower
+// bound only shows that the engine searched rather than moved at once.
 TEST(XboardProtocolTest, TimeAndDepthLimitsHoldAsTheHelpSays) {
   const struct {
     std::vector<std::string> args;
@@ -107,8 +110,8 @@ TEST(XboardProtocolTest, TimeAndDepthLimitsHoldAsTheHelpSays) {
     long long minMs, maxMs;
     int deepest;  // largest depth a thinking line may show; 0 for no check
   } cases[] = {
-      {{}, {"st 1"}, 500, 2500, 0},
-      {{"-st", "1"}, {}, 500, 2500, 0},
+      {{}, {"st 1"}, 100, 2500, 0},
+      {{"-st", "1"}, {}, 100, 2500, 0},
       {{}, {"st 20", "sd 3", "post"}, 0, 2000, 3},
       {{"-sd", "3"}, {"st 20", "post"}, 0, 2000, 3},
   };
@@ -123,8 +126,9 @@ TEST(XboardProtocolTest, TimeAndDepthLimitsHoldAsTheHelpSays) {
     std::vector<std::string> lines = engine.ReadUntil(". ... ", 10000, &found);
     const long long ms = MsSince(start);
     ASSERT_TRUE(found) << engine.Output();
-    EXPECT_GE(ms, c.minMs) << c.commands.front();
-    EXPECT_LE(ms, c.maxMs) << c.commands.front();
+    const std::string what = c.commands.empty() ? c.args.front() : c.commands.front();
+    EXPECT_GE(ms, c.minMs) << what;
+    EXPECT_LE(ms, c.maxMs) << what;
     if (c.deepest == 0) continue;
     for (const std::string& line : lines) {
       if (FirstPVMove(line).empty()) continue;
