@@ -5,6 +5,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInit();
-  RunSession({}, std::string(reinterpret_cast<const char*>(data), size), 300);
+  RunSession({}, std::string(reinterpret_cast<const char*>(data), size), 50);
   return 0;
 }
