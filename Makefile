@@ -24,7 +24,7 @@ slow: build
 	cd $(BUILD) && ctest --output-on-failure -L slow
 
 # Speed on this machine against the stockfish binary as a yardstick: perft 6,
-# "-bench" at a fixed depth (BENCH_DEPTH, default 10) and the start-up time
+# "-bench" at a fixed depth (BENCH_DEPTH, default 12) and the start-up time
 # to "uciok"; every figure the best of BENCH_RUNS runs (default 3).
 bench: build
 	tools/bench.sh ./$(BUILD)/vorn

@@ -8,12 +8,12 @@
 # machine disturbs it less; times are wall-clock.
 #
 #   tools/bench.sh [path/to/vorn]      (default build/vorn)
-#   BENCH_DEPTH=10 BENCH_RUNS=3 STOCKFISH=/usr/games/stockfish
+#   BENCH_DEPTH=12 BENCH_RUNS=3 STOCKFISH=/usr/games/stockfish
 set -u
 export LC_ALL=C
 
 VORN=${1:-build/vorn}
-DEPTH=${BENCH_DEPTH:-10}
+DEPTH=${BENCH_DEPTH:-12}
 RUNS=${BENCH_RUNS:-3}
 STOCKFISH=${STOCKFISH:-$(command -v stockfish || echo /usr/games/stockfish)}
 
