@@ -57,6 +57,17 @@ test-asan: $(ASAN_BUILD)/CMakeCache.txt
 	cd $(ASAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -LE slow -E '^TimeControlTest\.'
 	@if [ -n "$$(ls -A $(SAN_LOGS))" ]; then cat $(SAN_LOGS)/*; echo "sanitizer reports above"; exit 1; fi
 
+# valgrind's memcheck over a short UCI and a short xboard session with the
+# normal build. The transposition table is aligned inside its allocation and
+# kept for the program's life, which memcheck calls "possibly lost": only
+# definite and indirect leaks count as errors.
+VALGRIND = valgrind -q --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect --error-exitcode=9
+valgrind: build
+	@for session in tests/hardening/sessions/*.txt; do \
+	  echo "== memcheck $$session"; \
+	  $(VALGRIND) ./$(BUILD)/vorn < $$session > /dev/null || exit 1; \
+	done
+
 # libFuzzer targets (clang), built in their own folder; `make fuzz-smoke`
 # runs each briefly from its seed corpus (copied, so the tree stays clean),
 # `make fuzz-run TARGET=FenFuzz FUZZ_SECONDS=600` runs one for longer.

@@ -1,10 +1,8 @@
 // Fuzz target: the command line. Each input line is one argument. The
 // options are read as the program reads them, the help text's exit and an
 // unreadable or empty "-lpf" file's exit coming back as ExitCalled. The
-// working folder holds a position file "pos" and an empty file "empty", so
+// arguments "pos" and "empty" name a position file and an empty file, so
 // "-lpf" finds real files as well as missing ones.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -17,13 +15,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInit();
-  static bool folder = false;
-  if (!folder) {
-    folder = true;
-    std::string pos = WriteTempFile("pos", "8/8/8/3k4/8/3K4/4P3/8 w - - 0 1\n");
-    WriteTempFile("empty", "");
-    if (chdir(pos.substr(0, pos.rfind('/')).c_str()) != 0) abort();
-  }
+  static const std::string pos = WriteTempFile("pos", "8/8/8/3k4/8/3K4/4P3/8 w - - 0 1\n");
+  static const std::string empty = WriteTempFile("empty", "");
   ResetEngine();
   Arguments = CommandLine();
 
@@ -33,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t start = 0; start <= text.size();) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    words.push_back(text.substr(start, end - start));
+    std::string word = text.substr(start, end - start);
+    words.push_back(word == "pos" ? pos : word == "empty" ? empty : word);
     start = end + 1;
   }
   std::vector<char*> argv;
