@@ -1,9 +1,10 @@
 // Building the attack tables. The slider tables are filled from the
 // reference ray walks, so a lookup answers what the walk would. The
-// multipliers are the ones the search below finds from its fixed seed,
-// kept here because the search takes a few tenths of a second: start-up
-// fills each square's slice with its stored multiplier, checking every
-// index as it goes, and searches again only for a multiplier that fails.
+// multipliers are the ones the search below found from its fixed seed
+// (square by square, the bishop's before the rook's), kept here because
+// the search takes a few tenths of a second and start-up must not: each
+// square's slice is filled with its stored multiplier, every index checked
+// as it goes, and the search runs again only for a multiplier that fails.
 #include "board/AttackTables.h"
 
 u64 KnightSquares[64];
