@@ -29,10 +29,11 @@ constexpr size_t LargePage = 2 * 1024 * 1024;
 
 // calloc hands out zeroed memory without touching its pages, so start-up
 // stays fast; the pages are mapped as the search writes to them. The table
-// starts on a large-page boundary.
-TTBucket* AllocateTable() {
+// starts on a large-page boundary inside the block.
+TTBucket* AllocateTable(void** block) {
   const size_t bytes = sizeof(TTBucket) * TTABLESIZE;
   char* raw = static_cast<char*>(calloc(bytes + LargePage, 1));
+  *block = raw;
   const uintptr_t aligned = (reinterpret_cast<uintptr_t>(raw) + LargePage - 1) & ~(uintptr_t)(LargePage - 1);
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   madvise(reinterpret_cast<void*>(aligned), bytes & ~(LargePage - 1), MADV_HUGEPAGE);
@@ -46,7 +47,9 @@ constexpr u32 SweepAbove = (TTIndexMask + 1) / 8;
 }  // namespace
 
 TranspositionTables::TranspositionTables()
-    : Table(AllocateTable()), Hits(0), Misses(0), WrittenBuckets((TTIndexMask + 1) / 64, 0) {}
+    : Hits(0), Misses(0), WrittenBuckets((TTIndexMask + 1) / 64, 0) {
+  Table = AllocateTable(&Block);
+}
 
 void TranspositionTables::ClearTranspositionTables() {
   WriteLogFile("Clearing Transposition Tables\n");

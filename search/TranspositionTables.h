@@ -59,6 +59,8 @@ class TranspositionTables {
   }
 
  private:
+  // The allocated block, which Table points into.
+  void* Block = nullptr;
   // One bit per addressed bucket: set once the bucket is written, cleared
   // when it is emptied again. Clearing and aging visit only these buckets
   // (a search writes to a small part of the table), or sweep the whole
