@@ -35,9 +35,10 @@ TTBucket* AllocateTable(void** block) {
   char* raw = static_cast<char*>(calloc(bytes + LargePage, 1));
   *block = raw;
   const uintptr_t aligned = (reinterpret_cast<uintptr_t>(raw) + LargePage - 1) & ~(uintptr_t)(LargePage - 1);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  madvise(reinterpret_cast<void*>(aligned), bytes & ~(LargePage - 1), MADV_HUGEPAGE);
-#endif
+  // No large-page advice: the kernel zeroes (and may first compact memory
+  // for) a large page when the search first writes to it, which made the
+  // first timed searches of engines started side by side take seconds, and
+  // a GUI's clock runs meanwhile.
   return reinterpret_cast<TTBucket*>(aligned);
 }
 
