@@ -106,10 +106,11 @@ void ReadLevel() {
   char moves[WordSize], base[WordSize], inc[WordSize];
   if (!ReadWord(moves) || !ReadWord(base) || !ReadWord(inc)) return;
   s.MovesPerSession = atoi(moves);
-  int seconds = 60 * atoi(base);
-  if (const char* colon = strchr(base, ':')) seconds += atoi(colon + 1);
-  s.TimeLeft = 1000 * seconds;
-  s.TimeInc = (int)atof(inc);
+  i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
+  if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
+  s.TimeLeft = ClampClock(1000 * seconds);
+  const double increment = atof(inc);  // NaN fails both tests and gives 0
+  s.TimeInc = increment > 0 ? (increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000) : 0;
   char text[128];
   snprintf(text, sizeof text, "MovesPerSession %d TimeLeft %d TimeInc %d \n", s.MovesPerSession, s.TimeLeft,
            s.TimeInc);
@@ -358,7 +359,7 @@ int DoCommand(char* word) {
   if (is("time")) {
     int n = s.TimeLeft / 10;
     ReadNumber(&n);
-    s.TimeLeft = 10 * n;
+    s.TimeLeft = ClampClock(10 * (i64)n);
     return 4;
   }
   if (is("traceflag")) {

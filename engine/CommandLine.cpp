@@ -32,9 +32,9 @@ void CommandLine::PrintHelp() {
 // n seconds a move, kept in milliseconds as the driver reads ST, with the
 // same margin as the time per move.
 void SetSecondsPerMove(int n) {
-  MainStatus.ST = 900 * n;
-  MainStatus.TimePerMove = 900 * n;
-  MainStatus.TimeLeft = 60000 * n;
+  MainStatus.ST = ClampClock(900 * (i64)n);
+  MainStatus.TimePerMove = ClampClock(900 * (i64)n);
+  MainStatus.TimeLeft = ClampClock(60000 * (i64)n);
 }
 
 void CommandLine::RestoreLimits() const {

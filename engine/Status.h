@@ -16,6 +16,13 @@ constexpr u64 Squares(const char* names) {
   return mask;
 }
 
+// Clock figures from a GUI or the command line (milliseconds) are held to
+// 0 .. MaxClockMs, about two days and a quarter: the time control doubles a
+// budget twice and adds increments in 32 bits, which any larger figure
+// would overflow.
+constexpr i32 MaxClockMs = 200000000;
+constexpr i32 ClampClock(i64 ms) { return ms < 0 ? 0 : ms > MaxClockMs ? MaxClockMs : (i32)ms; }
+
 class Status {
  public:
   u8 Mimic;

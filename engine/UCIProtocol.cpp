@@ -261,14 +261,14 @@ void UCIProtocol::Go() {
   // listed moves must not be played on the board).
   const bool white = MainBoard.SideToMove == 0;
   long n;
-  if (NumberAfter(line, white ? "wtime" : "btime", &n)) s.TimeLeft = (i32)n;
-  if (NumberAfter(line, white ? "winc" : "binc", &n)) s.TimeInc = (i32)(n / 1000);
+  if (NumberAfter(line, white ? "wtime" : "btime", &n)) s.TimeLeft = ClampClock(n);
+  if (NumberAfter(line, white ? "winc" : "binc", &n)) s.TimeInc = ClampClock(n) / 1000;
   s.MovesPerSession = NumberAfter(line, "movestogo", &n) ? (i32)n : 0;
   if (NumberAfter(line, "depth", &n)) s.FD = (u8)(n < 1 ? 1 : n > MaxFixedDepth ? MaxFixedDepth : n);
   if (NumberAfter(line, "movetime", &n)) {
-    s.ST = (i32)n;
-    s.TimePerMove = (i32)n;
-    s.TimeLeft = (i32)(60 * n);
+    s.ST = ClampClock(n);
+    s.TimePerMove = ClampClock(n);
+    s.TimeLeft = ClampClock(60 * (i64)ClampClock(n));
   }
   if (strstr(line, "ponder")) {
     s.Pondering = 1;
@@ -390,7 +390,7 @@ void UCIProtocol::SetOption() {
       s.Force = 0;
       s.HumanToMove = 0;
       s.NodesPerSecond = 200005;
-      s.ST = s.ST == 0 ? InfiniteST : 1000 * s.ST;
+      s.ST = s.ST == 0 ? InfiniteST : ClampClock(1000 * (i64)s.ST);
     } else {
       s.Post = 0;
       s.Analyze = 0;
