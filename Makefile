@@ -86,7 +86,8 @@ fuzz-smoke: fuzz
 	@for t in $(FUZZ_TARGETS); do \
 	  rm -rf $(FUZZ_BUILD)/smoke/$$t && mkdir -p $(FUZZ_BUILD)/smoke/$$t && \
 	  echo "== $$t" && \
-	  ./$(FUZZ_BUILD)/tests/$$t $(FUZZ_FLAGS) -max_total_time=$(FUZZ_SMOKE_SECONDS) \
+	  ./$(FUZZ_BUILD)/tests/$$t $(FUZZ_FLAGS) $$([ -f tests/fuzz/$$t.dict ] && echo -dict=tests/fuzz/$$t.dict) \
+	    -max_total_time=$(FUZZ_SMOKE_SECONDS) \
 	    $(FUZZ_BUILD)/smoke/$$t tests/fuzz/corpus/$$t 2>&1 | grep -E '^(#[0-9]+ +(INITED|DONE))|ERROR|SUMMARY|Done' ; \
 	  [ $${PIPESTATUS[0]} -eq 0 ] || exit 1; \
 	done
@@ -95,7 +96,8 @@ TARGET ?= FenFuzz
 FUZZ_SECONDS ?= 600
 fuzz-run: fuzz
 	mkdir -p $(FUZZ_BUILD)/corpus/$(TARGET)
-	./$(FUZZ_BUILD)/tests/$(TARGET) $(FUZZ_FLAGS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	./$(FUZZ_BUILD)/tests/$(TARGET) $(FUZZ_FLAGS) $(if $(wildcard tests/fuzz/$(TARGET).dict),-dict=tests/fuzz/$(TARGET).dict) \
+	  -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  $(FUZZ_BUILD)/corpus/$(TARGET) tests/fuzz/corpus/$(TARGET)
 
 clean:
