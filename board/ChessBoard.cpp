@@ -77,6 +77,15 @@ void ChessBoard::Promote(char side, u64 mask, int kind) {
   }
 }
 
+void ChessBoard::ClearCastleRights(u64 square) {
+  if (square == Squares("e1")) CastleFlags &= 12;
+  else if (square == Squares("h1")) CastleFlags &= 14;
+  else if (square == Squares("a1")) CastleFlags &= 13;
+  else if (square == Squares("e8")) CastleFlags &= 3;
+  else if (square == Squares("h8")) CastleFlags &= 11;
+  else if (square == Squares("a8")) CastleFlags &= 7;
+}
+
 void ChessBoard::DisplayPiece(u64 square) const {
   if (IsEmptySquare(square)) {
     printf("-");

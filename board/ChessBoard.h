@@ -80,6 +80,10 @@ class ChessBoard {
   void MakeMove(u64 from, u64 to, char promote, char* castleMask);
   void UndoMove(int index);
 
+  // Game-level castling rights: a king or rook leaving its home square, or
+  // a rook captured there, ends the rights that depend on that square.
+  void ClearCastleRights(u64 square);
+
   // Draw rules.
   int CheckDraw(char side);
   bool Test50MoveRule(int fromIndex, int toIndex);

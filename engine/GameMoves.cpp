@@ -85,18 +85,10 @@ void MoveWord(char* text, const GameMove& move) {
 
 void PlayGameMove(const GameMove& move) {
   ChessBoard& b = MainBoard;
-  // Rights go with the man that leaves its home square; a rook captured at
-  // home keeps its side's right, which castling generation then refuses
-  // because the rook is missing.
-  switch (SquareOf(move.From)) {
-    case 4: b.CastleFlags &= 12; break;   // e1
-    case 7: b.CastleFlags &= 14; break;   // h1
-    case 0: b.CastleFlags &= 13; break;   // a1
-    case 60: b.CastleFlags &= 3; break;   // e8
-    case 63: b.CastleFlags &= 11; break;  // h8
-    case 56: b.CastleFlags &= 7; break;   // a8
-    default: break;
-  }
+  // Rights end with the man that leaves its home square, and with a rook
+  // captured there: a rook that later arrives on that square cannot castle.
+  b.ClearCastleRights(move.From);
+  b.ClearCastleRights(move.To);
   char castleMask;
   b.MakeMove(move.From, move.To, move.Promote, &castleMask);
 }

@@ -251,6 +251,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     char castleMask;
     MainBoard.MakeMove(*from, *to, *promotion, &castleMask);
     MainBoard.CastleFlags &= castleMask;
+    // The engine's capture of a rook at home ends that side's right too.
+    MainBoard.ClearCastleRights(*to);
   }
   if (s.Post && !Aborted && !s.UCIMode) {
     PrintDriverLine(false, d, v, *from, *to, *promotion);

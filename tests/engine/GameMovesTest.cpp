@@ -91,15 +91,15 @@ TEST(GameMovesTest, EnPassantRightAfterTheDoubleStep) {
   EXPECT_EQ(MainBoard.WhitePawns, Squares("d6"));
 }
 
-TEST(GameMovesTest, CastlingRightsGoWithTheManThatLeavesHome) {
+TEST(GameMovesTest, CastlingRightsEndWithTheManThatLeavesHomeOrARookTakenThere) {
   const struct {
     const char* fen;
     const char* word;
     int rights;
   } cases[] = {
-      {Castles, "e1g1", 12}, {Castles, "a1b1", 13}, {Castles, "h1g1", 14}, {Castles, "h1h8", 14},
+      {Castles, "e1g1", 12}, {Castles, "a1b1", 13}, {Castles, "h1g1", 14}, {Castles, "h1h8", 10},
       {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "e8c8", 3},
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "a8a1", 7},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "a8a1", 5},
       {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "h8g8", 11},
   };
   for (const auto& c : cases) {
@@ -115,6 +115,21 @@ TEST(GameMovesTest, CastlingRightsGoWithTheManThatLeavesHome) {
   ASSERT_TRUE(FindLegalMove("e1g1", MainBoard, &castle));
   PlayGameMove(castle);
   EXPECT_EQ(MainBoard.WhiteRooks, Squares("a1 f1"));
+}
+
+TEST(GameMovesTest, ARookArrivingWhereTheCastlingRookWasTakenCannotCastle) {
+  // The bishop takes the rook on h1, the other rook takes back onto h1: the
+  // king never moved, but that rook may not castle.
+  LoadFen("4k3/8/8/8/8/7R/6b1/4K2R b K -");
+  for (const char* word : {"g2h1", "h3h1", "e8d8"}) {
+    GameMove move;
+    ASSERT_TRUE(FindLegalMove(word, MainBoard, &move)) << word;
+    PlayGameMove(move);
+    MainBoard.SideToMove ^= 1;
+  }
+  EXPECT_EQ(MainBoard.CastleFlags, 0);
+  GameMove castle;
+  EXPECT_FALSE(FindLegalMove("e1g1", MainBoard, &castle));
 }
 
 TEST(GameMovesTest, RecountingFollowsTheMen) {
