@@ -74,7 +74,7 @@ valgrind: build
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz
 FUZZ_SMOKE_SECONDS ?= 20
-FUZZ_FLAGS = -seed=1 -timeout=20 -rss_limit_mb=4096 -max_len=4096
+FUZZ_FLAGS = -seed=1 -timeout=60 -rss_limit_mb=4096 -max_len=4096
 
 $(FUZZ_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ -DVORN_FUZZ=ON

@@ -24,8 +24,12 @@ i64 SearchRoutines::PollInterval() const {
   return std::max<i64>(interval, 1);
 }
 
+// The console is not read while the engine thinks, except in analysis,
+// which has no end of its own: there a move, "exit" or "quit" is read as
+// under xboard, or the engine would never listen again.
 int SearchRoutines::InputDetected() {
-  if (MainStatus.xboard != 1 && MainStatus.UCIMode != 1) return 0;
+  const Status& s = MainStatus;
+  if (s.xboard != 1 && s.UCIMode != 1 && !s.Analyze) return 0;
   return InputWaiting();
 }
 
@@ -91,7 +95,7 @@ int SearchRoutines::PollNode() {
   if (PollCountdown-- > 0) return 0;
 
   bool command = false;
-  if ((s.xboard || s.UCIMode) && InputDetected()) {
+  if (InputDetected()) {
     char word[512] = "";
     if (scanf("%511s", word) != 1) word[0] = 0;
     int r = s.UCIMode ? UCI.UCIPrep(word) : DoCommand(word);

@@ -84,17 +84,23 @@ bool PlausibleMaterial() {
 int VornMain(int argc, char** argv);
 
 namespace {
+// The poll is made due as well: a search in analysis reads its input only
+// there, and a stop that came before every poll would leave a session that
+// analyses in a loop (self-play) without ever reading on.
 void StopSearches(int) {
   Search.StopSearch = 1;
   Search.TimeUp = 1;
+  Search.PollCountdown = 0;
 }
 
+// A processor-time timer: libFuzzer keeps the real-time alarm for its own
+// time-out, which must still catch a session that never ends.
 void SetTimer(int firstMs, int everyMs) {
   itimerval t{};
   t.it_value.tv_sec = firstMs / 1000;
   t.it_value.tv_usec = (firstMs % 1000) * 1000;
   t.it_interval.tv_usec = everyMs * 1000;
-  setitimer(ITIMER_REAL, &t, nullptr);
+  setitimer(ITIMER_VIRTUAL, &t, nullptr);
 }
 }  // namespace
 
@@ -116,7 +122,7 @@ void RunSession(const std::vector<std::string>& args, const std::string& input, 
   for (std::string& w : words) argv.push_back(&w[0]);
   argv.push_back(nullptr);
 
-  signal(SIGALRM, StopSearches);
+  signal(SIGVTALRM, StopSearches);
   SetTimer(budgetMs, 2);
   CatchExit = true;
   try {

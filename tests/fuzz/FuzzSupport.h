@@ -38,8 +38,8 @@ bool PlausibleMaterial();
 // Runs the engine's main with `args` on a session: `input` becomes its
 // standard input (a file at descriptor 0, so the search's poll always sees
 // input waiting, as it does when a GUI has sent more), and ends when the
-// program would end. After `budgetMs` every search in progress is told to
-// stop, and told again every few milliseconds, so that a session whose
+// program would end. After `budgetMs` of processor time every search in
+// progress is told to stop, and told again every few milliseconds, so that a session whose
 // clock commands ask for long searches still ends soon; a search that
 // ignores the stop (one that runs until "stop" or the end of input) is
 // left to libFuzzer's time-out.
