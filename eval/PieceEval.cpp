@@ -33,17 +33,6 @@ constexpr SquareTable KnightEnding = FromPrinted({
     -250, -250, -250, -250, -250, -250, -250, -250,  // 1
 });
 
-constexpr SquareTable WKnightPost = FromPrinted({
-    0, 0,   0,   0,   0,   0, 0, 0,  // 8
-    0, 0,  64,  90,  90,  64, 0, 0,  // 7
-    0, 0, 120, 160, 160, 120, 0, 0,  // 6
-    0, 0,  80, 120, 120,  80, 0, 0,  // 5
-    0, 0,  60,  80,  80,  60, 0, 0,  // 4
-    0, 0,   0,   0,   0,   0, 0, 0,  // 3
-    0, 0,   0,   0,   0,   0, 0, 0,  // 2
-    0, 0,   0,   0,   0,   0, 0, 0,  // 1
-});
-constexpr SquareTable BKnightPost = Mirrored(WKnightPost);
 
 constexpr SquareTable WBishopSquare = FromPrinted({
     -100, -100,  -70,  -40,  -40,  -70, -100, -100,  // 8

@@ -33,3 +33,16 @@ inline constexpr SquareTable KingEnding = FromPrinted({
     -150,  -70,  12,  12,  12,  12,  -70, -150,  // 2
     -250, -150, -80, -50, -50, -80, -150, -250,  // 1
 });
+
+// Knight outposts; move ordering reads them as well.
+inline constexpr SquareTable WKnightPost = FromPrinted({
+    0, 0,   0,   0,   0,   0, 0, 0,  // 8
+    0, 0,  64,  90,  90,  64, 0, 0,  // 7
+    0, 0, 120, 160, 160, 120, 0, 0,  // 6
+    0, 0,  80, 120, 120,  80, 0, 0,  // 5
+    0, 0,  60,  80,  80,  60, 0, 0,  // 4
+    0, 0,   0,   0,   0,   0, 0, 0,  // 3
+    0, 0,   0,   0,   0,   0, 0, 0,  // 2
+    0, 0,   0,   0,   0,   0, 0, 0,  // 1
+});
+inline constexpr SquareTable BKnightPost = Mirrored(WKnightPost);

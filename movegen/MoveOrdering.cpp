@@ -7,6 +7,7 @@
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
+#include "eval/SquareTables.h"
 #include "movegen/MoveGen.h"
 #include "search/SearchRoutines.h"
 
@@ -23,27 +24,6 @@ constexpr int PromotionValue = 500;
 constexpr int KingLineBonus = 28;
 
 // The evaluation's tables, as far as ordering reads them.
-constexpr std::array<i32, 64> FromPrinted(const std::array<i32, 64>& printed) {
-  std::array<i32, 64> t{};
-  for (int sq = 0; sq < 64; sq++) t[sq] = printed[(7 - (sq >> 3)) * 8 + (sq & 7)];
-  return t;
-}
-constexpr std::array<i32, 64> WKnightPost = FromPrinted({
-    0, 0,   0,   0,   0,   0, 0, 0,  // 8
-    0, 0,  64,  90,  90,  64, 0, 0,  // 7
-    0, 0, 120, 160, 160, 120, 0, 0,  // 6
-    0, 0,  80, 120, 120,  80, 0, 0,  // 5
-    0, 0,  60,  80,  80,  60, 0, 0,  // 4
-    0, 0,   0,   0,   0,   0, 0, 0,  // 3
-    0, 0,   0,   0,   0,   0, 0, 0,  // 2
-    0, 0,   0,   0,   0,   0, 0, 0,  // 1
-});
-constexpr std::array<i32, 64> Mirrored(const std::array<i32, 64>& t) {
-  std::array<i32, 64> m{};
-  for (int sq = 0; sq < 64; sq++) m[sq] = t[sq ^ 56];
-  return m;
-}
-constexpr std::array<i32, 64> BKnightPost = Mirrored(WKnightPost);
 constexpr i32 OpenFileControl[8] = {185, 185, 190, 200, 200, 190, 185, 185};
 constexpr i32 RookOnSeventh = 350;  // the evaluation's Majorson7 for one rook
 constexpr i32 Passers[8] = {0, 40, 80, 160, 270, 550, 1100, 0};
