@@ -150,6 +150,17 @@ void SearchRoutines::WaitForInput() {
   Aborted = StopSearch = TimeUp = 1;
 }
 
+void SearchRoutines::PrepareRoot(ChessBoard& board, u64* code1, u64* code2) {
+  board.InitPieceCounts();
+  ClearPrincipalVariation();
+  PromoteKillers();
+  MainStatus.StartTime = ClockMs();
+  unsigned long pawnCode;
+  genpawnhashcode(board.SideToMove, &board, &pawnCode);
+  board.PawnHashCode = (u32)pawnCode;
+  genhashcode(board.SideToMove, board.CastleFlags, code1, code2, &board);
+}
+
 int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from, u64* to, char* promotion) {
   Status& s = MainStatus;
 
@@ -163,16 +174,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   BookMove = TimeExtended = StopSearch = TimeUp = Aborted = 0;
   RootValue = 0;
   LegalMoves = 0;
-  board.InitPieceCounts();
-  ClearPrincipalVariation();
-  PromoteKillers();
-  s.StartTime = ClockMs();
-
-  unsigned long pawnCode;
-  genpawnhashcode(board.SideToMove, &board, &pawnCode);
-  board.PawnHashCode = (u32)pawnCode;
   u64 code1, code2;
-  genhashcode(board.SideToMove, board.CastleFlags, &code1, &code2, &board);
+  PrepareRoot(board, &code1, &code2);
   if (s.xboard) MoveList.InsertMoveHistory(code1, code2);
 
   if (fixedDepth == 0) {

@@ -231,16 +231,8 @@ int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u6
   const int searchDepth = depth < 1 ? 200 : depth;
   const int plyLimit = depth < 1 ? 400 : 2 * depth;
 
-  board.InitPieceCounts();
-  ClearPrincipalVariation();
-  PromoteKillers();
-
-  s.StartTime = ClockMs();
-  unsigned long pawnCode;
-  genpawnhashcode(board.SideToMove, &board, &pawnCode);
-  board.PawnHashCode = (u32)pawnCode;
   u64 code1, code2;
-  genhashcode(board.SideToMove, board.CastleFlags, &code1, &code2, &board);
+  PrepareRoot(board, &code1, &code2);
   MoveList.InsertMoveHistory(code1, code2);
   s.MaxPlyReached = 0;
   board.RootDepth = plyLimit;

@@ -67,6 +67,10 @@ class SearchRoutines {
   void AddHistory(char side, int index, int depth);
   void ClearPrincipalVariation();
   void PromoteKillers();  // the second killer of every ply becomes the first
+  // The start of every search: piece counts, a clear principal variation,
+  // killers moved up, the clock started, the root's pawn code and its two
+  // hash codes.
+  void PrepareRoot(ChessBoard& board, u64* code1, u64* code2);
 
   // Polling and time.
   // Nodes between two polls: an eighth of a second's worth while analysing,
