@@ -188,7 +188,10 @@ bool PlayGame() {
     unsigned long pawnCode;
     genpawnhashcode(copy.SideToMove, &copy, &pawnCode);
     MainBoard.PawnHashCode = (u32)pawnCode;
-    if (s.SelfPlay) s.HumanToMove = 0;
+    // Analysis plays no move and waits for the opponent's: self-play there
+    // would analyse the same position again and again, and a search kept
+    // short by "sd" ends before it ever reads its input.
+    if (s.SelfPlay && !s.Analyze) s.HumanToMove = 0;
 
     int r = 0;
     if (s.HumanToMove == 1) {

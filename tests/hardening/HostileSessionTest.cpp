@@ -32,4 +32,17 @@ TEST(HostileSessionTest, ConsoleSelfPlayInAnalysisEndsWithItsInput) {
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0);
 }
+// Found by fuzzing (as above, with "Depth 1"): self-play in analysis with
+// a depth limit of one ply ran searches too short to read their input, one
+// after the other, and never listened again.
+TEST(HostileSessionTest, SelfPlayInShortAnalysisListens) {
+  EngineProcess engine;
+  engine.Send("xboard");
+  engine.Send("sd 1");
+  engine.Send("analyze");
+  engine.Send("selfplay");
+  engine.ReadUntil("never printed", 1000);
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(10000), 0);
+}
 }  // namespace
