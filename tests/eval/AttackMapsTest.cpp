@@ -58,15 +58,7 @@ TEST(AttackMaps, MatchTheBoardsMaskFunctions) {
       ExpectMapsMatchBoard(b);
       const char side = b.SideToMove;
       MoveGen list;
-      const int n = b.InCheck(b.SideKing(side), side) ? list.GenCheckEvasions(side, &b)
-                                                      : list.GenerateAllMoves(side, &b, 0);
-      std::vector<int> legal;
-      for (int i = 0; i < n; i++) {
-        ChessBoard trial = b;
-        char mask;
-        trial.MakeMove(list.from[i], list.to[i], list.promote[i], &mask);
-        if (!trial.InCheck(trial.SideKing(side), side)) legal.push_back(i);
-      }
+      const std::vector<int> legal = LegalMoveIndices(b, 0, &list);
       if (legal.empty()) break;
       const int i = legal[rng() % legal.size()];
       char mask;

@@ -79,15 +79,7 @@ std::vector<ChessBoard> RandomGame(const char* fen, unsigned seed, int plies) {
   for (int ply = 0; ply < plies; ply++) {
     const char side = b.SideToMove;
     MoveGen list;
-    int n = b.InCheck(b.SideKing(side), side) ? list.GenCheckEvasions(side, &b)
-                                              : list.GenerateAllMoves(side, &b, rights);
-    std::vector<int> legal;
-    for (int i = 0; i < n; i++) {
-      ChessBoard trial = b;
-      char mask;
-      trial.MakeMove(list.from[i], list.to[i], list.promote[i], &mask);
-      if (!trial.InCheck(trial.SideKing(side), side)) legal.push_back(i);
-    }
+    const std::vector<int> legal = LegalMoveIndices(b, rights, &list);
     if (legal.empty()) break;
     int i = legal[rng() % legal.size()];
     char mask;
