@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test slow bench bench-eval test-asan fuzz fuzz-smoke fuzz-corpus clean
+.PHONY: all build run test slow bench bench-eval same test-asan fuzz fuzz-smoke fuzz-corpus clean
 
 all: build
 
@@ -33,6 +33,14 @@ bench: build
 bench-eval: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target vorn_eval_bench -j $(JOBS)
 	./$(BUILD)/tests/vorn_eval_bench
+
+# Proof that the working tree behaves byte for byte like BASE (a git
+# revision, default HEAD) at fixed depth: benchmarks, perft, the EPD tools
+# and console, xboard and UCI sessions on both binaries, only the wall-clock
+# figures masked (tools/same.sh). BASE is built once per commit in build-same/.
+BASE ?= HEAD
+same: build
+	tools/same.sh --base $(BASE) --work $(BUILD)/vorn
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to

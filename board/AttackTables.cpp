@@ -7,6 +7,8 @@
 // as it goes, and the search runs again only for a multiplier that fails.
 #include "board/AttackTables.h"
 
+#include "board/BoardMasks.h"
+
 u64 KnightSquares[64];
 u64 KingSquares[64];
 u64 PawnCaptureSquares[2][64];
@@ -133,7 +135,6 @@ void BuildSquare(int square, const int (*steps)[2], u64 (*walk)(u64, u64), u64 s
 }
 
 u64 PawnCaptures(int side, u64 square) {
-  constexpr u64 FileA = 0x0101010101010101ULL, FileH = FileA << 7;
   if (side == 0) return ((square & ~FileA) << 7) | ((square & ~FileH) << 9);
   return ((square & ~FileH) >> 7) | ((square & ~FileA) >> 9);
 }

@@ -6,6 +6,7 @@
 // board falls back on them for a mask that is not one square, and the tests
 // compare the two on every square.
 #pragma once
+#include "board/BitOps.h"
 #include "board/Types.h"
 
 // The reference walks, square by square, for any mask (Attacks.cpp). A
@@ -42,10 +43,6 @@ inline u64 RookLookup(int square, u64 occupied) {
   return m.Attacks[((occupied & m.Mask) * m.Magic) >> m.Shift];
 }
 inline u64 QueenLookup(int square, u64 occupied) { return BishopLookup(square, occupied) | RookLookup(square, occupied); }
-
-// True for a mask of exactly one square: only those are looked up.
-inline bool OneSquare(u64 mask) { return mask != 0 && (mask & (mask - 1)) == 0; }
-inline int SquareIndex(u64 mask) { return __builtin_ctzll(mask); }
 
 // Builds every table (run by a static initialiser; calling it again
 // rebuilds the same tables).

@@ -5,14 +5,10 @@
 // The first blocker on a ray is always included whatever its colour;
 // callers mask out their own men.
 #include "board/AttackTables.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 
 namespace {
-constexpr u64 FileA = 0x0101010101010101ULL;
-constexpr u64 FileB = FileA << 1;
-constexpr u64 FileG = FileA << 6;
-constexpr u64 FileH = FileA << 7;
-
 enum Direction { North, South, East, West, NorthEast, NorthWest, SouthEast, SouthWest };
 
 inline u64 Step(u64 sq, Direction d) {

@@ -27,3 +27,9 @@ inline int MyLog2(u64 x) { return x ? 63 - __builtin_clzll(x) : -1; }
 
 inline u64 LowestBit(u64 mask) { return mask & (0 - mask); }
 inline u64 SquareMask(int sq) { return 1ULL << sq; }
+// Index of the lowest square of a mask; 0 for an empty mask.
+inline int SquareOf(u64 mask) { return RightMostBit(mask) - 1; }
+// Index of the lowest square of a mask that is not empty.
+inline int SquareIndex(u64 mask) { return __builtin_ctzll(mask); }
+// True for a mask of exactly one square.
+inline bool OneSquare(u64 mask) { return mask != 0 && (mask & (mask - 1)) == 0; }

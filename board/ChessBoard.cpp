@@ -4,8 +4,7 @@
 #include <cstdio>
 
 #include "board/BitOps.h"
-#include "engine/Status.h"
-#include "eval/PositionEvaluate.h"
+#include "board/BoardMasks.h"
 
 ChessBoard MainBoard;
 
@@ -25,11 +24,10 @@ void ChessBoard::InitRep() {
   WhitePieces = WhitePawns | WhiteRooks | WhiteKnights | WhiteBishops | WhiteQueens | WhiteKing;
   BlackPieces = BlackPawns | BlackRooks | BlackKnights | BlackBishops | BlackQueens | BlackKing;
   AllPieces = WhitePieces | BlackPieces;
-  CastleFlags = 15;
+  CastleFlags = AllCastleRights;
   SideToMove = 0;
   LastFrom = LastTo = 0;
   MaxDepth = 56;
-  MainStatus.InitMasks();
 }
 
 void ChessBoard::ClearField() {
@@ -43,16 +41,16 @@ void ChessBoard::ClearField() {
 }
 
 void ChessBoard::InitPieceCounts() {
-  WhiteCounts[0] = BitCount64(WhiteQueens);
-  WhiteCounts[1] = BitCount64(WhiteRooks);
-  WhiteCounts[2] = BitCount64(WhiteBishops);
-  WhiteCounts[3] = BitCount64(WhiteKnights);
-  WhiteCounts[4] = BitCount64(WhitePawns);
-  BlackCounts[0] = BitCount64(BlackQueens);
-  BlackCounts[1] = BitCount64(BlackRooks);
-  BlackCounts[2] = BitCount64(BlackBishops);
-  BlackCounts[3] = BitCount64(BlackKnights);
-  BlackCounts[4] = BitCount64(BlackPawns);
+  WhiteCounts[Queens] = BitCount64(WhiteQueens);
+  WhiteCounts[Rooks] = BitCount64(WhiteRooks);
+  WhiteCounts[Bishops] = BitCount64(WhiteBishops);
+  WhiteCounts[Knights] = BitCount64(WhiteKnights);
+  WhiteCounts[Pawns] = BitCount64(WhitePawns);
+  BlackCounts[Queens] = BitCount64(BlackQueens);
+  BlackCounts[Rooks] = BitCount64(BlackRooks);
+  BlackCounts[Bishops] = BitCount64(BlackBishops);
+  BlackCounts[Knights] = BitCount64(BlackKnights);
+  BlackCounts[Pawns] = BitCount64(BlackPawns);
 }
 
 void ChessBoard::Promote(char side, u64 mask, int kind) {
@@ -78,12 +76,12 @@ void ChessBoard::Promote(char side, u64 mask, int kind) {
 }
 
 void ChessBoard::ClearCastleRights(u64 square) {
-  if (square == Squares("e1")) CastleFlags &= 12;
-  else if (square == Squares("h1")) CastleFlags &= 14;
-  else if (square == Squares("a1")) CastleFlags &= 13;
-  else if (square == Squares("e8")) CastleFlags &= 3;
-  else if (square == Squares("h8")) CastleFlags &= 11;
-  else if (square == Squares("a8")) CastleFlags &= 7;
+  if (square == Squares("e1")) CastleFlags &= AllCastleRights & ~(WhiteKingSide | WhiteQueenSide);
+  else if (square == Squares("h1")) CastleFlags &= AllCastleRights & ~WhiteKingSide;
+  else if (square == Squares("a1")) CastleFlags &= AllCastleRights & ~WhiteQueenSide;
+  else if (square == Squares("e8")) CastleFlags &= AllCastleRights & ~(BlackKingSide | BlackQueenSide);
+  else if (square == Squares("h8")) CastleFlags &= AllCastleRights & ~BlackKingSide;
+  else if (square == Squares("a8")) CastleFlags &= AllCastleRights & ~BlackQueenSide;
 }
 
 void ChessBoard::DisplayPiece(u64 square) const {
@@ -111,7 +109,7 @@ void ChessBoard::DisplayPiece(u64 square) const {
   printf(" ");
 }
 
-void ChessBoard::DisplayBoard() {
+void ChessBoard::DisplayBoard() const {
   printf("   A B C D E F G H\n\n");
   for (int rank = 7; rank >= 0; rank--) {
     printf("%d  ", rank + 1);
@@ -120,10 +118,5 @@ void ChessBoard::DisplayBoard() {
   }
   printf(" 1\n\n");
   printf("   A B C D E F G H\n");
-  // The test-suite mode prints its own evaluation detail instead.
-  if (!MainStatus.PEV) {
-    int score = PE.PosEval(0, -MateScore, MateScore, this);
-    printf("\n PosEval from White view %d\n", score);
-  }
   fflush(stdout);
 }

@@ -7,6 +7,23 @@
 #include "board/AttackTables.h"
 #include "board/Types.h"
 
+// Castling rights, one bit each, as CastleFlags holds them.
+enum CastleRight {
+  WhiteKingSide = 1,
+  WhiteQueenSide = 2,
+  BlackKingSide = 4,
+  BlackQueenSide = 8,
+  AllCastleRights = 15
+};
+
+// What CheckDraw finds: no draw, or the rule that draws. CheckDraw never
+// finds a repetition (the game record does), which has its number here all
+// the same.
+enum DrawCode { NoDraw = 0, DrawByRepetition = 6, DrawByFiftyMoves = 7, DrawByMaterial = 8 };
+
+// The slots of WhiteCounts and BlackCounts.
+enum CountSlot { Queens, Rooks, Bishops, Knights, Pawns };
+
 class ChessBoard {
  public:
   u64 WhitePieces;
@@ -32,7 +49,7 @@ class ChessBoard {
   char MatingMaterial;
   i32 WhitePieceCount, BlackPieceCount;
   i32 SavedWhitePieceCount, SavedBlackPieceCount;
-  i32 WhiteCounts[5];  // queens, rooks, bishops, knights, pawns
+  i32 WhiteCounts[5];  // by CountSlot
   i32 SavedWhiteCounts[5];
   i32 BlackCounts[5];
   i32 SavedBlackCounts[5];
@@ -56,7 +73,8 @@ class ChessBoard {
 
   // Display.
   void DisplayPiece(u64 square) const;
-  void DisplayBoard();
+  // The diagram, rank 8 first.
+  void DisplayBoard() const;
 
   // Attack sets (occupancy from AllPieces).
   u64 KnightMask(u64 mask) const {
@@ -84,7 +102,8 @@ class ChessBoard {
   // a rook captured there, ends the rights that depend on that square.
   void ClearCastleRights(u64 square);
 
-  // Draw rules.
+  // Draw rules. CheckDraw returns a DrawCode and sets MatingMaterial: bit 0
+  // when White has mating material, bit 5 when Black has.
   int CheckDraw(char side);
   bool Test50MoveRule(int fromIndex, int toIndex);
 

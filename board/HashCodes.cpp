@@ -63,22 +63,22 @@ void genhashcode(char side, char castleRights, u64* code1, u64* code2, const Che
   u64 c1 = 0, c2 = 0;
   for (int kind = 0; kind < 12; kind++) {
     for (u64 men = boards[kind]; men; men &= men - 1) {
-      int sq = RightMostBit(men) - 1;
+      int sq = SquareOf(men);
       c1 ^= UPStable[kind][sq];
       c2 ^= LPStable[kind][sq];
     }
   }
   u64 sideCode = side == 1 ? BtoMove : WtoMove;
-  c1 ^= sideCode ^ CastleCode[castleRights & 15];
-  c2 ^= sideCode ^ CastleCode[castleRights & 15];
+  c1 ^= sideCode ^ CastleCode[castleRights & AllCastleRights];
+  c2 ^= sideCode ^ CastleCode[castleRights & AllCastleRights];
   *code1 = c1;
   *code2 = c2;
 }
 
 void genpawnhashcode(char, const ChessBoard* board, unsigned long* code) {
   u64 c = 0;
-  for (u64 men = board->WhitePawns; men; men &= men - 1) c ^= LPStable[WPawn][RightMostBit(men) - 1];
-  for (u64 men = board->BlackPawns; men; men &= men - 1) c ^= LPStable[BPawn][RightMostBit(men) - 1];
+  for (u64 men = board->WhitePawns; men; men &= men - 1) c ^= LPStable[WPawn][SquareOf(men)];
+  for (u64 men = board->BlackPawns; men; men &= men - 1) c ^= LPStable[BPawn][SquareOf(men)];
   *code = (u32)c;
 }
 
@@ -94,13 +94,13 @@ void UpdateHashCodes(char side, char castleRights, char newSide, char newRights,
   u64 c1 = *code1, c2 = *code2;
   for (int i = 0; i < 12; i++) {
     for (u64 changed = now[i] ^ board->SavedPieceBoards[i]; changed; changed &= changed - 1) {
-      const int sq = RightMostBit(changed) - 1;
+      const int sq = SquareOf(changed);
       c1 ^= UPStable[Kind[i]][sq];
       c2 ^= LPStable[Kind[i]][sq];
     }
   }
   const u64 sideAndRights = (side == 1 ? BtoMove : WtoMove) ^ (newSide == 1 ? BtoMove : WtoMove) ^
-                            CastleCode[castleRights & 15] ^ CastleCode[newRights & 15];
+                            CastleCode[castleRights & AllCastleRights] ^ CastleCode[newRights & AllCastleRights];
   *code1 = c1 ^ sideAndRights;
   *code2 = c2 ^ sideAndRights;
 }

@@ -3,28 +3,15 @@
 #include <cstring>
 
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 
 namespace {
-constexpr u64 FileA = 0x0101010101010101ULL;
-constexpr u64 FileH = FileA << 7;
-constexpr u64 Rank2 = 0xFFULL << 8;
-constexpr u64 Rank4 = 0xFFULL << 24;
-constexpr u64 Rank5 = 0xFFULL << 32;
-constexpr u64 Rank7 = 0xFFULL << 48;
-constexpr u64 Rank1 = 0xFFULL;
-constexpr u64 Rank8 = 0xFFULL << 56;
-
 constexpr u64 E1 = 1ULL << 4, G1 = 1ULL << 6, C1 = 1ULL << 2;
 constexpr u64 A1 = 1ULL, D1 = 1ULL << 3, F1 = 1ULL << 5, H1 = 1ULL << 7;
 constexpr u64 E8 = E1 << 56, G8 = G1 << 56, C8 = C1 << 56;
 constexpr u64 A8 = A1 << 56, D8 = D1 << 56, F8 = F1 << 56, H8 = H1 << 56;
-
-inline int Index(u64 mask) { return RightMostBit(mask) - 1; }
-
-// Counts are kept as queens, rooks, bishops, knights, pawns.
-enum CountSlot { Queens, Rooks, Bishops, Knights, Pawns };
 
 // Piece kind of a promotion letter in either case; -1 for no promotion.
 int PromotionKind(char letter, char side) {
@@ -49,7 +36,7 @@ int CountSlotOf(int kind) {
 }  // namespace
 
 void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
-  // 1. Save the undo record.
+  // The undo record.
   SavedWhitePieces = WhitePieces;
   SavedBlackPieces = BlackPieces;
   SavedAllPieces = AllPieces;
@@ -66,17 +53,18 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
   memcpy(SavedWhiteCounts, WhiteCounts, sizeof WhiteCounts);
   memcpy(SavedBlackCounts, BlackCounts, sizeof BlackCounts);
 
-  // 2.
+  // The last move (en passant reads it); no castling right lost yet; the
+  // fifty-move count goes up unless a capture or a pawn move resets it below.
   LastFrom = from;
   LastTo = to;
-  *castleMask = 15;
+  *castleMask = AllCastleRights;
   FiftyMoveCount += 1;
 
-  // 3. Capture of a White man.
+  // Capture of a White man.
   if (to & WhitePieces) {
     if (WhitePawns & to) {
       WhitePawns ^= to;
-      PawnHashCode ^= PawnCodeEntry(WPawn, Index(to));
+      PawnHashCode ^= PawnCodeEntry(WPawn, SquareOf(to));
       WhiteCounts[Pawns]--;
     } else if (WhiteKnights & to) {
       WhiteKnights ^= to;
@@ -97,11 +85,11 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
     WhitePieces &= ~to;
   }
 
-  // 4. Capture of a Black man.
+  // Capture of a Black man.
   if (to & BlackPieces) {
     if (BlackPawns & to) {
       BlackPawns ^= to;
-      PawnHashCode ^= PawnCodeEntry(BPawn, Index(to));
+      PawnHashCode ^= PawnCodeEntry(BPawn, SquareOf(to));
       BlackCounts[Pawns]--;
     } else if (BlackKnights & to) {
       BlackKnights ^= to;
@@ -124,7 +112,7 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
 
   const u64 fromTo = from | to;
 
-  // 5. A White man moves.
+  // A White man moves.
   if (from & WhitePieces) {
     WhitePieces = (WhitePieces & ~from) | to;
     if (WhitePawns & from) {
@@ -139,12 +127,12 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
           u64 victim = to >> 8;
           BlackPawns &= ~victim;
           BlackPieces &= ~victim;
-          PawnHashCode ^= PawnCodeEntry(BPawn, Index(victim));
+          PawnHashCode ^= PawnCodeEntry(BPawn, SquareOf(victim));
           BlackCounts[Pawns]--;
         }
       }
       WhitePawns ^= fromTo;
-      PawnHashCode ^= PawnCodeEntry(WPawn, Index(from)) ^ PawnCodeEntry(WPawn, Index(to));
+      PawnHashCode ^= PawnCodeEntry(WPawn, SquareOf(from)) ^ PawnCodeEntry(WPawn, SquareOf(to));
       FiftyMoveCount = 0;
     } else if (WhiteBishops & from) {
       WhiteBishops ^= fromTo;
@@ -152,20 +140,20 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
       WhiteKnights ^= fromTo;
     } else if (WhiteRooks & from) {
       WhiteRooks ^= fromTo;
-      if (from == H1) *castleMask = 14;
-      else if (from == A1) *castleMask = 13;
+      if (from == H1) *castleMask = AllCastleRights & ~WhiteKingSide;
+      else if (from == A1) *castleMask = AllCastleRights & ~WhiteQueenSide;
     } else if (WhiteQueens & from) {
       WhiteQueens ^= fromTo;
     } else if (WhiteKing & from) {
-      PawnHashCode ^= PawnCodeEntry(WKingKind, Index(from)) ^ PawnCodeEntry(WKingKind, Index(to));
+      PawnHashCode ^= PawnCodeEntry(WKingKind, SquareOf(from)) ^ PawnCodeEntry(WKingKind, SquareOf(to));
       WhiteKing ^= fromTo;
-      *castleMask = 12;
+      *castleMask = AllCastleRights & ~(WhiteKingSide | WhiteQueenSide);
       if (from == E1 && to == G1) WhiteRooks ^= H1 | F1;
       else if (from == E1 && to == C1) WhiteRooks ^= A1 | D1;
     }
   }
 
-  // 6. A Black man moves.
+  // A Black man moves.
   if (from & BlackPieces) {
     BlackPieces = (BlackPieces & ~from) | to;
     if (BlackPawns & from) {
@@ -178,12 +166,12 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
           u64 victim = to << 8;
           WhitePawns &= ~victim;
           WhitePieces &= ~victim;
-          PawnHashCode ^= PawnCodeEntry(WPawn, Index(victim));
+          PawnHashCode ^= PawnCodeEntry(WPawn, SquareOf(victim));
           WhiteCounts[Pawns]--;
         }
       }
       BlackPawns ^= fromTo;
-      PawnHashCode ^= PawnCodeEntry(BPawn, Index(from)) ^ PawnCodeEntry(BPawn, Index(to));
+      PawnHashCode ^= PawnCodeEntry(BPawn, SquareOf(from)) ^ PawnCodeEntry(BPawn, SquareOf(to));
       FiftyMoveCount = 0;
     } else if (BlackBishops & from) {
       BlackBishops ^= fromTo;
@@ -191,23 +179,23 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
       BlackKnights ^= fromTo;
     } else if (BlackRooks & from) {
       BlackRooks ^= fromTo;
-      if (from == H8) *castleMask = 11;
-      else if (from == A8) *castleMask = 7;
+      if (from == H8) *castleMask = AllCastleRights & ~BlackKingSide;
+      else if (from == A8) *castleMask = AllCastleRights & ~BlackQueenSide;
     } else if (BlackQueens & from) {
       BlackQueens ^= fromTo;
     } else if (BlackKing & from) {
-      PawnHashCode ^= PawnCodeEntry(BKingKind, Index(from)) ^ PawnCodeEntry(BKingKind, Index(to));
+      PawnHashCode ^= PawnCodeEntry(BKingKind, SquareOf(from)) ^ PawnCodeEntry(BKingKind, SquareOf(to));
       BlackKing ^= fromTo;
-      *castleMask = 3;
+      *castleMask = AllCastleRights & ~(BlackKingSide | BlackQueenSide);
       if (from == E8 && to == G8) BlackRooks ^= H8 | F8;
       else if (from == E8 && to == C8) BlackRooks ^= A8 | D8;
     }
   }
 
-  // 7. Promotion of the pawn that just moved; the letter's case does not
+  // Promotion of the pawn that just moved; the letter's case does not
   // matter, the colour comes from the pawn.
   if (to & WhitePawns & Rank8) {
-    PawnHashCode ^= PawnCodeEntry(WPawn, Index(to));
+    PawnHashCode ^= PawnCodeEntry(WPawn, SquareOf(to));
     int kind = PromotionKind(promote, 0);
     if (kind >= 0) {
       Promote(0, to, kind);
@@ -215,7 +203,7 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
       WhiteCounts[Pawns]--;
     }
   } else if (to & BlackPawns & Rank1) {
-    PawnHashCode ^= PawnCodeEntry(BPawn, Index(to));
+    PawnHashCode ^= PawnCodeEntry(BPawn, SquareOf(to));
     int kind = PromotionKind(promote, 1);
     if (kind >= 0) {
       Promote(1, to, kind);
@@ -224,12 +212,14 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
     }
   }
 
-  // 8. Rebuild the aggregates and totals.
+  // Rebuild the aggregates and totals.
   WhitePieces = WhitePawns | WhiteBishops | WhiteKnights | WhiteRooks | WhiteQueens | WhiteKing;
   BlackPieces = BlackPawns | BlackBishops | BlackKnights | BlackRooks | BlackQueens | BlackKing;
   AllPieces = WhitePieces | BlackPieces;
-  WhitePieceCount = WhiteCounts[0] + WhiteCounts[1] + WhiteCounts[2] + WhiteCounts[3] + WhiteCounts[4];
-  BlackPieceCount = BlackCounts[0] + BlackCounts[1] + BlackCounts[2] + BlackCounts[3] + BlackCounts[4];
+  WhitePieceCount = WhiteCounts[Queens] + WhiteCounts[Rooks] + WhiteCounts[Bishops] + WhiteCounts[Knights] +
+                    WhiteCounts[Pawns];
+  BlackPieceCount = BlackCounts[Queens] + BlackCounts[Rooks] + BlackCounts[Bishops] + BlackCounts[Knights] +
+                    BlackCounts[Pawns];
 }
 
 void ChessBoard::UndoMove(int) {

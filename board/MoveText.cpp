@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "board/BitOps.h"
-#include "search/SearchRoutines.h"
 
 const char files[9] = "abcdefgh";
 
@@ -22,16 +21,16 @@ const char* PromotionSuffix(char promote) {
 }
 }  // namespace
 
-void fillmovestring(char* buffer, int, char fromIndex, char toIndex, char promote, int withPV) {
+void fillmovestring(char* buffer, int, char fromIndex, char toIndex, char promote, const PVEntry* line,
+                    int lineLength) {
   int from = fromIndex & 63, to = toIndex & 63;
   int n = sprintf(buffer, " %c%d%c%d%s", files[from & 7], from / 8 + 1, files[to & 7], to / 8 + 1,
                   PromotionSuffix(promote));
-  // The rest of the root line, from its second move, up to the first empty
-  // entry. Callers printing a line give a buffer of PVTextSize.
-  if (withPV && Search.PVLength >= 2) {
-    const int length = Search.PVLength < SearchTableRows ? Search.PVLength : SearchTableRows;
-    for (int j = 1; j < length; j++) {
-      const PVEntry& e = Search.PrincipalVariation[0][j];
+  // The rest of the line, from its second move, up to the first empty
+  // entry. Callers printing a line give a buffer with room for it.
+  if (line != nullptr && lineLength >= 2) {
+    for (int j = 1; j < lineLength; j++) {
+      const PVEntry& e = line[j];
       int f = (e.Move >> 6) & 63, t = e.Move & 63;
       if (f == t) break;
       n += sprintf(buffer + n, "%c%d%c%d ", files[f & 7], f / 8 + 1, files[t & 7], t / 8 + 1);
@@ -42,7 +41,7 @@ void fillmovestring(char* buffer, int, char fromIndex, char toIndex, char promot
 
 void MakeGUIMove(u64 from, u64 to, char promote, int score) {
   char buffer[512];
-  fillmovestring(buffer, score, (char)(RightMostBit(from) - 1), (char)(RightMostBit(to) - 1), promote, 0);
+  fillmovestring(buffer, score, (char)SquareOf(from), (char)SquareOf(to), promote);
   fputs(buffer, stdout);
   fflush(stdout);
 }

@@ -82,10 +82,10 @@ void SetupBoard(const char* text) {
   if (*castling == '-') return;
   for (const char* c = castling; *c && *c != ' '; c++) {
     switch (*c) {
-      case 'K': b.CastleFlags |= 1; break;
-      case 'Q': b.CastleFlags |= 2; break;
-      case 'k': b.CastleFlags |= 4; break;
-      case 'q': b.CastleFlags |= 8; break;
+      case 'K': b.CastleFlags |= WhiteKingSide; break;
+      case 'Q': b.CastleFlags |= WhiteQueenSide; break;
+      case 'k': b.CastleFlags |= BlackKingSide; break;
+      case 'q': b.CastleFlags |= BlackQueenSide; break;
       default: break;
     }
   }
@@ -106,13 +106,14 @@ char DecodePiece(u64 mask, const ChessBoard* b) {
   return 'k';
 }
 
+// A dash for each colour without rights, so "--" when neither has any.
 void CastleRights(char* text, char rights) {
-  if (!(rights & 3)) *text++ = '-';
-  if (!(rights & 12)) *text++ = '-';
-  if (rights & 1) *text++ = 'K';
-  if (rights & 2) *text++ = 'Q';
-  if (rights & 4) *text++ = 'k';
-  if (rights & 8) *text++ = 'q';
+  if (!(rights & (WhiteKingSide | WhiteQueenSide))) *text++ = '-';
+  if (!(rights & (BlackKingSide | BlackQueenSide))) *text++ = '-';
+  if (rights & WhiteKingSide) *text++ = 'K';
+  if (rights & WhiteQueenSide) *text++ = 'Q';
+  if (rights & BlackKingSide) *text++ = 'k';
+  if (rights & BlackQueenSide) *text++ = 'q';
   *text = 0;
 }
 

@@ -9,11 +9,12 @@
 #include "board/PositionText.h"
 #include "engine/CommandLine.h"
 #include "engine/GameMoves.h"
-#include "engine/LogFile.h"
 #include "engine/Status.h"
+#include "engine/ThinkingOutput.h"
 #include "movegen/SEE.h"
-#include "search/InputPoll.h"
+#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
 
 u8 EngineThinking = 0;
 
@@ -32,7 +33,6 @@ u8 GameResetPending = 0;
 // The fixed time per move in force before analysis, which sets its own.
 i32 STBeforeAnalysis = 0;
 
-constexpr i32 AnalysisTime = 1209600000;  // two weeks: analysis has no clock
 constexpr int DefaultMaxDepth = 56;
 
 bool ReadWord(char* word) {
@@ -78,9 +78,8 @@ void PositionWasSetUp() {
 }
 
 void LeaveAnalysis() {
-  Status& s = MainStatus;
-  if (s.Analyze) s.ST = STBeforeAnalysis;
-  s.Analyze = 0;
+  if (Limits.Analyze) Clock.ST = STBeforeAnalysis;
+  Limits.Analyze = 0;
 }
 
 // "quit" or the end of input while a search runs: nobody is left to
@@ -96,25 +95,20 @@ int Quit() {
   s.KeepRunning = 0;
   s.GameInProgress = 0;
   if (EngineThinking) QuitNow();
-  return 3;
+  return QuitProgram;
 }
 
 // "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds,
 // possibly with a fraction, which the whole-second increment drops.
 void ReadLevel() {
-  Status& s = MainStatus;
   char moves[WordSize], base[WordSize], inc[WordSize];
   if (!ReadWord(moves) || !ReadWord(base) || !ReadWord(inc)) return;
-  s.MovesPerSession = atoi(moves);
+  Clock.MovesPerSession = atoi(moves);
   i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
   if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
-  s.TimeLeft = ClampClock(1000 * seconds);
+  Clock.TimeLeft = ClampClock(1000 * seconds);
   const double increment = atof(inc);  // NaN fails both tests and gives 0
-  s.TimeInc = increment > 0 ? (increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000) : 0;
-  char text[128];
-  snprintf(text, sizeof text, "MovesPerSession %d TimeLeft %d TimeInc %d \n", s.MovesPerSession, s.TimeLeft,
-           s.TimeInc);
-  WriteLogFile(text);
+  Clock.TimeInc = increment > 0 ? (increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000) : 0;
 }
 
 void ReadMaxDepth(const char* word) {
@@ -140,22 +134,21 @@ void DumpSEE() {
 
 // A word that looks like a move (a file letter, then '0' to '8').
 int MoveCommand(char* word) {
-  const Status& s = MainStatus;
   // During the engine's own search the opponent cannot move.
-  if (EngineThinking && !s.Analyze) return 4;
+  if (EngineThinking && !Limits.Analyze) return Handled;
   GameMove move;
   if (!FindLegalMove(word, MainBoard, &move)) {
     printf("Illegal move: %s\n", word);
     fflush(stdout);
-    return 4;
+    return Handled;
   }
   if (EngineThinking) {
     snprintf(PendingMove, sizeof PendingMove, "%s", word);
     Search.AbortSearch();
-    return 2;
+    return LeaveReader;
   }
   EnteredMove = move;
-  return 0;
+  return MoveEntered;
 }
 
 bool OneOf(const char* word, const char* const* list) {
@@ -164,8 +157,9 @@ bool OneOf(const char* word, const char* const* list) {
   return false;
 }
 
-const char* const IgnoredWords[] = {"ClearGameInfo", "InitGameInfo", "beep", "bogus", "draw", "easy",
-                                    "hard", "hint", "ponder", "random", "remove", "undo", nullptr};
+const char* const IgnoredWords[] = {"ClearGameInfo", "InitGameInfo", "beep",   "bogus",  "draw",
+                                    "easy",          "fullrand",     "hard",   "hint",   "ponder",
+                                    "random",        "remove",       "undo",   nullptr};
 }  // namespace
 
 bool FinishPendingGameReset() {
@@ -177,7 +171,6 @@ bool FinishPendingGameReset() {
 
 int DoCommand(char* word) {
   Status& s = MainStatus;
-  WriteLogFile(word);
   auto is = [&](const char* name) { return strcmp(word, name) == 0; };
 
   // Only a read that failed (the end of input) gives an empty word: it
@@ -185,26 +178,22 @@ int DoCommand(char* word) {
   if (word[0] == 0) return Quit();
 
   if (is(".")) {
-    printf("stat01: %d %lld %d %d %d\n", (ClockMs() - s.StartTime) / 10,
-           (long long)(Search.NodeCount + Search.QuiesceNodeCount), Search.IterationDepth,
-           Search.RootMoveCount - Search.RootMoveNumber, Search.RootMoveCount);
-    fflush(stdout);
-    return 4;
+    Thinking.PrintStatus();
+    return Handled;
   }
   if (is("?")) {
     // Move now: the engine plays the best move found so far, as when its
     // time runs out. In analysis, or with nothing to stop, "?" leaves.
-    if (EngineThinking && !s.Analyze) {
-      Search.StopSearch = 1;
-      Search.TimeUp = 1;
-      return 4;
+    if (EngineThinking && !Limits.Analyze) {
+      Search.MoveNow();
+      return Handled;
     }
     Search.AbortSearch();
     s.Post = 0;
     LeaveAnalysis();
-    return 2;
+    return LeaveReader;
   }
-  if (OneOf(word, IgnoredWords)) return 4;
+  if (OneOf(word, IgnoredWords)) return Handled;
   if (is("abort")) {
     if (EngineThinking) Search.AbortSearch();
     MainBoard.InitRep();
@@ -216,90 +205,86 @@ int DoCommand(char* word) {
     LeaveAnalysis();
     s.initVars();
     PositionWasSetUp();
-    return 2;
+    return LeaveReader;
   }
   if (is("analyze")) {
-    if (!s.Analyze) STBeforeAnalysis = s.ST;
-    s.Analyze = 1;
+    if (!Limits.Analyze) STBeforeAnalysis = Clock.ST;
+    Limits.Analyze = 1;
     s.Post = 1;
     s.Force = 0;
     s.HumanToMove = 0;
-    s.NodesPerSecond = 200001;
+    Clock.NodesPerSecond = 200001;
     // ST is already in milliseconds; without one, analysis runs until told.
-    if (s.ST == 0) s.ST = AnalysisTime;
-    return 2;
+    if (Clock.ST == 0) Clock.ST = AnalysisTime;
+    return LeaveReader;
   }
   if (is("bk")) {
-    if (!s.Analyze) s.OwnBook ^= 1;
-    return 4;
+    if (!Limits.Analyze) Limits.OwnBook ^= 1;
+    return Handled;
   }
   if (is("black")) {
     MainBoard.SideToMove = 1;
-    return 4;
+    return Handled;
   }
   if (is("white")) {
     MainBoard.SideToMove = 0;
-    return 4;
+    return Handled;
   }
   if (is("displayboard")) {
-    MainBoard.DisplayBoard();
-    return 4;
+    ShowBoard();
+    return Handled;
   }
   if (is("dumpsee")) {
     DumpSEE();
-    return 4;
+    return Handled;
   }
   if (is("edit")) {
     SetupBoardFromEdit();
     PositionWasSetUp();
-    if (!EngineThinking) return 4;
+    if (!EngineThinking) return Handled;
     Search.AbortSearch();
-    return 2;
+    return LeaveReader;
   }
   if (is("exit")) {
-    if (s.Analyze) {
+    if (Limits.Analyze) {
       s.Post = 0;
       LeaveAnalysis();
       Search.AbortSearch();
-      return 2;
+      return LeaveReader;
     }
-    return EngineThinking ? 4 : 2;
+    return EngineThinking ? Handled : LeaveReader;
   }
   if (is("force")) {
     s.Force = 1;
     // A move found after "force" would be played on a board the GUI no
     // longer follows, so the engine's own search is dropped.
-    if (EngineThinking && !s.Analyze) {
+    if (EngineThinking && !Limits.Analyze) {
       ForceDuringSearch = 1;
       Search.AbortSearch();
-      return 2;
+      return LeaveReader;
     }
-    return 4;
-  }
-  if (is("fullrand")) {
-    s.FullRand = 1;
-    return 4;
+    return Handled;
   }
   if (is("go")) {
-    if (EngineThinking && !s.Analyze) return 4;
+    if (EngineThinking && !Limits.Analyze) return Handled;
     s.Force = 0;
     s.HumanToMove = 0;
-    return 2;
+    return LeaveReader;
   }
   if (is("level")) {
     ReadLevel();
-    return 4;
+    return Handled;
   }
   if (is("name")) {
     char name[WordSize];
     ReadWord(name);
-    return 4;
+    return Handled;
   }
   if (is("new")) {
     if (EngineThinking) Search.AbortSearch();
     Search.ClearHistory();
     MainBoard.InitRep();
-    if (s.Analyze) s.Post = 0;
+    if (Limits.Analyze) s.Post = 0;
     LeaveAnalysis();
     s.initVars();
     Arguments.RestoreLimits();
@@ -308,70 +293,66 @@ int DoCommand(char* word) {
     MainBoard.SideToMove = 0;
     s.GameInProgress = 1;
     PositionWasSetUp();
-    return 2;
+    return LeaveReader;
   }
   if (is("nopost")) {
     s.Post = 0;
-    return 4;
+    return Handled;
   }
   if (is("post")) {
     s.Post = 1;
-    return 4;
+    return Handled;
   }
   if (is("otim")) {
-    int n = 0;
-    ReadNumber(&n);
-    char text[32];
-    snprintf(text, sizeof text, " %d\n", n);
-    WriteLogFile(text);
-    return 4;
+    int opponentTime = 0;  // read past; the engine plays on its own clock
+    ReadNumber(&opponentTime);
+    return Handled;
   }
   if (is("quit")) return Quit();
   if (is("selfplay")) {
     s.SelfPlay = 1;
-    return 2;
+    return LeaveReader;
   }
   if (is("setboard")) {
     char fen[WordSize];
     ReadRestOfLine(fen, sizeof fen);
-    WriteLogFile(fen);
     SetupBoard(fen);
     PositionWasSetUp();
-    if (!EngineThinking) return 4;
+    if (!EngineThinking) return Handled;
     Search.AbortSearch();
-    return 2;
+    return LeaveReader;
   }
   if (is("Depth") || is("DEPTH") || is("sd")) {
     ReadMaxDepth(word);
-    return 4;
+    return Handled;
   }
   if (is("sfd")) {
     if (!s.xboard) ReadMaxDepth(word);
     MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
-    return 4;
+    return Handled;
   }
   if (is("st")) {
     int n = 0;
     ReadNumber(&n);
     SetSecondsPerMove(n);
-    return 4;
+    return Handled;
   }
   if (is("time")) {
-    int n = s.TimeLeft / 10;
+    int n = Clock.TimeLeft / 10;
     ReadNumber(&n);
-    s.TimeLeft = ClampClock(10 * (i64)n);
-    return 4;
+    Clock.TimeLeft = ClampClock(10 * (i64)n);
+    return Handled;
   }
   if (is("traceflag")) {
-    s.Trace = (u8)((s.Trace + 1) % 2);
-    return 4;
+    Limits.Trace = (u8)((Limits.Trace + 1) % 2);
+    return Handled;
   }
   if (is("xboard")) {
     s.xboard = 1;
-    return 4;
+    return Handled;
   }
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
-  return 4;
+  return Handled;
 }
 
 int HumanMove() {
@@ -393,11 +374,11 @@ int HumanMove() {
     }
 
     int r = DoCommand(word);
-    if (r == 2 || r == 3) return r;
-    if (r != 0) continue;
+    if (r == LeaveReader || r == QuitProgram) return r;
+    if (r != MoveEntered) continue;
 
     PlayGameMove(EnteredMove);
-    r = MainBoard.FiftyMoveCount > 99 ? 7 : 0;
+    r = MainBoard.FiftyMoveCount > 99 ? FiftyMoveMove : MoveEntered;
     if (!s.Force) {
       RecordGamePosition(MainBoard.SideToMove ^ 1);  // the game loop flips the side
       return r;
@@ -442,9 +423,9 @@ void SetupBoardFromEdit() {
     const u64 e1 = SquareMask(4), a1 = SquareMask(0), h1 = SquareMask(7);
     const u64 e8 = SquareMask(60), a8 = SquareMask(56), h8 = SquareMask(63);
     b.CastleFlags = 0;
-    if ((b.WhiteKing & e1) && (b.WhiteRooks & h1)) b.CastleFlags |= 1;
-    if ((b.WhiteKing & e1) && (b.WhiteRooks & a1)) b.CastleFlags |= 2;
-    if ((b.BlackKing & e8) && (b.BlackRooks & h8)) b.CastleFlags |= 4;
-    if ((b.BlackKing & e8) && (b.BlackRooks & a8)) b.CastleFlags |= 8;
+    if ((b.WhiteKing & e1) && (b.WhiteRooks & h1)) b.CastleFlags |= WhiteKingSide;
+    if ((b.WhiteKing & e1) && (b.WhiteRooks & a1)) b.CastleFlags |= WhiteQueenSide;
+    if ((b.BlackKing & e8) && (b.BlackRooks & h8)) b.CastleFlags |= BlackKingSide;
+    if ((b.BlackKing & e8) && (b.BlackRooks & a8)) b.CastleFlags |= BlackQueenSide;
   }
 }

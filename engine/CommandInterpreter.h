@@ -1,11 +1,18 @@
 // The console and xboard reader: one word at a time from standard input.
-// Result codes: 0 a move, 2 leave the reader (and abort a running search),
-// 3 quit, 4 handled, 7 a move completing the fifty-move count.
 // The same DoCommand serves words that arrive while the engine thinks (the
 // search's poll hands them over), so every command knows whether a search
 // is running through EngineThinking.
 #pragma once
 #include "board/Types.h"
+
+// What DoCommand and HumanMove answer.
+enum CommandResult {
+  MoveEntered = 0,    // a legal move of the opponent
+  LeaveReader = 2,    // leave the reader, and abort a running search
+  QuitProgram = 3,    // "quit", or the end of input
+  Handled = 4,        // a command was carried out; read on
+  FiftyMoveMove = 7,  // a move that completes the fifty-move count
+};
 
 // Set by the game loop while the engine searches for its own move or
 // analyses; commands that would disturb that search act on it instead.

@@ -7,6 +7,8 @@
 #include "board/ChessBoard.h"
 #include "board/PositionText.h"
 #include "engine/Status.h"
+#include "search/SearchLimits.h"
+#include "search/TimeControl.h"
 
 CommandLine Arguments;
 
@@ -32,14 +34,14 @@ void CommandLine::PrintHelp() {
 // n seconds a move, kept in milliseconds as the driver reads ST, with the
 // same margin as the time per move.
 void SetSecondsPerMove(int n) {
-  MainStatus.ST = ClampClock(900 * (i64)n);
-  MainStatus.TimePerMove = ClampClock(900 * (i64)n);
-  MainStatus.TimeLeft = ClampClock(60000 * (i64)n);
+  Clock.ST = ClampClock(900 * (i64)n);
+  Clock.TimePerMove = ClampClock(900 * (i64)n);
+  Clock.TimeLeft = ClampClock(60000 * (i64)n);
 }
 
 void CommandLine::RestoreLimits() const {
   if (MaxDepth >= 0) MainBoard.MaxDepth = MaxDepth;
-  if (FixedDepth >= 0) MainStatus.setFD((char)FixedDepth);
+  if (FixedDepth >= 0) Limits.FD = (u8)(char)FixedDepth;
   if (SecondsPerMove >= 0) SetSecondsPerMove(SecondsPerMove);
 }
 
@@ -57,7 +59,7 @@ void CommandLine::Read(int argc, char** argv) {
 
     if (is("-satrain")) s.SATrain = 1;
     if (is("-bench")) s.BenchNumber = 1;
-    for (int n = 2; n <= 5; n++) {
+    for (int n = 2; n <= 3; n++) {
       char name[8];
       snprintf(name, sizeof name, "-bench%d", n);
       if (is(name)) s.BenchNumber = (u8)n;
@@ -65,17 +67,17 @@ void CommandLine::Read(int argc, char** argv) {
     if (is("-fd") && takeValue()) {
       MaxDepth = FixedDepth = atoi(argv[i]);
       MainBoard.MaxDepth = atoi(argv[i]);
-      s.setFD((char)atoi(argv[i]));
+      Limits.FD = (u8)(char)atoi(argv[i]);
     }
     if (is("-help") || is("-h")) {
       PrintHelp();
       exit(0);
     }
-    if (has("-HPC")) s.HPC = 1;
     if (has("-kibitz")) s.Kibitz = 1;
     if (has("-lpf") && takeValue()) LoadPositionFile(argv[i]);
-    if (is("-mt") && takeValue()) s.MT = atoi(argv[i]);
-    if (has("-nobook")) s.OwnBook = 0;
+    // Accepted for old scripts; the number is not used.
+    if (is("-mt")) takeValue();
+    if (has("-nobook")) Limits.OwnBook = 0;
     if (is("-perft")) s.PERFT = 1;
     if (is("-mimicstudent")) {
       printf("## Mimic Student option detected \n");
@@ -90,12 +92,12 @@ void CommandLine::Read(int argc, char** argv) {
     if (has("-post")) s.Post = 1;
     if (has("-sd") && takeValue()) MainBoard.MaxDepth = MaxDepth = atoi(argv[i]);
     if (has("-sp")) s.SelfPlay = 1;
-    if (has("-trace")) s.Trace = 1;
+    if (has("-trace")) Limits.Trace = 1;
     if (has("-st") && takeValue()) {
       SecondsPerMove = atoi(argv[i]);
       SetSecondsPerMove(SecondsPerMove);
     }
-    if (has("-tc") && takeValue()) s.TC = (u8)atoi(argv[i]);
+    if (has("-tc")) takeValue();  // accepted for old scripts, not used
     if (has("-ts") && takeValue()) {
       s.DoTestSuite = 1;
       EPDFile = argv[i];

@@ -6,11 +6,12 @@
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
+#include "engine/Status.h"
+#include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
+#include "search/SearchRoutines.h"
 
 namespace {
-int SquareOf(u64 mask) { return RightMostBit(mask) - 1; }
-
 bool IsFile(char c) { return c >= 'a' && c <= 'h'; }
 bool IsRank(char c) { return c >= '1' && c <= '8'; }
 
@@ -91,6 +92,20 @@ void PlayGameMove(const GameMove& move) {
   b.ClearCastleRights(move.To);
   char castleMask;
   b.MakeMove(move.From, move.To, move.Promote, &castleMask);
+}
+
+void PlaySearchResult(int v, const GameMove& move) {
+  if (Search.Aborted || v == StalemateScore || v == -MateScore) return;
+  ChessBoard& b = MainBoard;
+  char castleMask;
+  b.MakeMove(move.From, move.To, move.Promote, &castleMask);
+  b.CastleFlags &= castleMask;
+  b.ClearCastleRights(move.To);
+}
+
+void ShowBoard() {
+  MainBoard.DisplayBoard();
+  if (!MainStatus.PEV) PE.PrintWhiteScore(&MainBoard);
 }
 
 void RecountPieces(ChessBoard& board) {

@@ -10,18 +10,18 @@
 #include "board/MoveHistory.h"
 #include "board/PositionText.h"
 #include "engine/GameMoves.h"
-#include "engine/LogFile.h"
-#include "engine/OpeningBook.h"
 #include "engine/Status.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
+#include "search/OpeningBook.h"
+#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
 UCIProtocol UCI;
 
 namespace {
-constexpr i32 InfiniteST = 1209600000;  // two weeks: "go infinite" has no clock
 constexpr i32 InfiniteNps = 800000;
 constexpr int MaxFixedDepth = 100;
 
@@ -75,7 +75,6 @@ int UCIProtocol::UCIPrep(char* text) {
   if (text[0] == 0) Quit();
   snprintf(Command, sizeof Command, "%s", text);
   Normalise(Command);
-  WriteLogFile(Command);
   return UCICore();
 }
 
@@ -84,10 +83,7 @@ int UCIProtocol::UCICore() {
     int r = HandleCommand();
     Command[0] = 0;
     if (r != 0) return r;
-    if (UCIState != WAITING) {
-      WriteLogFile("State != WAITING so returning 1\n");
-      return 1;
-    }
+    if (UCIState != WAITING) return ResumeResult;
     if (!ReadCommand()) Quit();
   }
 }
@@ -100,7 +96,6 @@ bool UCIProtocol::ReadCommand() {
   Command[n] = 0;
   if (c == EOF && n == 0) return false;
   Normalise(Command);
-  WriteLogFile(Command);
   return true;
 }
 
@@ -111,24 +106,21 @@ int UCIProtocol::HandleCommand() {
   } else if (strcmp(line, "isready") == 0) {
     // Answered at once in every state: GUIs use it to see the engine lives.
     PrintLine("readyok");
-    WriteLogFile("Sent readyok\n");
   } else if (FirstWordIs(line, "position")) {
     // A position while a search is served is out of turn and ignored.
     if (UCIState == WAITING) Position();
   } else if (FirstWordIs(line, "go")) {
     if (UCIState == WAITING) Go();
   } else if (FirstWordIs(line, "ponderhit")) {
+    // The search, told so, clears its ponder setting.
     if (UCIState == PONDERING) {
-      MainStatus.Pondering = 0;
-      MainStatus.PonderSearch = 0;
       UCIState = SEARCHING;
-      return 1;
+      return PonderHitResult;
     }
   } else if (FirstWordIs(line, "stop")) {
     return Stop();
   } else if (strcmp(line, "ucinewgame") == 0) {
     if (UCIState != WAITING) {
-      WriteLogFile("Received ucinewgame while doing something other than WAITING\n");
       NewGamePending = 1;
       return Stop();
     }
@@ -152,11 +144,7 @@ void UCIProtocol::Identify() {
   printf("option name UCI_EngineAbout type string default Vorn, a chess engine by the Vorn authors\n");
   printf("uciok\n");
   fflush(stdout);
-  WriteLogFile("Sent uciok\n");
-  MainStatus.OwnBook = 0;
-  // Repeated during a search, "uci" must not make the search's state look
-  // finished.
-  if (UCIState == WAITING) UCISearching = 0;
+  Limits.OwnBook = 0;
 }
 
 void UCIProtocol::Position() {
@@ -193,7 +181,7 @@ int UCIProtocol::ProcessMoves(char* text) {
   // Moves from the GUI are trusted, as the GUI knows the game; the reading
   // stops at the first word that is not a move, and never leaves the line.
   MainBoard.FiftyMoveCount = 0;
-  MainStatus.GamePly = 0;
+  Clock.GamePly = 0;
   int count = 0;
   char* p = text;
   for (;;) {
@@ -209,14 +197,10 @@ int UCIProtocol::ProcessMoves(char* text) {
 }
 
 void UCIProtocol::MakeMoves(char* text) {
-  UCIFromSquare = (text[0] - 'a') + 8 * (text[1] - '1');
-  UCIToSquare = (text[2] - 'a') + 8 * (text[3] - '1');
-  UCIFromMask = 1ULL << UCIFromSquare;
-  UCIToMask = 1ULL << UCIToSquare;
-  MainStatus.GamePly++;
+  Clock.GamePly++;
   GameMove move;
-  move.From = UCIFromMask;
-  move.To = UCIToMask;
+  move.From = SquareMask((text[0] - 'a') + 8 * (text[1] - '1'));
+  move.To = SquareMask((text[2] - 'a') + 8 * (text[3] - '1'));
   move.Promote = text[4] == ' ' || text[4] == 0 ? NoPromotion : text[4];
   PlayGameMove(move);
   UCIHashSide ^= 1;
@@ -225,15 +209,17 @@ void UCIProtocol::MakeMoves(char* text) {
 
 void UCIProtocol::Go() {
   Status& s = MainStatus;
+  TimeControl& clock = Clock;
   const char* line = Command;
   UCIState = SEARCHING;
-  s.TimeInc = 0;
-  s.TimeLeft = 0;
-  s.FD = 0;
-  s.ST = 0;
+  clock.TimeInc = 0;
+  clock.TimeLeft = 0;
+  clock.BookExitBonus = 0;  // the GUI sends the game anew with every position
+  Limits.FD = 0;
+  clock.ST = 0;
   // Only "go infinite" analyses: an analysis flag left by UCI_AnalyseMode
   // would make a timed search endless.
-  s.Analyze = 0;
+  Limits.Analyze = 0;
 
   if (strstr(line, "Mimic Student")) {
     s.Mimic = 1;
@@ -250,48 +236,39 @@ void UCIProtocol::Go() {
     fflush(stdout);
   }
   if (strstr(line, "infinite")) {
-    s.Analyze = 1;
-    s.ST = InfiniteST;
+    Limits.Analyze = 1;
+    clock.ST = AnalysisTime;
     s.Force = 0;
-    UCISearching = 1;
     UCIState = INFINITE;
-    s.NodesPerSecond = InfiniteNps;
+    clock.NodesPerSecond = InfiniteNps;
   }
   // "searchmoves" is not supported: the whole position is searched (the
   // listed moves must not be played on the board).
   const bool white = MainBoard.SideToMove == 0;
   long n;
-  if (NumberAfter(line, white ? "wtime" : "btime", &n)) s.TimeLeft = ClampClock(n);
-  if (NumberAfter(line, white ? "winc" : "binc", &n)) s.TimeInc = ClampClock(n) / 1000;
-  s.MovesPerSession = NumberAfter(line, "movestogo", &n) ? (i32)n : 0;
-  if (NumberAfter(line, "depth", &n)) s.FD = (u8)(n < 1 ? 1 : n > MaxFixedDepth ? MaxFixedDepth : n);
+  if (NumberAfter(line, white ? "wtime" : "btime", &n)) clock.TimeLeft = ClampClock(n);
+  if (NumberAfter(line, white ? "winc" : "binc", &n)) clock.TimeInc = ClampClock(n) / 1000;
+  clock.MovesPerSession = NumberAfter(line, "movestogo", &n) ? (i32)n : 0;
+  if (NumberAfter(line, "depth", &n)) Limits.FD = (u8)(n < 1 ? 1 : n > MaxFixedDepth ? MaxFixedDepth : n);
   if (NumberAfter(line, "movetime", &n)) {
-    s.ST = ClampClock(n);
-    s.TimePerMove = ClampClock(n);
-    s.TimeLeft = ClampClock(60 * (i64)ClampClock(n));
+    clock.ST = ClampClock(n);
+    clock.TimePerMove = ClampClock(n);
+    clock.TimeLeft = ClampClock(60 * (i64)ClampClock(n));
   }
   if (strstr(line, "ponder")) {
-    s.Pondering = 1;
-    s.PonderSearch = 1;
-    UCISearching = 1;
+    Limits.Pondering = 1;
+    Limits.PonderSearch = 1;
     UCIState = PONDERING;
   }
-  char trace[128];
-  snprintf(trace, sizeof trace, "MovesPerSession %d TimeLeft %d TimeInc %d \n", s.MovesPerSession, s.TimeLeft,
-           s.TimeInc);
-  WriteLogFile(trace);
   if (strstr(line, "Mimic")) {
     UCIState = WAITING;
     return;
   }
 
-  // The GUI owns the position: the move the driver makes on MainBoard is
-  // taken back, so that a second "go" searches the same position.
-  const ChessBoard before = MainBoard;
+  // The GUI owns the position: the search leaves MainBoard as it is, so
+  // that a second "go" searches the same position.
   GameMove best;
-  int v = Search.ProgressiveDeepening(MainBoard, (char)s.FD, &best.From, &best.To, &best.Promote);
-  MainBoard = before;
-  UCIPromotion = best.Promote;
+  int v = Search.ProgressiveDeepening(MainBoard, (char)Limits.FD, &best.From, &best.To, &best.Promote);
 
   // "bestmove" must not come before "stop" or "ponderhit" ends an infinite
   // or ponder search, even when the search has nothing left to do.
@@ -301,10 +278,9 @@ void UCIProtocol::Go() {
   }
   SendBestMove(v, best);
   UCIState = WAITING;
-  UCISearching = 0;
-  s.Analyze = 0;
-  s.Pondering = 0;
-  s.PonderSearch = 0;
+  Limits.Analyze = 0;
+  Limits.Pondering = 0;
+  Limits.PonderSearch = 0;
   if (NewGamePending) {
     NewGamePending = 0;
     NewGame();
@@ -336,7 +312,7 @@ void UCIProtocol::SendBestMove(int v, const GameMove& found) {
     after.MakeMove(move.From, move.To, move.Promote, &castleMask);
     after.CastleFlags &= castleMask;
     after.SideToMove ^= 1;
-    const bool sameFirst = first.Move == (u16)((RightMostBit(move.From) - 1) * 64 + RightMostBit(move.To) - 1);
+    const bool sameFirst = first.Move == (u16)(SquareOf(move.From) * 64 + SquareOf(move.To));
     if (sameFirst && IsLegalMove(after, reply)) MoveWord(ponder, reply);
   }
 
@@ -344,8 +320,6 @@ void UCIProtocol::SendBestMove(int v, const GameMove& found) {
   if (ponder[0]) printf("bestmove %s ponder %s\n", text, ponder);
   else printf("bestmove %s\n", text);
   fflush(stdout);
-  WriteLogFile("Sent bestmove ");
-  WriteLogFile(text);
 }
 
 void UCIProtocol::NewGame() {
@@ -357,18 +331,16 @@ void UCIProtocol::NewGame() {
   ClearPawnHash();
   PositionCache.ClearTranspositionTables();
   UCIPonder = 1;
-  UCISearching = 0;
   UCIState = WAITING;
   s.HumanToMove = 1;
   MainBoard.FiftyMoveCount = 0;
   MainBoard.SideToMove = 0;
   s.GameInProgress = 1;
-  s.Pondering = 0;
-  s.PonderSearch = 0;
-  s.NodesPerSecond = InfiniteNps;
+  Limits.Pondering = 0;
+  Limits.PonderSearch = 0;
+  Clock.NodesPerSecond = InfiniteNps;
   RecountPieces(MainBoard);
   StartGameRecord();
-  WriteLogFile("Processing ucinewgame\n");
 }
 
 void UCIProtocol::SetOption() {
@@ -376,30 +348,30 @@ void UCIProtocol::SetOption() {
   const char* line = Command;
   const bool value = strstr(line, "true") != nullptr;
   if (strstr(line, "OwnBook")) {
-    s.OwnBook = value;
+    Limits.OwnBook = value;
     if (value) buildbook();
   } else if (strstr(line, "SecondaryBook")) {
     if (value) buildbook();
-    s.OwnBook = value;
+    Limits.OwnBook = value;
   }
   if (strstr(line, "UCI_ShowCurrLine")) UCIShowCurrLine = value;
   if (strstr(line, "UCI_AnalyseMode")) {
     if (value) {
-      s.Analyze = 1;
+      Limits.Analyze = 1;
       s.Post = 1;
       s.Force = 0;
       s.HumanToMove = 0;
-      s.NodesPerSecond = 200005;
-      s.ST = s.ST == 0 ? InfiniteST : ClampClock(1000 * (i64)s.ST);
+      Clock.NodesPerSecond = 200005;
+      Clock.ST = Clock.ST == 0 ? AnalysisTime : ClampClock(1000 * (i64)Clock.ST);
     } else {
       s.Post = 0;
-      s.Analyze = 0;
+      Limits.Analyze = 0;
     }
   }
   if (strstr(line, "Ponder")) {
     if (value) {
-      s.Pondering = 0;
-      s.PonderSearch = 0;
+      Limits.Pondering = 0;
+      Limits.PonderSearch = 0;
       UCIPonder = 1;
     } else {
       UCIPonder = 0;
@@ -410,16 +382,13 @@ void UCIProtocol::SetOption() {
 // "stop" ends whatever search is served, timed, fixed-depth, ponder or
 // infinite; "bestmove" follows from the search's caller.
 int UCIProtocol::Stop() {
-  Status& s = MainStatus;
   if (UCIState == WAITING) return 0;
   Search.AbortSearch();
-  s.Analyze = 0;
-  s.Pondering = 0;
-  s.PonderSearch = 0;
-  UCISearching = 0;
+  Limits.Analyze = 0;
+  Limits.Pondering = 0;
+  Limits.PonderSearch = 0;
   UCIState = SEARCHING;
-  WriteLogFile("Received stop and Aborting Ponder\n");
-  return 2;
+  return StopResult;
 }
 
 void UCIProtocol::Quit() {

@@ -11,15 +11,15 @@ class UCIProtocol {
  public:
   enum State : u8 { WAITING = 0, SEARCHING = 1, PONDERING = 2, INFINITE = 3 };
 
+  // What UCIPrep answers a search that handed it a word: go on, stop the
+  // search, or the ponder search became a timed one.
+  static constexpr int ResumeResult = 1, StopResult = 2, PonderHitResult = 3;
+
   static constexpr int CommandSize = 10000;
 
   char Command[CommandSize] = "";
-  i32 UCIFromSquare = 0, UCIToSquare = 0;  // the move being parsed
-  char UCIPromotion = 0;                   // of the search's best move
-  u8 UCIHashSide = 0;                      // side to move after the moves parsed so far
-  u8 UCISearching = 0;                     // a ponder or infinite search is served
+  u8 UCIHashSide = 0;  // side to move after the moves parsed so far
   u8 UCIState = WAITING;
-  u64 UCIFromMask = 0, UCIToMask = 0;
   char UCIVersion[40] = "1.005-64W";
   u8 UCIContinue = 1;      // the program's outer loop goes on while 1
   u8 UCIPonder = 0;        // "bestmove" names a ponder move
@@ -33,8 +33,8 @@ class UCIProtocol {
   void MakeMoves(char* text);
 
  private:
-  // Acts on the line in Command: 1 or 2 send a nested call back to the
-  // search at once (ponderhit, stop), 0 goes on.
+  // Acts on the line in Command: StopResult or PonderHitResult send a
+  // nested call back to the search at once, 0 goes on.
   int HandleCommand();
   // The next line from standard input into Command; false at its end.
   bool ReadCommand();

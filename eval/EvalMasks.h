@@ -1,30 +1,27 @@
-// Square sets and small square arithmetic shared by the evaluation terms:
-// files, ranks, neighbour files and king distance, all compile-time
-// constants so the terms read them without touching the settings object.
+// Square sets and small square arithmetic of the evaluation terms alone:
+// bounded single squares, the centre, neighbour and king-zone files, ranks
+// ahead and behind, king distance. Files, ranks and square colours come
+// from board/BoardMasks.h.
 #pragma once
 #include <array>
 
+#include "board/BoardMasks.h"
 #include "board/Types.h"
 
 namespace evalmask {
 
-constexpr u64 File(int f) { return 0x0101010101010101ULL << f; }
-constexpr u64 Rank(int r) { return 0xFFULL << (8 * r); }
 // A square past either edge of the board is the empty set: the terms look
 // one or two squares ahead of a pawn, and a pawn left on its last rank
 // (a FEN that puts it there, a promotion sent without its letter) has no
 // square ahead.
 constexpr u64 Bit(int sq) { return sq >= 0 && sq < 64 ? 1ULL << sq : 0; }
 
-constexpr u64 FileA = File(0), FileH = File(7);
-constexpr u64 LightSquares = 0x55AA55AA55AA55AAULL;
-constexpr u64 DarkSquares = 0xAA55AA55AA55AA55ULL;
 constexpr u64 Centre = Bit(27) | Bit(28) | Bit(35) | Bit(36);  // d4 e4 d5 e5
 
 // The files either side of file f (none beyond the edges).
 constexpr std::array<u64, 8> BuildAdjacentFiles() {
   std::array<u64, 8> t{};
-  for (int f = 0; f < 8; f++) t[f] = (f > 0 ? File(f - 1) : 0) | (f < 7 ? File(f + 1) : 0);
+  for (int f = 0; f < 8; f++) t[f] = (f > 0 ? FileMask[f - 1] : 0) | (f < 7 ? FileMask[f + 1] : 0);
   return t;
 }
 inline constexpr std::array<u64, 8> AdjacentFiles = BuildAdjacentFiles();
@@ -39,9 +36,9 @@ constexpr u64 RanksBelow(int r) { return r <= 0 ? 0 : ~0ULL >> (8 * (8 - r)); }
 constexpr std::array<u64, 8> BuildZoneFiles() {
   std::array<u64, 8> t{};
   for (int f = 0; f < 8; f++) {
-    u64 z = File(f) | BuildAdjacentFiles()[f];
-    if (z & FileH) z |= File(5);
-    if (z & FileA) z |= File(2);
+    u64 z = FileMask[f] | BuildAdjacentFiles()[f];
+    if (z & FileH) z |= FileF;
+    if (z & FileA) z |= FileC;
     t[f] = z;
   }
   return t;
@@ -54,10 +51,5 @@ constexpr int Distance(int a, int b) {
   if (dr < 0) dr = -dr;
   return df > dr ? df : dr;
 }
-
-// Population count: the popcnt instruction where the build enables it.
-inline int Count(u64 x) { return __builtin_popcountll(x); }
-inline int Lowest(u64 x) { return __builtin_ctzll(x); }
-inline int Highest(u64 x) { return 63 - __builtin_clzll(x); }
 
 }  // namespace evalmask

@@ -1,8 +1,9 @@
 // King placement and king safety: the king tables, the pawn shield in front
 // of each king, enemy pawns storming it and enemy pieces bearing on the
 // squares around it. The driver decides which of these run.
+#include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "eval/EvalMasks.h"
 #include "eval/PositionEvaluate.h"
 #include "eval/SquareTables.h"
@@ -48,7 +49,7 @@ int PositionEvaluate::KingEval() {
 }
 
 // 1-based rank of the lowest square of the set; 0 for an empty set.
-int PositionEvaluate::BitBoardRank(u64 square) const { return square ? (Lowest(square) >> 3) + 1 : 0; }
+int PositionEvaluate::BitBoardRank(u64 square) const { return square ? (SquareIndex(square) >> 3) + 1 : 0; }
 
 int PositionEvaluate::PawnFilePenalty(char side, u64 filePawns) {
   int& weak = side == 0 ? WhiteWeakShieldFiles : BlackWeakShieldFiles;
@@ -57,11 +58,11 @@ int PositionEvaluate::PawnFilePenalty(char side, u64 filePawns) {
     return BareFile;
   }
   if (side == 0) {
-    const int k = BitBoardRank(Bit(Lowest(filePawns)));
+    const int k = BitBoardRank(Bit(SquareIndex(filePawns)));
     if (k > 4) weak++;
     return (k - 2) * StepPenalty;
   }
-  const int k = BitBoardRank(Bit(Highest(filePawns)));
+  const int k = BitBoardRank(Bit(MyLog2(filePawns)));
   if (k < 5) weak++;
   return (7 - k) * StepPenalty;
 }
@@ -76,15 +77,15 @@ int PositionEvaluate::PawnShield(char side) {
 
   // A bare king's file counts double, unless a piece of its own stands
   // right in front of the king and blocks that file.
-  const int p = PawnFilePenalty(side, pawns & File(kf));
+  const int p = PawnFilePenalty(side, pawns & FileMask[kf]);
   int v = 2 * p;
   const int front = side == 0 ? ks + 8 : ks - 8;
   if (v > BareFile && front >= 0 && front < 64 && (pieces & Bit(front))) v = p;
 
   const int right = kf == 7 ? 5 : kf + 1;
   const int left = kf == 0 ? 2 : kf - 1;
-  v += PawnFilePenalty(side, pawns & File(right));
-  v += PawnFilePenalty(side, pawns & File(left));
+  v += PawnFilePenalty(side, pawns & FileMask[right]);
+  v += PawnFilePenalty(side, pawns & FileMask[left]);
   return v;
 }
 
@@ -92,10 +93,10 @@ int PositionEvaluate::PawnStorm(char side) {
   const ChessBoard& b = *bb;
   if (side == 0) {
     const u64 pawns = b.WhitePawns & ZoneFiles[BlackKingSquare & 7];
-    return 100 * Count(pawns & Rank(3)) + 300 * Count(pawns & Rank(4)) + 600 * Count(pawns & Rank(5));
+    return 100 * BitCount64(pawns & Rank4) + 300 * BitCount64(pawns & Rank5) + 600 * BitCount64(pawns & Rank6);
   }
   const u64 pawns = b.BlackPawns & ZoneFiles[WhiteKingSquare & 7];
-  return 100 * Count(pawns & Rank(4)) + 300 * Count(pawns & Rank(3)) + 600 * Count(pawns & Rank(2));
+  return 100 * BitCount64(pawns & Rank5) + 300 * BitCount64(pawns & Rank4) + 600 * BitCount64(pawns & Rank3);
 }
 
 int PositionEvaluate::AttackCounts(char side) {
@@ -116,14 +117,14 @@ int PositionEvaluate::AttackCounts(char side) {
   const u64 bishops = white ? b.BlackBishops : b.WhiteBishops;
   const u64 rooks = white ? b.BlackRooks : b.WhiteRooks;
   const u64 queens = white ? b.BlackQueens : b.WhiteQueens;
-  const i32* counts = white ? b.BlackCounts : b.WhiteCounts;  // queens, rooks, bishops, knights
+  const i32* counts = white ? b.BlackCounts : b.WhiteCounts;
   const u64 filesWithoutAttackerPawn = white ? BlackHalfOpenFiles : WhiteHalfOpenFiles;
   const int w = white ? WhiteWeakShieldFiles : BlackWeakShieldFiles;
 
-  // 1.
-  const int attacked = Count(zone & attacks);
+  // King-zone squares the attacker reaches.
+  const int attacked = BitCount64(zone & attacks);
 
-  // 2. Kinds of attacker around the king.
+  // Kinds of attacker around the king.
   int kinds = 0, weight = 0;
   if (pawnAttacks & zone) kinds++, weight += 1;
   if ((knightAttacks & (zone | king)) || (knights & zone)) kinds++, weight += 1;
@@ -131,7 +132,7 @@ int PositionEvaluate::AttackCounts(char side) {
   if (rookAttacks & zone) kinds++, weight += 2;
   if (queenAttacks & zone) kinds++, weight += 4;
 
-  // 3. and 4. One kind of attacker alone is no swarm.
+  // The swarm: one kind of attacker alone is no swarm.
   const int m = w + 1;
   int swarm = 0;
   if (kinds >= 2) {
@@ -139,30 +140,30 @@ int PositionEvaluate::AttackCounts(char side) {
     if (kinds <= 3) swarm = kinds * swarm / 4;
   }
 
-  // 5. and 6.
-  const int material = counts[2] + counts[3] + counts[1] + 2 * counts[0];
+  // The attacker's material, its pieces on the zone files and its heavy
+  // pieces on files without its own pawns, all weighed by the weak shield.
+  const int material = counts[Bishops] + counts[Knights] + counts[Rooks] + 2 * counts[Queens];
   const u64 zoneFiles = ZoneFiles[ks & 7];
-  int p = swarm + 5 * material * w + 10 * w * Count((knights | bishops | rooks | queens) & zoneFiles) +
-          30 * m * (Count((rooks | queens) & zoneFiles & filesWithoutAttackerPawn) - 1);
+  int p = swarm + 5 * material * w + 10 * w * BitCount64((knights | bishops | rooks | queens) & zoneFiles) +
+          30 * m * (BitCount64((rooks | queens) & zoneFiles & filesWithoutAttackerPawn) - 1);
 
-  // 7. Queens and bishops on the long diagonals towards a castled king.
+  // Queens and bishops on the long diagonals towards a castled king.
   const int kr = ks >> 3, kf = ks & 7;
   const bool home = white ? kr <= 1 : kr >= 6;
   if (home && kf >= 5)
-    p += 10 * m * Count((queens | bishops) & (white ? DiagonalsToWhiteKingSide : DiagonalsToWhiteQueenSide));
+    p += 10 * m * BitCount64((queens | bishops) & (white ? DiagonalsToWhiteKingSide : DiagonalsToWhiteQueenSide));
   if (home && kf <= 2)
-    p += 10 * m * Count((queens | bishops) & (white ? DiagonalsToWhiteQueenSide : DiagonalsToWhiteKingSide));
+    p += 10 * m * BitCount64((queens | bishops) & (white ? DiagonalsToWhiteQueenSide : DiagonalsToWhiteKingSide));
 
-  // 8.
+  // Without a queen the attack is worth half.
   if (!queens) p /= 2;
 
-  // 9. Defenders.
+  // Defenders.
   const u64 ownPieces = white ? (b.WhiteKnights | b.WhiteBishops | b.WhiteRooks | b.WhiteQueens)
                               : (b.BlackKnights | b.BlackBishops | b.BlackRooks | b.BlackQueens);
-  int defence = 100 * Count(ownPieces & zone);
+  int defence = 100 * BitCount64(ownPieces & zone);
   if (zone & (white ? WhiteQueenAttacks : BlackQueenAttacks)) defence += 500;
   if (zone & (white ? WhiteKnightAttacks : BlackKnightAttacks)) defence += 100;
 
-  // 10.
   return p - defence;
 }

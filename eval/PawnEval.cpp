@@ -4,21 +4,21 @@
 // pawns is in KingEval.cpp.
 #include <cstring>
 
+#include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "eval/EvalAttacks.h"
 #include "eval/EvalMasks.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
 #include "eval/SquareTables.h"
-#include "engine/Status.h"
 
 using namespace evalmask;
 
 namespace {
 // Indexed by file a..h.
 constexpr i32 IsolatedPawn[8] = {90, 100, 100, 110, 110, 100, 100, 90};
-// Indexed by advance: the rank index for White, 7 - rank index for Black.
-constexpr i32 Passers[8] = {0, 40, 80, 160, 270, 550, 1100, 0};
+// Indexed by advance, as Passers.
 constexpr i32 ProtectedPassers[8] = {0, 50, 90, 170, 300, 600, 1200, 0};
 constexpr i32 ConnectedPassers[8] = {0, 60, 100, 180, 320, 640, 1280, 0};
 constexpr i32 KingProximityPasserPenalty[8] = {0, 17, 34, 54, 81, 120, 184, 0};
@@ -40,8 +40,8 @@ constexpr u64 WhiteChains[4] = {Squares("d7 e6 f5"), Squares("e7 d6 c5"), Square
 constexpr u64 BlackChains[4] = {Squares("d2 e3 f4"), Squares("e2 d3 c4"), Squares("d3 e4 f5"), Squares("e3 d4 c5")};
 
 // Squares ahead of a pawn on its own and the neighbouring files.
-constexpr u64 WhiteFrontSpan(int s) { return (File(s & 7) | AdjacentFiles[s & 7]) & RanksAbove(s >> 3); }
-constexpr u64 BlackFrontSpan(int s) { return (File(s & 7) | AdjacentFiles[s & 7]) & RanksBelow(s >> 3); }
+constexpr u64 WhiteFrontSpan(int s) { return (FileMask[s & 7] | AdjacentFiles[s & 7]) & RanksAbove(s >> 3); }
+constexpr u64 BlackFrontSpan(int s) { return (FileMask[s & 7] | AdjacentFiles[s & 7]) & RanksBelow(s >> 3); }
 
 // Value of the passer on file f (its rank index in passerRank, its advance
 // given): a passer beside another on the file to the left (else the right)
@@ -64,7 +64,7 @@ int PasserValue(const u8* passerRank, int f, int advance, bool protectedByPawn) 
 int PositionEvaluate::PawnEval04(char side) {
   const ChessBoard& b = *bb;
 
-  // 1. Probe. The cached part also depends on the king squares (king zone,
+  // The pawn cache. The cached part also depends on the king squares (king zone,
   // rook-pawn cost); the key covers them only through the pawn code, into
   // which MakeMove folds every king move. Adding keys would change when the
   // table hits, and with it the search's node counts.
@@ -75,21 +75,19 @@ int PositionEvaluate::PawnEval04(char side) {
   if (InPawnHash(b.PawnHashCode, b.WhitePawns | b.BlackPawns)) {
     LoadPawnHash();
   } else {
-    // 2. to 7.
     PawnStructure();
-    // 8.
     StorePawnHash();
     Phashmisses++;
   }
 
-  // 9.
+  // The cached structure's middle-game and ending parts.
   MgScore += MgPawnScore;
   EgScore += EgPawnScore;
 
-  // 10. and 11. Never cached: they depend on pieces, kings and the side to move.
+  // Passed pawns against pieces and kings. Never cached: they depend on pieces, kings and the side to move.
   PassedPawnTerms(side);
 
-  // 12.
+  // The phase-independent part.
   return WhiteStatic - BlackStatic;
 }
 
@@ -97,11 +95,11 @@ void PositionEvaluate::PawnStructure() {
   const ChessBoard& b = *bb;
   const u64 wp = b.WhitePawns, bp = b.BlackPawns;
 
-  // 2. File masks and an empty summary.
+  // File masks and an empty summary.
   OpenFiles = 0;
   for (int f = 0; f < 8; f++) {
-    if (!(wp & File(f))) WhiteHalfOpenFiles |= File(f);
-    if (!(bp & File(f))) BlackHalfOpenFiles |= File(f);
+    if (!(wp & FileMask[f])) WhiteHalfOpenFiles |= FileMask[f];
+    if (!(bp & FileMask[f])) BlackHalfOpenFiles |= FileMask[f];
   }
   OpenFiles = WhiteHalfOpenFiles & BlackHalfOpenFiles;
   for (int f = 0; f < 8; f++) WhitePasserRank[f] = BlackPasserRank[f] = 0;
@@ -113,15 +111,15 @@ void PositionEvaluate::PawnStructure() {
   const int wk = WhiteKingSquare, bk = BlackKingSquare;
   const int wkFile = wk & 7, bkFile = bk & 7;
 
-  // 3. A king still at home shelters the files around it: their pawns do not
+  // A king still at home shelters the files around it: their pawns do not
   // get the advanced-pawn bonus.
   u64 whiteKingZone = 0;
-  if ((wk >> 3) <= 1) whiteKingZone = (File(wkFile) | AdjacentFiles[wkFile]) & ~RanksBelow(wk >> 3);
+  if ((wk >> 3) <= 1) whiteKingZone = (FileMask[wkFile] | AdjacentFiles[wkFile]) & ~RanksBelow(wk >> 3);
 
-  // 4. White pawns, lowest square first.
+  // White pawns, lowest square first.
   for (u64 men = wp; men; men &= men - 1) {
-    const int s = Lowest(men), f = s & 7, r = s >> 3;
-    const u64 file = File(f);
+    const int s = SquareIndex(men), f = s & 7, r = s >> 3;
+    const u64 file = FileMask[f];
     const bool noEnemyOnFile = !(bp & file);
 
     WhiteStatic += WPawnSquare[s];
@@ -154,8 +152,8 @@ void PositionEvaluate::PawnStructure() {
       // even when it is not passed.
       if (!(Bit(s) & whiteKingZone)) WhiteStatic += Passers[r] >> 2;
       if (noEnemyOnFile && !isolated) {
-        int enemies = Count(bp & span);
-        int own = Count(wp & (file | AdjacentFiles[f])) - Count(wp & file & RanksBelow(r));
+        int enemies = BitCount64(bp & span);
+        int own = BitCount64(wp & (file | AdjacentFiles[f])) - BitCount64(wp & file & RanksBelow(r));
         if (enemies < own) WhitePassedScore += Passers[r] / 3;
       }
     }
@@ -167,11 +165,11 @@ void PositionEvaluate::PawnStructure() {
     }
   }
 
-  // 5.
-  MgPawnScore += 60 * Count(wp & Centre);
+  // White pawns in the centre; no pawn at all costs something.
+  MgPawnScore += 60 * BitCount64(wp & Centre);
   if (!wp) WhiteStatic -= 30;
 
-  // 6. White passers, file a to h.
+  // White passers, file a to h.
   for (int f = 0; f < 8; f++) {
     const int r = WhitePasserRank[f];
     if (!r) continue;
@@ -182,13 +180,13 @@ void PositionEvaluate::PawnStructure() {
     WhitePassedScore += value;
   }
 
-  // 7. Black, mirrored.
+  // Black, mirrored.
   u64 blackKingZone = 0;
-  if ((bk >> 3) >= 6) blackKingZone = (File(bkFile) | AdjacentFiles[bkFile]) & ~RanksAbove(bk >> 3);
+  if ((bk >> 3) >= 6) blackKingZone = (FileMask[bkFile] | AdjacentFiles[bkFile]) & ~RanksAbove(bk >> 3);
 
   for (u64 men = bp; men; men &= men - 1) {
-    const int s = Lowest(men), f = s & 7, r = s >> 3, advance = 7 - r;
-    const u64 file = File(f);
+    const int s = SquareIndex(men), f = s & 7, r = s >> 3, advance = 7 - r;
+    const u64 file = FileMask[f];
     const bool noEnemyOnFile = !(wp & file);
 
     BlackStatic += BPawnSquare[s];
@@ -220,8 +218,8 @@ void PositionEvaluate::PawnStructure() {
     } else {
       if (!(Bit(s) & blackKingZone)) BlackStatic += Passers[advance] >> 2;
       if (noEnemyOnFile && !isolated) {
-        int enemies = Count(wp & span);
-        int own = Count(bp & (file | AdjacentFiles[f])) - Count(bp & file & RanksAbove(r));
+        int enemies = BitCount64(wp & span);
+        int own = BitCount64(bp & (file | AdjacentFiles[f])) - BitCount64(bp & file & RanksAbove(r));
         if (enemies < own) BlackPassedScore += Passers[advance] / 3;
       }
     }
@@ -233,7 +231,7 @@ void PositionEvaluate::PawnStructure() {
     }
   }
 
-  MgPawnScore -= 60 * Count(bp & Centre);
+  MgPawnScore -= 60 * BitCount64(bp & Centre);
   if (!bp) BlackStatic -= 30;
 
   for (int f = 0; f < 8; f++) {
@@ -292,7 +290,7 @@ void PositionEvaluate::PassedPawnTerms(char side) {
   const ChessBoard& b = *bb;
   const int wk = WhiteKingSquare, bk = BlackKingSquare;
 
-  // 10. White passers (a count of 0 means no file holds one).
+  // White passers (a count of 0 means no file holds one).
   const u64 whiteMinors = WhiteKnightAttacks | WhiteBishopAttacks;
   for (int f = 0; f < 8 && WhitePasserCount; f++) {
     const int r = WhitePasserRank[f];
@@ -314,7 +312,7 @@ void PositionEvaluate::PassedPawnTerms(char side) {
       EgScore += Passers[5];
   }
 
-  // 11. Black passers.
+  // Black passers.
   const u64 blackMinors = BlackKnightAttacks | BlackBishopAttacks;
   for (int f = 0; f < 8 && BlackPasserCount; f++) {
     const int r = BlackPasserRank[f];
@@ -356,7 +354,7 @@ int PositionEvaluate::RuleofSquare(char side) {
   constexpr int Win = 5700;
   const ChessBoard& b = *bb;
 
-  // 1. The nearest unstoppable passer of each side; the first file wins ties.
+  // The nearest unstoppable passer of each side; the first file wins ties.
   int wDist = 10, wQ = 0, bDist = 10, bQ = 0;
   for (int f = 0; f < 8; f++) {
     int r = WhitePasserRank[f];
@@ -371,14 +369,14 @@ int PositionEvaluate::RuleofSquare(char side) {
     }
   }
 
-  // 2. and 3.
+  // One side alone has such a passer, or queens first.
   if (wDist == 10 && bDist == 10) return 0;
   if (wDist == 10) return -Win;
   if (bDist == 10) return Win;
   if (wDist < bDist) return Win;
   if (wDist > bDist) return -Win;
 
-  // 4. Both queen on the same move: the side that queens first wins when its
+  // Both queen on the same move: the side that queens first wins when its
   // new queen checks, or attacks the other queening square out of reach of
   // the other king, unless the reply queen checks and hits it back.
   const int wk = WhiteKingSquare, bk = BlackKingSquare;
@@ -396,7 +394,7 @@ int PositionEvaluate::RuleofSquare(char side) {
 
 int PositionEvaluate::PawnPhalanx() {
   int v = 0;
-  for (u64 chain : WhiteChains) v += 20 * Count(bb->WhitePawns & chain);
-  for (u64 chain : BlackChains) v -= 20 * Count(bb->BlackPawns & chain);
+  for (u64 chain : WhiteChains) v += 20 * BitCount64(bb->WhitePawns & chain);
+  for (u64 chain : BlackChains) v -= 20 * BitCount64(bb->BlackPawns & chain);
   return v;
 }

@@ -1,8 +1,9 @@
 // Knights, bishops, rooks and queens: placement, mobility and the patterns
 // of each kind, plus the traps that shut minor pieces and rooks in. All in
 // White's view: White's men add, Black's subtract.
+#include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "eval/EvalMasks.h"
 #include "eval/PositionEvaluate.h"
 #include "eval/SquareTables.h"
@@ -77,21 +78,21 @@ inline bool OnAll(u64 men, u64 squares) { return (men & squares) == squares; }
 int PositionEvaluate::KnightEval() {
   const ChessBoard& b = *bb;
   for (u64 men = b.WhiteKnights; men; men &= men - 1) {
-    const int s = Lowest(men);
+    const int s = SquareIndex(men);
     MgScore += WKnightSquare[s];
     EgScore += KnightEnding[s];
     // The outpost bonus holds only while no enemy pawn attacks the knight.
     if (WKnightPost[s] && !(b.BlackPawns & (Bit(s + 7) | Bit(s + 9)))) MgScore += WKnightPost[s];
-    const int m = Count(PieceAttacks[s] & ~b.WhitePieces);
+    const int m = BitCount64(PieceAttacks[s] & ~b.WhitePieces);
     MgScore += KnightMobility[m];
     EgScore += KnightMobility[m];
   }
   for (u64 men = b.BlackKnights; men; men &= men - 1) {
-    const int s = Lowest(men);
+    const int s = SquareIndex(men);
     MgScore -= BKnightSquare[s];
     EgScore -= KnightEnding[s];
     if (BKnightPost[s] && !(b.WhitePawns & (Bit(s - 7) | Bit(s - 9)))) MgScore -= BKnightPost[s];
-    const int m = Count(PieceAttacks[s] & ~b.BlackPieces);
+    const int m = BitCount64(PieceAttacks[s] & ~b.BlackPieces);
     MgScore -= KnightMobility[m];
     EgScore -= KnightMobility[m];
   }
@@ -114,16 +115,16 @@ int PositionEvaluate::BishopEval() {
   };
   for (Side& c : sides) {
     for (u64 men = c.bishops; men; men &= men - 1) {
-      const int s = Lowest(men);
+      const int s = SquareIndex(men);
       c.mg += (*c.placement)[s];
       c.eg += BishopEnding[s];
-      const int m = Count(PieceAttacks[s] & ~c.own);
+      const int m = BitCount64(PieceAttacks[s] & ~c.own);
       c.mg += BishopMobility[m];
       c.eg += BishopMobility[m];
       if (s == c.fianchettoSquare && On(c.pawns, c.gPawnSquare) && On(c.pawns, c.flankPawnSquares))
         c.mg += FianchettoBonus;
     }
-    if (Count(c.bishops) >= 2) c.pair = BishopPairBonus;
+    if (BitCount64(c.bishops) >= 2) c.pair = BishopPairBonus;
   }
   MgScore += sides[0].mg - sides[1].mg;
   EgScore += sides[0].eg - sides[1].eg;
@@ -136,8 +137,8 @@ int PositionEvaluate::RookEval() {
   const ChessBoard& b = *bb;
   int halfOpen = 0;
   for (u64 men = b.WhiteRooks; men; men &= men - 1) {
-    const int s = Lowest(men), r = s >> 3, f = s & 7;
-    const int m = Count(PieceAttacks[s] & ~b.WhitePieces);
+    const int s = SquareIndex(men), r = s >> 3, f = s & 7;
+    const int m = BitCount64(PieceAttacks[s] & ~b.WhitePieces);
     MgScore += RookMobility[m];
     EgScore += 2 * RookMobility[m];
     if (OpenFiles & Bit(s)) {
@@ -160,8 +161,8 @@ int PositionEvaluate::RookEval() {
     }
   }
   for (u64 men = b.BlackRooks; men; men &= men - 1) {
-    const int s = Lowest(men), r = s >> 3, f = s & 7;
-    const int m = Count(PieceAttacks[s] & ~b.BlackPieces);
+    const int s = SquareIndex(men), r = s >> 3, f = s & 7;
+    const int m = BitCount64(PieceAttacks[s] & ~b.BlackPieces);
     MgScore -= RookMobility[m];
     EgScore -= 2 * RookMobility[m];
     if (OpenFiles & Bit(s)) {
@@ -189,24 +190,24 @@ int PositionEvaluate::RookEval() {
 int PositionEvaluate::QueenEval() {
   const ChessBoard& b = *bb;
   for (u64 men = b.WhiteQueens; men; men &= men - 1) {
-    const int s = Lowest(men);
+    const int s = SquareIndex(men);
     const u64 reach = PieceAttacks[s] & ~b.WhitePieces;
-    const int m = Count(reach);
+    const int m = BitCount64(reach);
     MgScore += QueenMobility[m];
     EgScore += 2 * QueenMobility[m];
     if (s >= 32) {
-      const int k = Count(reach & ~BlackAttacks);
+      const int k = BitCount64(reach & ~BlackAttacks);
       if (k < 2) EgScore -= TrappedQueen * (2 - k);
     }
   }
   for (u64 men = b.BlackQueens; men; men &= men - 1) {
-    const int s = Lowest(men);
+    const int s = SquareIndex(men);
     const u64 reach = PieceAttacks[s] & ~b.BlackPieces;
-    const int m = Count(reach);
+    const int m = BitCount64(reach);
     MgScore -= QueenMobility[m];
     EgScore -= 2 * QueenMobility[m];
     if (s < 32) {
-      const int k = Count(reach & ~WhiteAttacks);
+      const int k = BitCount64(reach & ~WhiteAttacks);
       if (k < 2) EgScore += TrappedQueen * (2 - k);
     }
   }

@@ -4,9 +4,11 @@
 // PieceEval.cpp and KingEval.cpp.
 #include "eval/PositionEvaluate.h"
 
+#include <cstdio>
+
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "eval/EvalAttacks.h"
 #include "eval/EvalMasks.h"
 #include "eval/SquareTables.h"
@@ -18,20 +20,16 @@ PositionEvaluate PE;
 ChessBoard* bb = nullptr;
 
 namespace {
-constexpr int QueenValue = 9750, RookValue = 5000, MinorValue = 3250, PawnValue = 800;
 // The pawn gains up to this much as pieces come off.
 constexpr int PawnEndingBonus = 200;
 
 constexpr int LazyMargin1 = 6000, LazyMargin2 = 2000;
 
-// Bonus for major pieces on the seventh rank, by the number of rooks there.
-constexpr i16 Majorson7[16] = {0, 350, 650, 950, 1250, 1400, 1450, 1500, 1500, 1500, 1500, 0, 0, 0, 0, 0};
-
 constexpr int MatingMaterialBonus = 800;
 constexpr int MinorAgainstPawns = 1100;
 
-// Counts are kept as queens, rooks, bishops, knights, pawns.
-enum { Q, R, B, N, P };
+// Short names of the count slots: the terms read many counts at once.
+constexpr int Q = Queens, R = Rooks, B = Bishops, N = Knights, P = Pawns;
 }  // namespace
 
 int PositionEvaluate::MaterialOnly(char side, const ChessBoard& b) const {
@@ -54,7 +52,7 @@ template <typename AttacksOf>
 inline __attribute__((always_inline)) u64 FillPieceAttacks(u64* pieceAttacks, u64 men, AttacksOf attacksOf) {
   u64 all = 0;
   for (; men; men &= men - 1) {
-    const int s = Lowest(men);
+    const int s = SquareIndex(men);
     const u64 a = attacksOf(s);
     pieceAttacks[s] = a;
     all |= a;
@@ -129,19 +127,19 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board)
   const i32* k = b.BlackCounts;
   auto view = [side](int score) { return side == 1 ? -score : score; };
 
-  // 1.
+  // Kings, piece counts and the balance of pieces.
   MgScore = EgScore = 0;
   bb = board;
-  WhiteKingSquare = RightMostBit(b.WhiteKing) - 1;
-  BlackKingSquare = RightMostBit(b.BlackKing) - 1;
-  WhiteKingFile = File(WhiteKingSquare & 7);
-  BlackKingFile = File(BlackKingSquare & 7);
+  WhiteKingSquare = SquareOf(b.WhiteKing);
+  BlackKingSquare = SquareOf(b.BlackKing);
+  WhiteKingFile = FileMask[WhiteKingSquare & 7];
+  BlackKingFile = FileMask[BlackKingSquare & 7];
   WhiteNonPawnCount = (i8)(w[Q] + w[R] + w[B] + w[N]);
   BlackNonPawnCount = (i8)(k[Q] + k[R] + k[B] + k[N]);
   const int pieceBalance = QueenValue * (w[Q] - k[Q]) + RookValue * (w[R] - k[R]) +
                            MinorValue * (w[B] + w[N] - k[B] - k[N]);
 
-  // 2. Without pawns, equal material is a draw-ish ending where only king
+  // Without pawns, equal material is a draw-ish ending where only king
   // centralisation counts, and one minor piece up is worth three quarters of
   // it; these results are not rounded.
   if (w[P] == 0 && k[P] == 0) {
@@ -156,47 +154,47 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board)
     }
   }
 
-  // 3.
+  // Attack maps and the game phase.
   AttackMasks();
   Phase = 24 - (WhiteNonPawnCount + BlackNonPawnCount) - (w[R] + k[R]) - 3 * (w[Q] + k[Q]);
   if (Phase < 1) Phase = 1;
 
-  // 4.
+  // Material, the pawns gaining as pieces come off.
   const int pawnBalance = w[P] - k[P];
   int s = pieceBalance + PawnValue * pawnBalance + (PawnEndingBonus * pawnBalance * Phase) / 24;
 
-  // 5. and 6.
+  // Pawn structure, and passed pawns weighted by phase.
   s += PawnEval04(side);
   MgScore += 13 * WhitePassedScore / 10 - 13 * BlackPassedScore / 10;
   EgScore += 19 * WhitePassedScore / 10 - 19 * BlackPassedScore / 10;
 
-  // 7. and 8.
+  // King placement, then the first blend.
   s += KingEval();
   s += Blend();
 
-  // 9.
+  // The first lazy exit.
   if (view(s) + LazyMargin1 < alpha || view(s) - LazyMargin1 > beta) return view(s);
 
-  // 10.
+  // Pawn races of a pawn ending.
   s += RuleofSquare(side);
 
-  // 11. A lone bishop is worth less the more enemy pawns sit on its colour,
+  // A lone bishop is worth less the more enemy pawns sit on its colour,
   // safe from it.
   if (k[B] == 1) {
-    const u64 colour = (b.BlackBishops & LightSquares) ? LightSquares : DarkSquares;
-    EgScore -= 50 * Count(b.WhitePawns & colour);
+    const u64 colour = (b.BlackBishops & LightSquareMask) ? LightSquareMask : DarkSquareMask;
+    EgScore -= 50 * BitCount64(b.WhitePawns & colour);
   }
   if (w[B] == 1) {
-    const u64 colour = (b.WhiteBishops & LightSquares) ? LightSquares : DarkSquares;
-    EgScore += 50 * Count(b.BlackPawns & colour);
+    const u64 colour = (b.WhiteBishops & LightSquareMask) ? LightSquareMask : DarkSquareMask;
+    EgScore += 50 * BitCount64(b.BlackPawns & colour);
   }
 
-  // 12.
+  // Trapped pieces, in either phase.
   const int traps = Traps();
   MgScore += traps;
   EgScore += traps;
 
-  // 13. King safety, middle game only, against an enemy with attacking force.
+  // King safety, middle game only, against an enemy with attacking force.
   const bool blackCanAttack = BlackNonPawnCount >= 2 && (k[Q] || BlackNonPawnCount >= 4);
   const bool whiteCanAttack = WhiteNonPawnCount >= 2 && (w[Q] || WhiteNonPawnCount >= 4);
   const int wkf = WhiteKingSquare & 7, bkf = BlackKingSquare & 7;
@@ -210,68 +208,73 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board)
   }
   if (blackCanAttack) MgScore -= oppositeWings ? PawnStorm(1) : PawnStorm(1) / 2;
 
-  // 14. Rooks and queens on the seventh, where they find pawns or hem the
+  // Rooks and queens on the seventh, where they find pawns or hem the
   // king in.
-  if ((b.BlackPawns & Rank(6)) || (b.BlackKing & Rank(7))) {
-    const int n = Count(b.WhiteRooks & (Rank(6) | Rank(7)));
+  if ((b.BlackPawns & Rank7) || (b.BlackKing & Rank8)) {
+    const int n = BitCount64(b.WhiteRooks & (Rank7 | Rank8));
     EgScore += Majorson7[n];
     MgScore += Majorson7[n] >> 1;
-    if (b.WhiteQueens & (Rank(6) | Rank(7))) EgScore += 200;
+    if (b.WhiteQueens & (Rank7 | Rank8)) EgScore += 200;
   }
-  if ((b.WhitePawns & Rank(1)) || (b.WhiteKing & Rank(0))) {
-    const int n = Count(b.BlackRooks & (Rank(0) | Rank(1)));
+  if ((b.WhitePawns & Rank2) || (b.WhiteKing & Rank1)) {
+    const int n = BitCount64(b.BlackRooks & (Rank1 | Rank2));
     EgScore -= Majorson7[n];
     MgScore -= Majorson7[n] >> 1;
-    if (b.BlackQueens & (Rank(0) | Rank(1))) EgScore -= 200;
+    if (b.BlackQueens & (Rank1 | Rank2)) EgScore -= 200;
   }
 
-  // 15. and 16.
+  // Corrections by material, then the second blend.
   s += DynamicPieceAdjustments();
   s += Blend();
 
-  // 17.
+  // The second lazy exit.
   if (view(s) + LazyMargin2 < alpha || view(s) - LazyMargin2 > beta) return view(s);
 
-  // 18.
+  // Advanced central pawn chains.
   s += PawnPhalanx();
 
-  // 19. Blocked centre pawns that shut in their own bishop.
+  // Blocked centre pawns that shut in their own bishop.
   if ((b.BlackPawns & Squares("d7")) && (b.AllPieces & Squares("d6"))) s += 90;
   if ((b.BlackPawns & Squares("e7")) && (b.AllPieces & Squares("e6")) && (b.BlackBishops & Squares("f8"))) s += 90;
   if ((b.WhitePawns & Squares("d2")) && (b.AllPieces & Squares("d3"))) s -= 90;
   if ((b.WhitePawns & Squares("e2")) && (b.AllPieces & Squares("e3")) && (b.WhiteBishops & Squares("f1"))) s -= 90;
 
-  // 20. Both accumulators are empty here: this sets the middle-game part.
-  MgScore = 30 * (Count(WhiteKnightAttacks & Centre) + Count(WhiteBishopAttacks & Centre) +
-                  Count(WhiteRookAttacks & Centre) - Count(BlackKnightAttacks & Centre) -
-                  Count(BlackBishopAttacks & Centre) - Count(BlackRookAttacks & Centre));
+  // Pieces bearing on the centre. Both accumulators are empty here: this sets the middle-game part.
+  MgScore = 30 * (BitCount64(WhiteKnightAttacks & Centre) + BitCount64(WhiteBishopAttacks & Centre) +
+                  BitCount64(WhiteRookAttacks & Centre) - BitCount64(BlackKnightAttacks & Centre) -
+                  BitCount64(BlackBishopAttacks & Centre) - BitCount64(BlackRookAttacks & Centre));
 
-  // 21. Undefended men, the king among them.
-  s -= 50 * Count(b.WhitePieces & ~b.WhitePawns & ~WhiteAttacks);
-  s += 50 * Count(b.BlackPieces & ~b.BlackPawns & ~BlackAttacks);
+  // Undefended men, the king among them.
+  s -= 50 * BitCount64(b.WhitePieces & ~b.WhitePawns & ~WhiteAttacks);
+  s += 50 * BitCount64(b.BlackPieces & ~b.BlackPawns & ~BlackAttacks);
 
-  // 22. and 23.
+  // The pieces' own terms, then the last blend.
   s += KnightEval() + BishopEval() + RookEval() + QueenEval();
   s += Blend();
 
-  // 24.
+  // Mating material, as the draw rules last found it.
   if (b.MatingMaterial & 0x01) s += MatingMaterialBonus;
   if (b.MatingMaterial & 0x20) s -= MatingMaterialBonus;
 
-  // 25. A minor piece against pawns alone rarely wins.
+  // A minor piece against pawns alone rarely wins.
   if (w[P] && !k[P] && w[Q] == k[Q] && w[R] == k[R] && (k[B] + k[N]) - (w[B] + w[N]) == 1) s += MinorAgainstPawns;
   if (k[P] && !w[P] && w[Q] == k[Q] && w[R] == k[R] && (w[B] + w[N]) - (k[B] + k[N]) == 1) s -= MinorAgainstPawns;
 
-  // 26. Opposite-coloured bishops draw: move three quarters of the way back
+  // Opposite-coloured bishops draw: move three quarters of the way back
   // to plain material.
   const int pawnDiff = w[P] - k[P];
   if (WhiteNonPawnCount == BlackNonPawnCount && pieceBalance == 0 && w[B] == 1 && k[B] == 1 && !w[N] && !k[N] &&
       !w[R] && !k[R] && !w[Q] && !k[Q] && pawnDiff <= 3 && pawnDiff >= -3 &&
       ((b.WhitePawns | b.BlackPawns) & ~(FileA | FileH))) {
     const u64 bishops = b.WhiteBishops | b.BlackBishops;
-    if ((bishops & LightSquares) && (bishops & DarkSquares)) s -= 3 * (s - MaterialOnly(0, b)) / 4;
+    if ((bishops & LightSquareMask) && (bishops & DarkSquareMask)) s -= 3 * (s - MaterialOnly(0, b)) / 4;
   }
 
-  // 27. Only a completed evaluation is rounded.
+  // Only a completed evaluation is rounded.
   return view((s / 10) * 10);
+}
+
+void PositionEvaluate::PrintWhiteScore(ChessBoard* board) {
+  printf("\n PosEval from White view %d\n", PosEval(0, -MateScore, MateScore, board));
+  fflush(stdout);
 }

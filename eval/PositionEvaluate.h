@@ -48,6 +48,9 @@ class PositionEvaluate {
   // Score from the side to move's view; alpha and beta only drive the lazy
   // exits (pass -110000, 110000 for the exact value).
   int PosEval(char side, int alpha, int beta, ChessBoard* board);
+  // Prints the full evaluation of the board from White's view, the line
+  // that follows the console's board diagram.
+  void PrintWhiteScore(ChessBoard* board);
   int MaterialOnly(char side, const ChessBoard& board) const;
   int SideMaterialValue(char side, const ChessBoard* board) const;
   int DynamicPieceAdjustments();

@@ -1,7 +1,9 @@
 // Piece-square tables are written as printed, rank 8 in the first row, so
 // they can be held against a board diagram; these helpers turn a printed
 // table into the a1-first array the code indexes and build a Black twin by
-// flipping ranks (square XOR 56). Also the one table two files read.
+// flipping ranks (square XOR 56). Also the tables that more than one file
+// reads: move ordering reads the outposts, the passer values and the
+// seventh-rank bonus too.
 #pragma once
 #include <array>
 
@@ -46,3 +48,10 @@ inline constexpr SquareTable WKnightPost = FromPrinted({
     0, 0,   0,   0,   0,   0, 0, 0,  // 1
 });
 inline constexpr SquareTable BKnightPost = Mirrored(WKnightPost);
+
+// Passed pawns, indexed by advance: the rank index for White, 7 - rank
+// index for Black.
+inline constexpr i32 Passers[8] = {0, 40, 80, 160, 270, 550, 1100, 0};
+
+// Bonus for major pieces on the seventh rank, by the number of rooks there.
+inline constexpr i16 Majorson7[16] = {0, 350, 650, 950, 1250, 1400, 1450, 1500, 1500, 1500, 1500, 0, 0, 0, 0, 0};

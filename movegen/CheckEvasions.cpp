@@ -2,17 +2,9 @@
 // checker also captures of it and blocks of a slider's ray. Pinned men are
 // still produced: callers reject them after making the move.
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "movegen/MoveGen.h"
-
-namespace {
-constexpr u64 FileA = 0x0101010101010101ULL;
-constexpr u64 FileH = FileA << 7;
-constexpr u64 Rank1 = 0xFFULL;
-constexpr u64 Rank4 = Rank1 << 24;
-constexpr u64 Rank5 = Rank1 << 32;
-constexpr u64 Rank8 = Rank1 << 56;
-}  // namespace
 
 int MoveGen::GenCheckEvasions(char side, ChessBoard* b) {
   board = b;
@@ -23,7 +15,8 @@ int MoveGen::GenCheckEvasions(char side, ChessBoard* b) {
   const u64 enemyRooksQueens = side ? (b->WhiteRooks | b->WhiteQueens) : (b->BlackRooks | b->BlackQueens);
   const u64 enemyBishopsQueens = side ? (b->WhiteBishops | b->WhiteQueens) : (b->BlackBishops | b->BlackQueens);
 
-  // 1. Checkers and the check mask.
+  // The checkers, and the check mask: their squares and the rays of the
+  // sliders among them.
   int checkers = 0;
   u64 checkMask = 0;
   u64 pawnSquares[2];
@@ -56,11 +49,11 @@ int MoveGen::GenCheckEvasions(char side, ChessBoard* b) {
     checkers++;
   }
 
-  // 2. and 3. Only the king can answer a double check.
+  // King moves first; only the king can answer a double check.
   int n = GenKingEvasions(side, checkMask, enemyPieces, 0);
   if (checkers != 1) return n;
 
-  // 4.
+  // Captures of the single checker and blocks of its ray, by the other men.
   const u64 ownPawns = side ? b->BlackPawns : b->WhitePawns;
   n = GenKnightEvasions(side, checkMask, enemyPieces, n);
   n = GenRookEvasions(side, checkMask, enemyPieces, n);
@@ -115,7 +108,7 @@ int MoveGen::GenPawnEvasions(char side, u64 checkMask, u64 ownPawns, u64 enemyPi
   const u64 empty = ~b.AllPieces;
 
   if (side == 0) {
-    // 1. En passant against a pawn that has just checked with a double step.
+    // En passant against a pawn that has just checked with a double step.
     if (king & Rank4) {
       u64 checkers[2] = {(king & FileA) ? 0 : king << 7, (king & FileH) ? 0 : king << 9};
       for (u64 checker : checkers) {
@@ -124,17 +117,17 @@ int MoveGen::GenPawnEvasions(char side, u64 checkMask, u64 ownPawns, u64 enemyPi
         n = AddEnPassant(side, ownPawns & beside, n);
       }
     }
-    // 2. Single pushes that block.
+    // Single pushes that block.
     for (u64 t = checkMask & empty & (ownPawns << 8); t; t &= t - 1) {
       u64 target = LowestBit(t);
       n = AddMove(target >> 8, target, (target & Rank8) ? 'Q' : NoPromotion, n);
     }
-    // 3. Double pushes that block.
+    // Double pushes that block.
     for (u64 t = Rank4 & (ownPawns << 16) & checkMask & empty; t; t &= t - 1) {
       u64 target = LowestBit(t);
       if (empty & (target >> 8)) n = AddMove(target >> 16, target, NoPromotion, n);
     }
-    // 4. Captures of the checker.
+    // Captures of the checker.
     for (u64 t = ((ownPawns & ~FileA) << 7) & checkMask & enemyPieces; t; t &= t - 1) {
       u64 target = LowestBit(t);
       n = AddMove(target >> 7, target, (target & Rank8) ? 'Q' : NoPromotion, n);

@@ -3,18 +3,10 @@
 #include <cstdio>
 
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 
 namespace {
-constexpr u64 FileA = 0x0101010101010101ULL;
-constexpr u64 FileH = FileA << 7;
-constexpr u64 Rank1 = 0xFFULL;
-constexpr u64 Rank2 = Rank1 << 8;
-constexpr u64 Rank4 = Rank1 << 24;
-constexpr u64 Rank5 = Rank1 << 32;
-constexpr u64 Rank7 = Rank1 << 48;
-constexpr u64 Rank8 = Rank1 << 56;
 constexpr int CastleValue = 800;
 }  // namespace
 
@@ -139,7 +131,7 @@ int MoveGen::GenKingCaptures(char side, int n) {
 
 int MoveGen::GenCastle(char side, int n, char castleRights) {
   const ChessBoard& b = *board;
-  // Rights bits, the squares that must be empty, the rook's square, the
+  // The right, the squares that must be empty, the rook's square, the
   // squares that must not be attacked, and the king's move.
   struct CastleRule {
     int right;
@@ -150,10 +142,10 @@ int MoveGen::GenCastle(char side, int n, char castleRights) {
     u64 kingTo;
   };
   static constexpr CastleRule rules[2][2] = {
-      {{1, Squares("f1 g1"), Squares("h1"), Squares("e1 f1 g1"), Squares("e1"), Squares("g1")},
-       {2, Squares("b1 c1 d1"), Squares("a1"), Squares("e1 d1 c1"), Squares("e1"), Squares("c1")}},
-      {{4, Squares("f8 g8"), Squares("h8"), Squares("e8 f8 g8"), Squares("e8"), Squares("g8")},
-       {8, Squares("b8 c8 d8"), Squares("a8"), Squares("e8 d8 c8"), Squares("e8"), Squares("c8")}}};
+      {{WhiteKingSide, Squares("f1 g1"), Squares("h1"), Squares("e1 f1 g1"), Squares("e1"), Squares("g1")},
+       {WhiteQueenSide, Squares("b1 c1 d1"), Squares("a1"), Squares("e1 d1 c1"), Squares("e1"), Squares("c1")}},
+      {{BlackKingSide, Squares("f8 g8"), Squares("h8"), Squares("e8 f8 g8"), Squares("e8"), Squares("g8")},
+       {BlackQueenSide, Squares("b8 c8 d8"), Squares("a8"), Squares("e8 d8 c8"), Squares("e8"), Squares("c8")}}};
   for (const CastleRule& rule : rules[side ? 1 : 0]) {
     if (!(castleRights & rule.right)) continue;
     if (b.AllPieces & rule.empty) continue;
@@ -221,3 +213,19 @@ int MoveGen::GenPawns(char side, int n) {
 
 #undef OWN
 #undef ENEMY_MEN
+
+void MoveGen::NextMove(int i, int count, u64* fromOut, u64* toOut, char* promoteOut) {
+  int best = i;
+  for (int j = i + 1; j < count; j++)
+    if (value[j] > value[best]) best = j;
+  if (best != i) {
+    u64 f = from[i], t = to[i];
+    char p = promote[i];
+    i32 v = value[i];
+    from[i] = from[best], to[i] = to[best], promote[i] = promote[best], value[i] = value[best];
+    from[best] = f, to[best] = t, promote[best] = p, value[best] = v;
+  }
+  *fromOut = from[i];
+  *toOut = to[i];
+  *promoteOut = promote[i];
+}

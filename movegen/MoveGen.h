@@ -27,10 +27,6 @@ class MoveGen {
 
   void GetMove(int i, int count, u64* fromOut, u64* toOut, char* promoteOut) const;
 
-  // Ordering values (MoveOrdering.cpp). kingMask is the opponent's king,
-  // hashMove the table's move (from x 64 + to, 0 = none).
-  void AssignMoveOrderValues(int count, int ply, u64 kingMask, int hashMove, int nodeType);
-  void QuiesceAssignMoveOrderValues(int count, int ply);
   // Swaps the best of moves i .. count-1 into place i (the earliest on ties)
   // and returns it.
   void NextMove(int i, int count, u64* fromOut, u64* toOut, char* promoteOut);

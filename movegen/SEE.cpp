@@ -5,16 +5,10 @@
 #include <cstdlib>
 
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 
 SEE see;
-
-namespace {
-constexpr u64 FileA = 0x0101010101010101ULL;
-constexpr u64 FileH = FileA << 7;
-
-constexpr int PawnValue = 800, MinorValue = 3250, RookValue = 5000, QueenValue = 9750, KingValue = 1000000;
-}  // namespace
 
 SEE::SEE() : board(nullptr) {
   for (int t = 0; t < 64; t++) {
@@ -58,7 +52,7 @@ int SEE::LVP(char side, u64 attackers) const {
                         side ? b.BlackBishops : b.WhiteBishops, side ? b.BlackRooks : b.WhiteRooks,
                         side ? b.BlackQueens : b.WhiteQueens,   side ? b.BlackKing : b.WhiteKing};
   for (u64 kind : kinds)
-    if (kind & attackers) return RightMostBit(kind & attackers) - 1;
+    if (kind & attackers) return SquareOf(kind & attackers);
   return -1;
 }
 
@@ -98,8 +92,8 @@ u64 SEE::AddXrayAttacker(u64 attackers, int fromIndex, int direction) const {
 
 int SEE::StaticExchangeEvaluation(char side, u64 from, u64 to, ChessBoard* b) {
   board = b;
-  const int toIndex = RightMostBit(to) - 1;
-  const int fromIndex = RightMostBit(from) - 1;
+  const int toIndex = SquareOf(to);
+  const int fromIndex = SquareOf(from);
   // 16-bit gains, as kept by the engine: an exchange that ends with a king
   // taken carries the king's value modulo 2^16.
   i16 gain[40];

@@ -10,15 +10,14 @@
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
-#include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
+#include "search/MoveOrdering.h"
+#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/TranspositionTables.h"
 
 namespace {
-constexpr u64 FileA = 0x0101010101010101ULL;
-
 // Reverse futility margins by remaining depth 1..3.
 constexpr int FutilityMargin[4] = {0, 1100, 1925, 2700};
 // Doing nothing loses to mate below this.
@@ -35,26 +34,13 @@ struct RepetitionEntry {
 
 // Mate scores come out of the table relative to the probing node.
 int FromTable(int v, int ply) {
-  if (v > MateThreshold - 1) return v - ply;
-  if (v < -(MateThreshold - 1)) return v + ply;
+  if (v > MateBound - 1) return v - ply;
+  if (v < -(MateBound - 1)) return v + ply;
   return v;
 }
 
 bool Repeated(const ChessBoard& board, u64 code1, u64 code2) {
   return board.FiftyMoveCount > 2 && MoveList.ThreeFoldRepDetection(board.FiftyMoveCount, code1, code2) > 0;
-}
-
-int SquareOf(u64 mask) { return RightMostBit(mask) - 1; }
-
-// An enemy pawn stands ahead of the pawn's new square on its file or the two
-// beside it: the pawn is not passed, and its move may be reduced.
-bool PawnIsBlocked(const ChessBoard& board, char side, u64 to) {
-  int sq = SquareOf(to), file = sq & 7, rank = sq >> 3;
-  u64 files = FileA << file;
-  if (file > 0) files |= FileA << (file - 1);
-  if (file < 7) files |= FileA << (file + 1);
-  u64 ahead = side == 0 ? (rank < 7 ? ~0ULL << (8 * (rank + 1)) : 0) : (rank > 0 ? ~0ULL >> (8 * (8 - rank)) : 0);
-  return (files & ahead & (side == 0 ? board.BlackPawns : board.WhitePawns)) != 0;
 }
 
 bool HasPieces(const ChessBoard& board, char side) {
@@ -72,13 +58,11 @@ void TraceProbe(const char* what, int v, int alpha, int beta, u64 code1, u64 cod
 
 int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char allowNull,
                            char castleRights, char inCheck, char nodeType, int maxPly, const u64* codes) {
-  const Status& s = MainStatus;
-  const bool stopping = s.FD == 0;  // a fixed depth is never cut short
+  const bool stopping = Limits.FD == 0;  // a fixed depth is never cut short
 
-  // 1. Poll.
   if (PollNode()) return 0;
 
-  // 2. Hash codes, on the repetition stack until every return. A parent
+  // Hash codes, on the repetition stack until every return. A parent
   // that made the move has them already (and has started loading the
   // table's bucket).
   u64 code1, code2;
@@ -92,7 +76,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   RepetitionEntry onStack(code1, code2);
   const char enemy = side ^ 1;
 
-  // 3. Horizon. A side in check is searched on, unless the line has reached
+  // Horizon. A side in check is searched on, unless the line has reached
   // the end of the search's tables.
   if (((ply > maxPly || depth <= 0) && !inCheck) || ply >= MaxSearchPly) {
     if (Repeated(board, code1, code2)) return 0;
@@ -109,14 +93,13 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     return v;
   }
 
-  // 4.-7. Depth reached, draws, the opponent's men as they stand.
-  if (ply > MainStatus.MaxPlyReached) MainStatus.MaxPlyReached = ply;
+  // Draws, and the opponent's men as they stand.
   if (board.CheckDraw(side) != 0) return 0;
   const u64 enemyMen = board.SidePieces(enemy);
   const u64 enemyKing = board.SideKing(enemy);
   if (Repeated(board, code1, code2)) return 0;
 
-  // 8. Table probe. A principal-variation node ignores a cut-off but still
+  // Table probe. A principal-variation node ignores a cut-off but still
   // orders by the table's move.
   int hashMove = 0;
   int probe;
@@ -124,9 +107,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     int v;
     probe = PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
     if (probe <= TTExact) {
-      if (s.Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
+      if (Limits.Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
       v = FromTable(v, ply);
-      if (nodeType != 1) {
+      if (nodeType != PVNode) {
         // The table keeps no promotion byte; its move is recorded as a plain
         // move.
         PrincipalVariation[ply][ply] = PVEntry{(u16)hashMove, (i8)NoPromotion};
@@ -135,16 +118,16 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       }
     }
   }
-  const bool pruning = nodeType != 1;
+  const bool pruning = nodeType != PVNode;
 
-  // 9. Reverse futility pruning (static null move).
-  if (pruning && allowNull == 1 && !inCheck && depth <= 3 && beta >= -109899 && beta <= 109899 &&
+  // Reverse futility pruning (static null move).
+  if (pruning && allowNull == 1 && !inCheck && depth <= 3 && beta >= -MateReported && beta <= MateReported &&
       HasPieces(board, side)) {
     int e = PE.PosEval(side, alpha, beta, &board) - FutilityMargin[depth < 1 ? 1 : depth];
     if (e >= beta) return e;
   }
 
-  // 10. Null move.
+  // Null move.
   bool mateThreat = false;
   if (pruning && allowNull == 1 && !inCheck && probe != TTAvoidNull) {
     const int own = PE.SideMaterialValue(side, &board);
@@ -159,7 +142,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       if (StopSearch && stopping) return 0;
       if (v >= beta) {
         PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound);
-        if (s.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
+        if (Limits.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
         PrincipalVariation[ply][0].Move = 0;
         return beta;
       }
@@ -167,16 +150,16 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     }
   }
 
-  // 11. Internal iterative deepening, for the table's move.
+  // Internal iterative deepening, for the table's move.
   if (pruning && beta - alpha >= 2 && depth >= 4) {
     const u64 sameCodes[2] = {code1, code2};
     Search(side, alpha, beta, board, depth - 3, ply, 0, castleRights, inCheck, nodeType, maxPly, sameCodes);
-    if (StopSearch && stopping && !s.Pondering) return 0;
+    if (StopSearch && stopping && !Limits.Pondering) return 0;
     int v;
     PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
   }
 
-  // 12. Moves.
+  // Moves.
   MoveGen list;
   bool singleReply = false;
   int count;
@@ -186,9 +169,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   } else {
     count = list.GenerateAllMoves(side, &board, castleRights);
   }
-  list.AssignMoveOrderValues(count, ply, enemyKing, hashMove, nodeType);
+  AssignMoveOrderValues(list, count, ply, enemyKing, hashMove, nodeType);
 
-  // 13. Move loop.
+  // Move loop.
   int best = NoMoveYet;
   int legal = 0;
   bool alphaRaised = false;
@@ -222,23 +205,23 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
     const bool reducible = legal >= 3 && !promotion && depth >= 3 && !givesCheck && ply != 1 && !mateThreat &&
                            !singleReply && !capture && list.value[i] <= ReducibleMaxValue &&
-                           (!board.IsPawn(side, to) || PawnIsBlocked(board, side, to));
-    const int extension = (childType == 1 || givesCheck) && x > 0 ? 1 : 0;
+                           (!board.IsPawn(side, to) || EnemyPawnAhead(board, side, to));
+    const int extension = (childType == PVNode || givesCheck) && x > 0 ? 1 : 0;
     int r = 0, f = 0;
     if (extension == 0) {
       if (reducible && !inCheck) r = depth > 3 ? 2 : 1;
-      if (depth == 2 && !inCheck && childType != 1 && !promotion && !capture &&
+      if (depth == 2 && !inCheck && childType != PVNode && !promotion && !capture &&
           alpha > PE.MaterialOnly(side, board) + FutilityGap)
         f = 1;
     }
-    if (legal == 1 || nodeType != 1) childType = nodeType == 2 ? 3 : nodeType == 3 ? 2 : 1;
+    if (legal == 1 || nodeType != PVNode) childType = nodeType == CutNode ? AllNode : nodeType == AllNode ? CutNode : PVNode;
     const int cd = depth - 1 + extension - f - r;
     // The child's line starts empty: a child that records none (quiescence,
     // a draw, a mate, a pruned node) must not pass on another branch's moves.
     PrincipalVariation[ply + 1][0].Move = (u16)(ply + 1);
 
     int v;
-    if (legal == 1 || nodeType != 1) {
+    if (legal == 1 || nodeType != PVNode) {
       if (cd > 0 || givesCheck)
         v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, childType, maxPly,
                     knownCodes);
@@ -246,18 +229,19 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
         v = -Quiesce(enemy, -beta, -alpha, board, ply + 1);
     } else {
       if (cd > 0 || givesCheck) {
-        v = -Search(enemy, -alpha - 1, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly,
+        v = -Search(enemy, -alpha - 1, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, AllNode, maxPly,
                     knownCodes);
         if (!(StopSearch && stopping) && alpha < v && v < beta)
-          v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, 3, maxPly, knownCodes);
+          v = -Search(enemy, -beta, -alpha, board, cd, ply + 1, 1, childRights, givesCheck, AllNode, maxPly,
+                      knownCodes);
       } else {
         v = -Quiesce(enemy, -beta, -alpha, board, ply + 1);
       }
-      childType = 3;
+      childType = AllNode;
     }
     if (!(StopSearch && stopping) && r > 0 && v > alpha)
-      v = -Search(enemy, -beta, -alpha, board, depth - 1 + extension, ply + 1, 1, childRights, givesCheck, 1, maxPly,
-                  knownCodes);
+      v = -Search(enemy, -beta, -alpha, board, depth - 1 + extension, ply + 1, 1, childRights, givesCheck, PVNode,
+                  maxPly, knownCodes);
     if (StopSearch && stopping) return 0;
 
     board.UndoMove(i);
@@ -292,7 +276,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     }
   }
 
-  // 14. No legal move: mated, stalemated, or the opponent is in check (an
+  // No legal move: mated, stalemated, or the opponent is in check (an
   // illegal position).
   if (legal == 0) {
     if (inCheck) best = -MateScore + ply;
@@ -300,7 +284,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     else best = -ply;
   }
 
-  // 15. Store, unless the best move was a futile one.
+  // Store, unless the best move was a futile one.
   if (!bestFutile) {
     const int move = PrincipalVariation[ply][ply].Move;
     if (best >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, best, LowerBound);

@@ -6,11 +6,13 @@
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
 #include "movegen/SEE.h"
+#include "search/MoveOrdering.h"
 #include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
 
 int SearchRoutines::Quiesce(char side, int alpha, int beta, ChessBoard board, int ply) {
   QuiesceNodeCount++;
-  PollCountdown--;
+  Clock.PollCountdown--;
   // The evaluation's first look-up.
   __builtin_prefetch(&PawnHashSlot(board.PawnHashCode));
   if (board.CheckDraw(side) != 0) return 0;
@@ -22,7 +24,7 @@ int SearchRoutines::Quiesce(char side, int alpha, int beta, ChessBoard board, in
 
   MoveGen list;
   const int count = list.GenerateQuiesceMoves(side, &board, board.CastleFlags);
-  list.QuiesceAssignMoveOrderValues(count, ply);
+  QuiesceAssignMoveOrderValues(list, count, ply);
   const char enemy = side ^ 1;
 
   for (int i = 0; i < count; i++) {

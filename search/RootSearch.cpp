@@ -2,78 +2,47 @@
 // through the full-width search (the first with the full window, the others
 // with null-window probes and a reduced probe for quiet late moves), keeping
 // the best move, the second-best score and the principal variation, and
-// printing the thinking lines. Also the exact-depth search of the benchmarks.
-#include <cstdio>
-
+// reporting each new best move. Also the exact-depth search of the
+// benchmarks.
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
-#include "board/HashCodes.h"
 #include "board/MoveHistory.h"
-#include "board/MoveText.h"
-#include "engine/OpeningBook.h"
-#include "engine/Status.h"
-#include "engine/UCIProtocol.h"
 #include "movegen/MoveGen.h"
-#include "search/InputPoll.h"
+#include "search/MoveOrdering.h"
+#include "search/OpeningBook.h"
+#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
 
 namespace {
-int SquareOf(u64 mask) { return RightMostBit(mask) - 1; }
-
 constexpr int ReducibleMaxValue = 950;
 }  // namespace
 
-// The xboard thinking line (when posting, and for a new best move only from
-// depth 8 on) or the UCI info line of a root result.
-void SearchRoutines::PrintRootLine(int depth, int v, u64 from, u64 to, char promote, bool newBest) {
-  const Status& s = MainStatus;
-  char text[PVTextSize];
-  fillmovestring(text, v, (char)SquareOf(from), (char)SquareOf(to), promote, 1);
-  const long long nodes = NodeCount + QuiesceNodeCount;
-  if (s.Post && s.xboard && !(newBest && IterationDepth <= 7)) {
-    printf("%d %d %d %lld%s", depth, v / 10, s.ElapsedSeconds, nodes, text);
-    fflush(stdout);
-  }
-  if (s.UCIMode) {
-    printf("info depth %d score cp %d", depth, v / 10);
-    if (s.Analyze) printf(" time %d", s.ElapsedSeconds * 1000);
-    printf(" nodes %lld pv%s", nodes, text);
-    fflush(stdout);
-  }
-}
-
 int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, u64* from, u64* to,
                                    char* promo, char castleRights) {
-  Status& s = MainStatus;
-  const bool stopping = s.FD == 0;
+  const bool stopping = Limits.FD == 0;
   const char enemy = side ^ 1;
 
-  // 1. The book answers the first iteration without a search.
-  if (s.BenchNumber == 0 && s.OwnBook == 1 && depth == 1) {
+  // The book answers the first iteration without a search.
+  if (!Limits.Benchmark && Limits.OwnBook == 1 && depth == 1) {
     int index = InBook(side, castleRights, MainBoard);
     if (index >= 0) {
       MoveGen list;
       int count = list.GenerateAllMoves(side, &board, castleRights);
       list.GetMove(index, count, from, to, promo);
       BookMove = 1;
-      BookExitPly = s.GamePly;
+      Clock.BookExitPly = Clock.GamePly;
       return count;
     }
-    s.BookMisses++;
   }
 
-  // 2.-4. The previous iteration's best move is the answer until a root move
-  // is completed.
-  if (s.UCIMode) {
-    printf("info depth %d\n", depth);
-    fflush(stdout);
-  }
+  // The previous iteration's best move is the answer until a root move is
+  // completed.
+  Listener->IterationStarted(depth);
   const PVEntry previous = PrincipalVariation[0][0];
   u64 answerFrom = SquareMask((previous.Move >> 6) & 63);
   u64 answerTo = SquareMask(previous.Move & 63);
   char answerPromote = (char)previous.Promote;
-  WriteLogLine("Init Tree Root Search Choice From=%d  To=%d  Promo=%c\n", (previous.Move >> 6) & 63,
-               previous.Move & 63, answerPromote);
 
   SecondBestValue = NoMoveYet;
   IterationDepth = depth;
@@ -81,19 +50,18 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int count = list.GenerateAllMoves(side, &board, castleRights);
   RootMoveCount = count;
   const u64 enemyKing = board.SideKing(enemy);
-  list.AssignMoveOrderValues(count, 0, enemyKing, 0, 1);
+  AssignMoveOrderValues(list, count, 0, enemyKing, 0, PVNode);
   const int maxPly = board.RootDepth;
   int best = NoMoveYet;
   int legal = 0;
   int v = NoMoveYet;
-  int report = 0;  // 1 or 2: a hard stop inside or after a root move's search
+  bool stoppedInMove = false;  // a hard stop inside or after a root move's search
   bool normalEnd = true;
   int i;
 
-  // 5. The root moves.
+  // The root moves.
   for (i = 0; i < count && best < beta; i++) {
-    if (TimeUp && stopping && !s.Pondering) {
-      WriteLogLine("Tree Root Search Interrupted at m=%d LegalMoves=%d NumMove=%d\n", i, legal, count);
+    if (TimeUp && stopping && !Limits.Pondering) {
       normalEnd = false;
       break;
     }
@@ -110,14 +78,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     legal++;
     NodeCount++;
 
-    if (s.UCIMode) {
-      if (UCI.UCIShowCurrLine && depth > 8 && NodeCount + QuiesceNodeCount > 3LL * s.NodesPerSecond) {
-        const int fs = SquareOf(f), ts = SquareOf(t);
-        printf("info currmove %c%d%c%d currmovenumber %d\n", files[fs & 7], fs / 8 + 1, files[ts & 7], ts / 8 + 1,
-               legal);
-      }
-      fflush(stdout);
-    }
+    Listener->CurrentMove(depth, f, t, legal);
 
     const char gives = (char)board.InCheck(enemyKing, enemy);
     const bool capture = board.SidePieces(enemy) != enemyMen;
@@ -134,30 +95,31 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     if (depth + gives == 1) {
       v = -Quiesce(enemy, -beta, -alpha, board, 1);
     } else if (legal == 1) {
-      v = -Search(enemy, -beta, -alpha, board, childDepth, 1, 1, childRights, gives, 1, maxPly);
+      v = -Search(enemy, -beta, -alpha, board, childDepth, 1, 1, childRights, gives, PVNode, maxPly);
     } else {
       bool done = false;
       if (reducible) {
-        v = -Search(enemy, -alpha - 1, -alpha, board, depth - 2, 1, 1, childRights, 0, 3, maxPly);
-        if (StopSearch && stopping && !s.Pondering) {
-          report = 1;
+        v = -Search(enemy, -alpha - 1, -alpha, board, depth - 2, 1, 1, childRights, 0, AllNode, maxPly);
+        if (StopSearch && stopping && !Limits.Pondering) {
+          stoppedInMove = true;
           break;
         }
         done = v <= alpha;
       }
       if (!done) {
-        v = -Search(enemy, -alpha - 1, -alpha, board, childDepth, 1, 1, childRights, gives, 3, maxPly);
-        if (StopSearch && stopping && !s.Pondering) {
-          report = 1;
+        v = -Search(enemy, -alpha - 1, -alpha, board, childDepth, 1, 1, childRights, gives, AllNode, maxPly);
+        if (StopSearch && stopping && !Limits.Pondering) {
+          stoppedInMove = true;
           break;
         }
-        if (alpha < v && v < beta) v = -Search(enemy, -beta, -alpha, board, childDepth, 1, 1, childRights, gives, 1, maxPly);
+        if (alpha < v && v < beta)
+          v = -Search(enemy, -beta, -alpha, board, childDepth, 1, 1, childRights, gives, PVNode, maxPly);
       }
     }
 
     board.UndoMove(i);
-    if (StopSearch && stopping && !s.Pondering) {
-      report = 2;
+    if (StopSearch && stopping && !Limits.Pondering) {
+      stoppedInMove = true;
       break;
     }
     if (Aborted) {
@@ -168,8 +130,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     if (v > best) {
       SecondBestValue = best;
       answerFrom = f, answerTo = t, answerPromote = p;
-      if (depth > 9 && (s.MovesPerSession == 0 || s.MovesPerSession > 2) && v + 200 < RootValue &&
-          s.TimeLeft / 4 >= s.TimeInc * 1000)
+      if (depth > 9 && (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) && v + 200 < RootValue &&
+          Clock.TimeLeft / 4 >= Clock.TimeInc * 1000)
         FailingLow = 1;
       best = v;
       if (v > alpha) {
@@ -178,13 +140,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         PVLength = PrincipalVariation[1][0].Move;
         if (PVLength > SearchTableRows) PVLength = SearchTableRows;
         for (int j = 1; j < PVLength; j++) PrincipalVariation[0][j] = PrincipalVariation[1][j];
-        if (depth > 7) {
-          char text[PVTextSize];
-          fillmovestring(text, v, (char)SquareOf(f), (char)SquareOf(t), p, 1);
-          WriteLogLine("ply %d  v %d  TimeLastPly %d  TotalNodes %lld  %s", depth, v, s.ElapsedSeconds,
-                       (long long)(NodeCount + QuiesceNodeCount), text);
-        }
-        PrintRootLine(depth, v, f, t, p, true);
+        Listener->RootResult(depth, v, f, t, p, true);
         alpha = v;
       }
     } else if (v > SecondBestValue) {
@@ -192,20 +148,17 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     }
   }
 
-  // 6. A hard stop: the answer is the best completed move (or the previous
+  // A hard stop: the answer is the best completed move (or the previous
   // iteration's), and the score the interrupted search's.
-  if (report != 0) {
-    WriteLogLine("Tree Search #%d Interrupted at m=%d LegalMoves=%d NumMove=%d\n", report, i, legal, count);
+  if (stoppedInMove) {
     *from = answerFrom, *to = answerTo, *promo = answerPromote;
-    WriteLogLine("Tree Root Search Choice #1 From=%d  To=%d  Promo=%d\n", SquareOf(answerFrom), SquareOf(answerTo),
-                 (int)answerPromote);
-    PrintRootLine(depth, v, answerFrom, answerTo, answerPromote, false);
+    Listener->RootResult(depth, v, answerFrom, answerTo, answerPromote, false);
     return v;
   }
 
-  // 7. End of the loop.
-  if ((Aborted || TimeUp || StopSearch) && !s.Pondering) {
-    PrintRootLine(depth, v, answerFrom, answerTo, answerPromote, false);
+  // The end of the loop: an interrupted iteration reports its answer.
+  if ((Aborted || TimeUp || StopSearch) && !Limits.Pondering) {
+    Listener->RootResult(depth, v, answerFrom, answerTo, answerPromote, false);
     if (StopSearch) return best;
   }
   if (normalEnd) {
@@ -221,9 +174,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 }
 
 int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo) {
-  Status& s = MainStatus;
-  s.ElapsedSeconds = 0;
-  s.MaxPlyReached = 0;
+  Clock.ElapsedSeconds = 0;
   NodeCount = LeafNodeCount = QuiesceNodeCount = 0;
   BookMove = TimeUp = StopSearch = Aborted = 0;
   LegalMoves = 0;
@@ -234,9 +185,8 @@ int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u6
   u64 code1, code2;
   PrepareRoot(board, &code1, &code2);
   MoveList.InsertMoveHistory(code1, code2);
-  s.MaxPlyReached = 0;
   board.RootDepth = plyLimit;
-  s.CompletedDepth = s.FD;
+  CompletedDepth = Limits.FD;
 
   InitValues();
   return SearchTreeRoot(board.SideToMove, board, -MateScore, MateScore, searchDepth, from, to, promo,

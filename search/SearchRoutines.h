@@ -1,11 +1,13 @@
 // The search: its state between nodes and between searches (node counters,
-// stop flags, history, killers, the principal-variation table), the node poll
-// that keeps time by counting nodes, move values for ordering, the alpha-beta
-// node, quiescence, the root search and the iterative-deepening driver.
-// One instance: Search.
+// stop flags, history, killers, the principal-variation table), the node
+// poll, the alpha-beta node, quiescence, the root search and the
+// iterative-deepening driver. The clock lives in TimeControl, the front
+// end's side of things behind SearchListener. One instance: Search.
 #pragma once
 #include "board/ChessBoard.h"
+#include "board/MoveText.h"
 #include "board/Types.h"
+#include "search/SearchListener.h"
 
 // Deepest ply the search's tables hold. Iterations may reach ply 4 x depth
 // (400 at depth 100) and checks extend beyond that; a node at this ply is
@@ -14,34 +16,27 @@
 constexpr int MaxSearchPly = 512;
 constexpr int SearchTableRows = MaxSearchPly + 4;
 
-// Scores beyond these are mates (the table adjusts them by ply).
-constexpr int MateThreshold = 109800;
-
 // Room for a move text with the longest principal variation (fillmovestring
 // writes five characters per move).
 constexpr int PVTextSize = SearchTableRows * 5 + 32;
 
-// One element of the principal-variation table: from x 64 + to, and the
-// promotion byte. In rows 1 and up, column 0 holds the row's end index.
-struct PVEntry {
-  u16 Move;
-  i8 Promote;
-};
+// Node kinds: a principal-variation node searches with the full window;
+// the two null-window kinds alternate from parent to child.
+enum NodeType : char { PVNode = 1, CutNode = 2, AllNode = 3 };
 
 class SearchRoutines {
  public:
-  // Time control: a node budget instead of clock reads.
-  i64 NodesPerMove;
+  // The front end's listener; the default hears nothing.
+  SearchListener* Listener = &Silent;
+
+  // Stop flags.
   u8 TimeUp;      // soft stop: the root finishes the move in hand
   u8 StopSearch;  // hard stop: every level returns 0 at once
   u8 FailingLow;
-  u8 TimeExtended;
-  u8 NpsCalibrated;
-  i64 PollCountdown;
+  u8 Aborted;     // a command ended the search
 
   i32 History[2][4096];
   i32 HistoryMax;
-  u8 Aborted;
   i32 RootMoveNumber, RootMoveCount, IterationDepth;
   PVEntry PrincipalVariation[SearchTableRows][SearchTableRows];
   u16 KillerMoves[SearchTableRows][2];
@@ -55,14 +50,16 @@ class SearchRoutines {
   i8 BestMoveChanges;
   i32 RootValue;
   u8 BookMove;
-  i32 BookExitPly;
   i32 LegalMoves;
+  i32 CompletedDepth;  // the depth reported for the search's result
 
   SearchRoutines() {}  // the global starts zeroed
 
   // State and history.
   void InitValues();
   void AbortSearch();
+  // "Move now": the search stops and plays the best move it has.
+  void MoveNow();
   void ClearHistory();
   void AddHistory(char side, int index, int depth);
   void ClearPrincipalVariation();
@@ -71,20 +68,12 @@ class SearchRoutines {
   // killers moved up, the clock started, the root's pawn code and its two
   // hash codes.
   void PrepareRoot(ChessBoard& board, u64* code1, u64* code2);
+  // The move text of a root move followed by the rest of the principal
+  // variation (a buffer of PVTextSize).
+  void LineText(char* text, int v, u64 from, u64 to, char promote) const;
 
-  // Polling and time.
-  // Nodes between two polls: an eighth of a second's worth while analysing,
-  // else PollInterval().
-  i64 InitMoveTimer();
-  // Nodes between two polls of a timed search: a hundredth of a second's
-  // worth, and at least ten polls per budget.
-  i64 PollInterval() const;
-  int InputDetected();
   // Runs the node poll; 1 when the node must return 0 at once.
   int PollNode();
-  // Turns the clock figures of MainStatus into TimePerMove, the emergency
-  // threshold and the node budget.
-  void SetTimeBudget();
   int ValueCapturedPiece(char side, u64 square, const ChessBoard* board) const;
 
   // The search proper. A parent that knows the position's two hash codes
@@ -95,18 +84,15 @@ class SearchRoutines {
   int SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, u64* from, u64* to, char* promo,
                      char castleRights);
   int SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo);
+  // Iterates the root search on `board` and leaves the best move in from,
+  // to and promotion; the board of the game is not touched.
   int ProgressiveDeepening(ChessBoard board, char depth, u64* from, u64* to, char* promotion);
 
  private:
-  void PrintRootLine(int depth, int v, u64 from, u64 to, char promote, bool newBest);
-  void PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote);
-  void WaitForInput();
+  static SearchListener Silent;
+
   bool BudgetSpentAtIteration();
-  void Calibrate(i64 nodes);
   bool Overrun(bool mayStop);
 };
 
 extern SearchRoutines Search;
-
-// printf-style text for the log hook.
-void WriteLogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

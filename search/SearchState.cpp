@@ -1,13 +1,13 @@
 // The search's state between nodes and between searches: stop flags,
 // history and killer tables, the principal-variation table, piece values.
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
+#include "board/BitOps.h"
 #include "board/ChessBoard.h"
-#include "engine/LogFile.h"
 #include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
 
+SearchListener SearchRoutines::Silent;
 SearchRoutines Search;
 
 namespace {
@@ -15,17 +15,8 @@ namespace {
 constexpr int HistoryLimit = 65536;
 }  // namespace
 
-void WriteLogLine(const char* format, ...) {
-  char text[1024];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  WriteLogFile(text);
-}
-
 void SearchRoutines::InitValues() {
-  TimeExtended = 0;
+  Clock.TimeExtended = 0;
   StopSearch = 0;
   TimeUp = 0;
   Aborted = 0;
@@ -33,6 +24,11 @@ void SearchRoutines::InitValues() {
 
 void SearchRoutines::AbortSearch() {
   Aborted = 1;
+  StopSearch = 1;
+  TimeUp = 1;
+}
+
+void SearchRoutines::MoveNow() {
   StopSearch = 1;
   TimeUp = 1;
 }
@@ -60,12 +56,17 @@ void SearchRoutines::PromoteKillers() {
   for (auto& killers : KillerMoves) killers[0] = killers[1];
 }
 
+void SearchRoutines::LineText(char* text, int v, u64 from, u64 to, char promote) const {
+  const int length = PVLength < SearchTableRows ? PVLength : SearchTableRows;
+  fillmovestring(text, v, (char)SquareOf(from), (char)SquareOf(to), promote, PrincipalVariation[0], length);
+}
+
 int SearchRoutines::ValueCapturedPiece(char side, u64 square, const ChessBoard* board) const {
   const char enemy = side ^ 1;
-  if (board->IsPawn(enemy, square)) return 800;
-  if (board->IsBishop(enemy, square) || board->IsKnight(enemy, square)) return 3250;
-  if (board->IsRook(enemy, square)) return 5000;
-  if (board->IsQueen(enemy, square)) return 9750;
-  if (board->IsKing(enemy, square)) return 1000000;
+  if (board->IsPawn(enemy, square)) return PawnValue;
+  if (board->IsBishop(enemy, square) || board->IsKnight(enemy, square)) return MinorValue;
+  if (board->IsRook(enemy, square)) return RookValue;
+  if (board->IsQueen(enemy, square)) return QueenValue;
+  if (board->IsKing(enemy, square)) return KingValue;
   return 0;
 }

@@ -9,14 +9,9 @@
 #include <sys/mman.h>
 #endif
 
-#include "engine/LogFile.h"
-
 TranspositionTables PositionCache;
 
 namespace {
-// Beyond these a score is a mate, stored relative to the node's depth.
-constexpr int MateBound = 109800;
-
 u32 BucketIndex(u64 lower) { return (u32)lower & TTIndexMask; }
 
 bool SamePosition(const TTEntry& e, u64 upper, u64 lower) { return e.UpperCode == upper && e.LowerCode == lower; }
@@ -53,7 +48,6 @@ TranspositionTables::TranspositionTables()
 }
 
 void TranspositionTables::ClearTranspositionTables() {
-  WriteLogFile("Clearing Transposition Tables\n");
   if (WrittenCount == 0) return;
   if (WrittenCount > SweepAbove) {
     memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * TTABLESIZE);
@@ -85,6 +79,7 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
   MarkWritten(index);
 
   bool mayReplace0 = slot[0].Depth <= depth || slot[0].Live <= 0;
+  // Mates are stored relative to the node's depth.
   if (value > MateBound) value += depth;
   else if (value < -MateBound) value -= depth;
 

@@ -5,8 +5,8 @@
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
 #include "board/PositionText.h"
-#include "engine/LogFile.h"
-#include "engine/Status.h"
+#include "engine/GameMoves.h"
+#include "search/SearchLimits.h"
 #include "eval/PawnHash.h"
 #include "search/InputPoll.h"
 #include "search/SearchRoutines.h"
@@ -57,9 +57,6 @@ i32 Since(i32 t0) {
 
 // One position, set up afresh with empty history and repetition stack.
 void SetUpPosition(int number) {
-  char line[64];
-  snprintf(line, sizeof line, "======== Pos %d =======\n", number);
-  WriteLogFile(line);
   MoveList.Init();
   SetupBoard(BenchPositions[number - 1]);
   Search.ClearHistory();
@@ -71,9 +68,16 @@ void ZeroCounters() {
   Search.LeafNodeCount = 0;
 }
 
+// The move found is played on the board, whose state (the fifty-move
+// count among it) the next position's set-up keeps: the benchmark's figures
+// have always been measured so.
 int Deepen() {
   ChessBoard& b = MainBoard;
-  return Search.ProgressiveDeepening(b, MainStatus.getFD(), &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+  GameMove best;
+  const int v = Search.ProgressiveDeepening(b, (char)Limits.FD, &best.From, &best.To, &best.Promote);
+  b.BestMoveFrom = best.From, b.BestMoveTo = best.To, b.BestMovePromote = best.Promote;
+  PlaySearchResult(v, best);
+  return v;
 }
 
 // Position 5 through the driver, then through the exact-depth search.
@@ -101,7 +105,7 @@ void RunTwoWays(bool withText) {
   t0 = ClockMs();
   SetUpPosition(5);
   ChessBoard& b = MainBoard;
-  Search.SearchExactDepth(b, MainStatus.getFD(), &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+  Search.SearchExactDepth(b, (char)Limits.FD, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
   NodeSums exact;
   exact.Add();
   PositionCache.ClearTranspositionTables();

@@ -8,8 +8,10 @@
 #include "board/ChessBoard.h"
 #include "board/MoveText.h"
 #include "board/PositionText.h"
+#include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
+#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 
 namespace {
@@ -57,16 +59,19 @@ void ParseEPDSuite(const char* file) {
     SetupBoard(line);
     // Counted before the board display evaluates the position.
     MainBoard.InitPieceCounts();
-    if (s.Mimic != 1) MainBoard.DisplayBoard();
+    if (s.Mimic != 1) ShowBoard();
     if (s.DoTestSuite) {
       printf("%s\n", line);
-      if (s.FD == 0) s.FD = 3;
-      ChessBoard& b = MainBoard;
-      int v = Search.ProgressiveDeepening(b, s.getFD(), &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+      if (Limits.FD == 0) Limits.FD = 3;
+      // The move found is played, as the next position's set-up keeps some
+      // of the board's state (the fifty-move count among it).
+      GameMove best;
+      int v = Search.ProgressiveDeepening(MainBoard, (char)Limits.FD, &best.From, &best.To, &best.Promote);
+      MainBoard.BestMoveFrom = best.From, MainBoard.BestMoveTo = best.To, MainBoard.BestMovePromote = best.Promote;
+      PlaySearchResult(v, best);
       char text[PVTextSize];
-      fillmovestring(text, v, (char)(RightMostBit(b.BestMoveFrom) - 1), (char)(RightMostBit(b.BestMoveTo) - 1),
-                     b.BestMovePromote, 1);
-      printf("%d %d   %s", s.FD, v, text);
+      Search.LineText(text, v, best.From, best.To, best.Promote);
+      printf("%d %d   %s", Limits.FD, v, text);
     }
     if (s.Mimic == 1) Evaluate();
     if (s.PEV) Evaluate();

@@ -5,10 +5,11 @@
 
 #include "board/AttackTables.h"
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/MoveText.h"
-#include "engine/Status.h"
 #include "movegen/MoveGen.h"
+#include "search/SearchLimits.h"
 
 namespace {
 bool KeepsInvariants(const ChessBoard& b) {
@@ -50,7 +51,7 @@ PerfT::PerfT(int depth) {
   TotalNodes = 0;
   LeafNodes = 0;
   Consistent = KeepsInvariants(MainBoard);
-  const bool tracing = MainStatus.Trace == 1;
+  const bool tracing = Limits.Trace == 1;
   if (tracing) printf("<Trace name=\"Perft\">\n");
   ChessBoard copy = MainBoard;
   PerformanceTest(MainBoard.SideToMove, depth, copy, MainBoard.CastleFlags);
@@ -65,7 +66,7 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
     LeafNodes++;
     return;
   }
-  const bool tracing = MainStatus.Trace == 1;
+  const bool tracing = Limits.Trace == 1;
   // The last level only counts: each legal move adds one to both counters.
   const bool countLastLevel = !tracing && Consistent;
   if (depth == 1 && countLastLevel) {
@@ -89,7 +90,7 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
     TotalNodes++;
     if (tracing) {
       char text[512];
-      fillmovestring(text, 0, (char)(RightMostBit(from) - 1), (char)(RightMostBit(to) - 1), promote, 0);
+      fillmovestring(text, 0, (char)SquareOf(from), (char)SquareOf(to), promote, 0);
       printf("<Move name=\"{ %snodes %" PRIu64 "\">\n", text, TotalNodes);
     }
     if (depth == 2 && countLastLevel) {
@@ -125,7 +126,7 @@ u64 PerfT::CountLegalMoves(char side, ChessBoard& board, char castleRights) {
   u64 free = 0;
   if (oneKing && !inCheck) {
     const u64 lastTo = board.LastTo;
-    const u64 besideLast = ((lastTo & ~0x0101010101010101ULL) >> 1) | ((lastTo & ~0x8080808080808080ULL) << 1);
+    const u64 besideLast = ((lastTo & ~FileA) >> 1) | ((lastTo & ~FileH) << 1);
     free = own & ~QueenLookup(SquareIndex(king), 0) & ~king & ~(pawns & besideLast);
   }
   u64 legal = 0;

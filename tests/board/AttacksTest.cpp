@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "support/EngineSetup.h"
 #include "support/ReferenceMoves.h"
 

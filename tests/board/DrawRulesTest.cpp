@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
-#include "engine/Status.h"
 #include "support/EngineSetup.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <sstream>
 #include <vector>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
-#include "engine/Status.h"
 #include "support/EngineSetup.h"
 
 namespace {

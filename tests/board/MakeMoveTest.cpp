@@ -7,10 +7,10 @@
 #include <sstream>
 #include <string>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/PositionText.h"
-#include "engine/Status.h"
 #include "support/EngineSetup.h"
 #include "support/ReferenceMoves.h"
 

@@ -5,14 +5,13 @@
 
 #include <string>
 
+#include "board/BoardMasks.h"
 #include "board/MoveText.h"
-#include "engine/Status.h"
-#include "search/SearchRoutines.h"
 
 namespace {
-std::string Text(int from, int to, char promote, int withPV = 0) {
-  char buffer[PVTextSize];
-  fillmovestring(buffer, 0, (char)from, (char)to, promote, withPV);
+std::string Text(int from, int to, char promote, const PVEntry* line = nullptr, int length = 0) {
+  char buffer[512];
+  fillmovestring(buffer, 0, (char)from, (char)to, promote, line, length);
   return buffer;
 }
 
@@ -41,20 +40,14 @@ TEST(MoveTextTest, SquaresAndPromotionSuffix) {
 }
 
 TEST(MoveTextTest, PrincipalVariationFollowsFromItsSecondMove) {
-  Search.ClearPrincipalVariation();
-  const u16 line[] = {12 * 64 + 28, 52 * 64 + 36, 6 * 64 + 21};  // e2e4 e7e5 g1f3
-  for (int i = 0; i < 3; i++) Search.PrincipalVariation[0][i].Move = line[i];
+  PVEntry line[4] = {{12 * 64 + 28, 0}, {52 * 64 + 36, 0}, {6 * 64 + 21, 0}, {0, 0}};  // e2e4 e7e5 g1f3
 
-  Search.PVLength = 3;
-  EXPECT_EQ(Text(12, 28, NoPromotion, 1), " e2e4 e7e5 g1f3 \n");
-  EXPECT_EQ(Text(12, 28, NoPromotion, 0), " e2e4 \n");
-  Search.PVLength = 1;
-  EXPECT_EQ(Text(12, 28, NoPromotion, 1), " e2e4 \n");
+  EXPECT_EQ(Text(12, 28, NoPromotion, line, 3), " e2e4 e7e5 g1f3 \n");
+  EXPECT_EQ(Text(12, 28, NoPromotion), " e2e4 \n");
+  EXPECT_EQ(Text(12, 28, NoPromotion, line, 1), " e2e4 \n");
   // An empty entry ends the line early.
-  Search.PVLength = 3;
-  Search.PrincipalVariation[0][1].Move = 0;
-  EXPECT_EQ(Text(12, 28, NoPromotion, 1), " e2e4 \n");
-  Search.ClearPrincipalVariation();
+  line[1].Move = 0;
+  EXPECT_EQ(Text(12, 28, NoPromotion, line, 3), " e2e4 \n");
 }
 
 TEST(MoveTextTest, GUIMoveIsWrittenAndFlushed) {

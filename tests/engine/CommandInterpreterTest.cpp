@@ -9,10 +9,13 @@
 #include <functional>
 #include <string>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "engine/CommandInterpreter.h"
 #include "engine/Status.h"
 #include "support/EngineSetup.h"
+#include "search/TimeControl.h"
+#include "search/SearchLimits.h"
 
 namespace {
 // Puts `text` on standard input, followed by its end, for one command.
@@ -50,7 +53,7 @@ class CommandInterpreterTest : public testing::Test {
     LoadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     MainStatus.initVars();
     MainStatus.xboard = 1;
-    MainStatus.TimeLeft = 12340;
+    Clock.TimeLeft = 12340;
     MainBoard.CastleFlags = 15;
   }
   void TearDown() override {
@@ -83,20 +86,20 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
     int code;
     std::function<bool()> holds;
   } cases[] = {
-      {"level", "40 5 0\n", 4, [&] { return s.MovesPerSession == 40 && s.TimeLeft == 300000 && s.TimeInc == 0; }},
+      {"level", "40 5 0\n", 4, [&] { return Clock.MovesPerSession == 40 && Clock.TimeLeft == 300000 && Clock.TimeInc == 0; }},
       // Minutes:seconds and a fractional increment, as xboard may send them.
-      {"level", "0 0:30 2.5\n", 4, [&] { return s.MovesPerSession == 0 && s.TimeLeft == 30000 && s.TimeInc == 2; }},
-      {"time", "6000\n", 4, [&] { return s.TimeLeft == 60000; }},
-      {"time", "soon\n", 4, [&] { return s.TimeLeft == 12340; }},  // not a number: unchanged
+      {"level", "0 0:30 2.5\n", 4, [&] { return Clock.MovesPerSession == 0 && Clock.TimeLeft == 30000 && Clock.TimeInc == 2; }},
+      {"time", "6000\n", 4, [&] { return Clock.TimeLeft == 60000; }},
+      {"time", "soon\n", 4, [&] { return Clock.TimeLeft == 12340; }},  // not a number: unchanged
       // Seconds a move, kept in milliseconds as the driver reads ST.
-      {"st", "5\n", 4, [&] { return s.ST == 4500 && s.TimePerMove == 4500 && s.TimeLeft == 300000; }},
+      {"st", "5\n", 4, [&] { return Clock.ST == 4500 && Clock.TimePerMove == 4500 && Clock.TimeLeft == 300000; }},
       {"sd", "7\n", 4, [&] { return b.MaxDepth == 7; }},
-      {"bk", "", 4, [&] { return s.OwnBook == 0; }},
+      {"bk", "", 4, [&] { return Limits.OwnBook == 0; }},
       {"post", "", 4, [&] { return s.Post == 1; }},
       {"force", "", 4, [&] { return s.Force == 1; }},
       {"go", "", 2, [&] { return s.Force == 0 && s.HumanToMove == 0; }},
       {"black", "", 4, [&] { return b.SideToMove == 1; }},
-      {"?", "", 2, [&] { return s.Post == 0 && s.Analyze == 0; }},
+      {"?", "", 2, [&] { return s.Post == 0 && Limits.Analyze == 0; }},
       {"selfplay", "", 2, [&] { return s.SelfPlay == 1; }},
       {"h9", "", 4, [&] { return b.WhitePawns == Squares("a2 b2 c2 d2 e2 f2 g2 h2"); }},
       {"e2e4", "", 0, [&] { return b.WhitePawns == Squares("a2 b2 c2 d2 e2 f2 g2 h2"); }},  // HumanMove makes it
@@ -161,12 +164,12 @@ TEST_F(CommandInterpreterTest, AnalysisGivesBackTheTimePerMoveOnExit) {
     SetUp();
     if (c.st[0]) Run("st", c.st);
     EXPECT_EQ(Run("analyze", ""), 2);
-    EXPECT_EQ(MainStatus.Analyze, 1);
+    EXPECT_EQ(Limits.Analyze, 1);
     EXPECT_EQ(MainStatus.HumanToMove, 0);
-    EXPECT_EQ(MainStatus.ST, c.during);
+    EXPECT_EQ(Clock.ST, c.during);
     EXPECT_EQ(Run("exit", ""), 2);
-    EXPECT_EQ(MainStatus.Analyze, 0);
-    EXPECT_EQ(MainStatus.ST, c.after);
+    EXPECT_EQ(Limits.Analyze, 0);
+    EXPECT_EQ(Clock.ST, c.after);
   }
 }
 }  // namespace

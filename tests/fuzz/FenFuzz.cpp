@@ -14,6 +14,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "search/SearchRoutines.h"
 #include "tools/PerfT.h"
+#include "search/SearchLimits.h"
 
 namespace {
 bool SameMen(const ChessBoard& a, const ChessBoard& b) {
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // A shallow fixed-depth search: what "setboard" followed by "go" does.
   if (!PlausibleMaterial()) return 0;
-  MainStatus.FD = 2;
+  Limits.FD = 2;
   MainBoard.MaxDepth = 2;
   ChessBoard& b = MainBoard;
   Search.ProgressiveDeepening(b, 2, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);

@@ -14,12 +14,13 @@
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
 #include "engine/CommandLine.h"
-#include "engine/OpeningBook.h"
+#include "search/OpeningBook.h"
 #include "engine/UCIProtocol.h"
 #include "engine/Status.h"
 #include "eval/PawnHash.h"
 #include "search/SearchRoutines.h"
 #include "search/TranspositionTables.h"
+#include "search/TimeControl.h"
 
 bool CatchExit = false;
 
@@ -90,7 +91,7 @@ namespace {
 void StopSearches(int) {
   Search.StopSearch = 1;
   Search.TimeUp = 1;
-  Search.PollCountdown = 0;
+  Clock.PollCountdown = 0;
 }
 
 // A processor-time timer: libFuzzer keeps the real-time alarm for its own

@@ -8,6 +8,7 @@
 #include "engine/Status.h"
 #include "fuzz/FuzzSupport.h"
 #include "tools/EPDSuite.h"
+#include "search/SearchLimits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInit();
@@ -19,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 1: s.PEV = 1; break;
     default: s.Mimic = 1; break;
   }
-  s.FD = (u8)(1 + (data[0] / 3) % 2);
-  MainBoard.MaxDepth = s.FD;
+  Limits.FD = (u8)(1 + (data[0] / 3) % 2);
+  MainBoard.MaxDepth = Limits.FD;
   // A suite searched at fixed depth holds only positions a game could reach
   // (see PlausibleMaterial); any other file is read in evaluation mode.
   std::string content(reinterpret_cast<const char*>(data) + 1, size - 1);

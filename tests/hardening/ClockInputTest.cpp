@@ -12,6 +12,7 @@
 #include "engine/Status.h"
 #include "support/EngineProcess.h"
 #include "support/EngineSetup.h"
+#include "search/TimeControl.h"
 
 namespace {
 constexpr int Long = 60000;
@@ -36,8 +37,8 @@ TEST(ClockInputTest, SecondsPerMoveFromTheCommandLineAreHeld) {
     argv.push_back(nullptr);
     CommandLine line;
     line.Read((int)args.size(), argv.data());
-    EXPECT_EQ(MainStatus.ST, c.st) << c.seconds;
-    EXPECT_EQ(MainStatus.TimeLeft, c.timeLeft) << c.seconds;
+    EXPECT_EQ(Clock.ST, c.st) << c.seconds;
+    EXPECT_EQ(Clock.TimeLeft, c.timeLeft) << c.seconds;
   }
   MainStatus = saved;
 }

@@ -7,14 +7,16 @@
 
 #include <string>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/PositionText.h"
-#include "engine/OpeningBook.h"
+#include "search/OpeningBook.h"
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "search/SearchRoutines.h"
 #include "support/EngineSetup.h"
 #include "tools/PerfT.h"
+#include "search/SearchLimits.h"
 
 namespace {
 // Every man on a square of its own, and the aggregates their unions.
@@ -41,7 +43,7 @@ void Exercise() {
   testing::internal::CaptureStdout();
   { PerfT count(2); }
   const Status saved = MainStatus;
-  MainStatus.FD = 2;
+  Limits.FD = 2;
   ChessBoard& b = MainBoard;
   Search.ProgressiveDeepening(b, 2, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
   MainStatus = saved;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "movegen/MoveGen.h"
 #include "support/EngineSetup.h"
 #include "support/ReferenceMoves.h"

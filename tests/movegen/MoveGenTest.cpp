@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "movegen/MoveGen.h"
 #include "support/EngineSetup.h"
 #include "support/ReferenceMoves.h"

@@ -3,8 +3,8 @@
 // the board that an x-ray must not wrap around.
 #include <gtest/gtest.h>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "movegen/SEE.h"
 #include "support/EngineSetup.h"
 

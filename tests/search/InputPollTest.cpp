@@ -7,36 +7,10 @@
 #include <cstring>
 #include <thread>
 
-#include "engine/Status.h"
 #include "search/InputPoll.h"
-#include "search/SearchRoutines.h"
+#include "support/PipedStdin.h"
 
 namespace {
-// Puts the read end of a pipe on standard input for the test's duration.
-class PipedStdin {
- public:
-  PipedStdin() {
-    EXPECT_EQ(pipe(fds_), 0);
-    saved_ = dup(STDIN_FILENO);
-    dup2(fds_[0], STDIN_FILENO);
-    close(fds_[0]);
-  }
-  ~PipedStdin() {
-    CloseWriter();
-    dup2(saved_, STDIN_FILENO);
-    close(saved_);
-  }
-  void Write(const char* text) { EXPECT_EQ(write(fds_[1], text, strlen(text)), (ssize_t)strlen(text)); }
-  void CloseWriter() {
-    if (fds_[1] >= 0) close(fds_[1]);
-    fds_[1] = -1;
-  }
-
- private:
-  int fds_[2] = {-1, -1};
-  int saved_ = -1;
-};
-
 TEST(InputPollTest, WaitingInputIsSeenButNotConsumed) {
   PipedStdin in;
   EXPECT_EQ(InputWaiting(), 0);
@@ -49,22 +23,6 @@ TEST(InputPollTest, WaitingInputIsSeenButNotConsumed) {
   EXPECT_EQ(InputWaiting(), 0);
   in.CloseWriter();
   EXPECT_NE(InputWaiting(), 0);  // end of file counts as input
-}
-
-TEST(InputPollTest, OnlyProtocolModesLookForInput) {
-  PipedStdin in;
-  in.Write("quit\n");
-  Status saved = MainStatus;
-  MainStatus.xboard = MainStatus.UCIMode = 0;
-  EXPECT_EQ(Search.InputDetected(), 0);
-  MainStatus.UCIMode = 1;
-  EXPECT_NE(Search.InputDetected(), 0);
-  MainStatus.UCIMode = 0;
-  MainStatus.xboard = 1;
-  EXPECT_NE(Search.InputDetected(), 0);
-  MainStatus = saved;
-  char word[8];
-  EXPECT_EQ(read(STDIN_FILENO, word, 5), 5);
 }
 
 TEST(InputPollTest, ClockMeasuresElapsedMilliseconds) {

@@ -5,14 +5,17 @@
 
 #include <string>
 
+#include "board/BoardMasks.h"
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
-#include "engine/OpeningBook.h"
+#include "search/OpeningBook.h"
 #include "engine/Status.h"
 #include "movegen/MoveGen.h"
 #include "search/SearchRoutines.h"
 #include "support/EngineSetup.h"
+#include "search/TimeControl.h"
+#include "search/SearchLimits.h"
 
 namespace {
 const char* const Start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
@@ -94,9 +97,9 @@ TEST_F(OpeningBookTest, RootPlaysTheBookMoveAtDepthOne) {
   Fill({{"c2c4", 5}});
   Status& s = MainStatus;
   s.BenchNumber = 0;
-  s.OwnBook = 1;
+  Limits.OwnBook = 1;
   s.xboard = 1;
-  s.GamePly = 3;
+  Clock.GamePly = 3;
   ChessBoard& b = LoadFen(Start);
   Search.BookMove = 0;
   u64 from = 0, to = 0;
@@ -106,16 +109,14 @@ TEST_F(OpeningBookTest, RootPlaysTheBookMoveAtDepthOne) {
   EXPECT_EQ(from, Squares("c2"));
   EXPECT_EQ(to, Squares("c4"));
   EXPECT_EQ(Search.BookMove, 1);
-  EXPECT_EQ(Search.BookExitPly, 3);
+  EXPECT_EQ(Clock.BookExitPly, 3);
 
-  // A position out of the book counts a miss and searches.
+  // A position out of the book is searched.
   buildbook();
-  s.BookMisses = 0;
   Search.BookMove = 0;
   b.RootDepth = 2;
   Search.SearchTreeRoot(0, b, -110000, 110000, 1, &from, &to, &promote, 15);
   EXPECT_EQ(Search.BookMove, 0);
-  EXPECT_EQ(s.BookMisses, 1);
   EXPECT_EQ(Search.LegalMoves, 20);
 }
 }  // namespace

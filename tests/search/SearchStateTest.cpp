@@ -2,9 +2,11 @@
 // clock figures turned into a time per move and a node budget.
 #include <gtest/gtest.h>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchLimits.h"
+#include "search/TimeControl.h"
 #include "support/EngineSetup.h"
 
 namespace {
@@ -44,15 +46,15 @@ TEST(SearchStateTest, ValueCapturedPieceIsTheOpponentsMan) {
 class TimeBudgetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved = MainStatus;
-    savedNodesPerMove = Search.NodesPerMove;
+    savedClock = Clock;
+    savedLimits = Limits;
   }
   void TearDown() override {
-    MainStatus = saved;
-    Search.NodesPerMove = savedNodesPerMove;
+    Clock = savedClock;
+    Limits = savedLimits;
   }
-  Status saved;
-  i64 savedNodesPerMove;
+  TimeControl savedClock;
+  SearchLimits savedLimits;
 };
 
 TEST_F(TimeBudgetTest, TimePerMoveAndNodeBudget) {
@@ -79,41 +81,37 @@ TEST_F(TimeBudgetTest, TimePerMoveAndNodeBudget) {
       {"little time, no increment", 0, 3000, 0, 31, 0, 0, 100},
   };
   for (const Case& c : cases) {
-    Status& s = MainStatus;
-    s.MovesPerSession = c.movesPerSession;
-    s.TimeLeft = c.timeLeft;
-    s.TimeInc = c.timeInc;
-    s.GamePly = c.gamePly;
-    s.ST = c.st;
-    s.UCIMode = c.uci;
-    s.xboard = !c.uci;
-    s.Analyze = 0;
-    s.NodesPerSecond = 1200000;
-    Search.BookExitPly = 0;
-    Search.SetTimeBudget();
-    EXPECT_EQ(s.TimePerMove, c.timePerMove) << c.what;
-    EXPECT_EQ(Search.NodesPerMove, 600LL * c.timePerMove) << c.what;
-    EXPECT_EQ(s.EmergencyTimeThreshold, 1200LL * c.timePerMove) << c.what;
-    EXPECT_EQ(Search.NpsCalibrated, 0) << c.what;
+    Clock.MovesPerSession = c.movesPerSession;
+    Clock.TimeLeft = c.timeLeft;
+    Clock.TimeInc = c.timeInc;
+    Clock.GamePly = c.gamePly;
+    Clock.ST = c.st;
+    Clock.BookExitBonus = !c.uci;
+    Limits.Analyze = 0;
+    Clock.NodesPerSecond = 1200000;
+    Clock.BookExitPly = 0;
+    Clock.SetTimeBudget(Limits.Analyze);
+    EXPECT_EQ(Clock.TimePerMove, c.timePerMove) << c.what;
+    EXPECT_EQ(Clock.NodesPerMove, 600LL * c.timePerMove) << c.what;
+    EXPECT_EQ(Clock.EmergencyTimeThreshold, 1200LL * c.timePerMove) << c.what;
+    EXPECT_EQ(Clock.NpsCalibrated, 0) << c.what;
   }
 }
 
 TEST_F(TimeBudgetTest, NodeBudgetsBeyondThirtyOneBits) {
   // An infinite analysis budget: 1209600000 ms at 800000 nodes a second.
-  Status& s = MainStatus;
-  s.ST = 1209600000;
-  s.NodesPerSecond = 800000;
-  s.Analyze = 1;
-  Search.SetTimeBudget();
-  EXPECT_EQ(Search.NodesPerMove, 400LL * 1209600000);
-  EXPECT_EQ(s.EmergencyTimeThreshold, 800LL * 1209600000);
-  EXPECT_EQ(Search.PollCountdown, 100000);  // analysis polls eight times a second
+  Clock.ST = 1209600000;
+  Clock.NodesPerSecond = 800000;
+  Limits.Analyze = 1;
+  Clock.SetTimeBudget(Limits.Analyze);
+  EXPECT_EQ(Clock.NodesPerMove, 400LL * 1209600000);
+  EXPECT_EQ(Clock.EmergencyTimeThreshold, 800LL * 1209600000);
+  EXPECT_EQ(Clock.PollCountdown, 100000);  // analysis polls eight times a second
 }
 
 TEST_F(TimeBudgetTest, PollsOftenEnoughForSmallBudgets) {
-  Status& s = MainStatus;
-  s.Analyze = 0;
-  s.NodesPerSecond = 1200000;
+  Limits.Analyze = 0;
+  Clock.NodesPerSecond = 1200000;
   struct Case {
     int st;
     i64 interval;
@@ -121,10 +119,10 @@ TEST_F(TimeBudgetTest, PollsOftenEnoughForSmallBudgets) {
   // A hundredth of a second of nodes, or a tenth of the budget if smaller.
   const Case cases[] = {{50, 3000}, {200, 12000}, {10000, 12000}, {1, 60}};
   for (const Case& c : cases) {
-    s.ST = c.st;
-    Search.SetTimeBudget();
-    EXPECT_EQ(Search.PollCountdown, c.interval) << "budget " << c.st << " ms";
-    EXPECT_EQ(Search.PollInterval(), c.interval) << "budget " << c.st << " ms";
+    Clock.ST = c.st;
+    Clock.SetTimeBudget(Limits.Analyze);
+    EXPECT_EQ(Clock.PollCountdown, c.interval) << "budget " << c.st << " ms";
+    EXPECT_EQ(Clock.PollInterval(), c.interval) << "budget " << c.st << " ms";
   }
 }
 }  // namespace

@@ -13,7 +13,9 @@
 #include "board/MoveText.h"
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
+#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 #include "support/EngineSetup.h"
 
@@ -33,13 +35,17 @@ class SearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved = MainStatus;
-    MainStatus.OwnBook = 0;  // no book line on the output
+    savedLimits = Limits;
+    savedClock = Clock;
+    Limits.OwnBook = 0;  // no book line on the output
     MainStatus.xboard = MainStatus.UCIMode = 0;
-    MainStatus.Analyze = MainStatus.Pondering = 0;
+    Limits.Analyze = Limits.Pondering = 0;
     FreshState();
   }
   void TearDown() override {
     MainStatus = saved;
+    Limits = savedLimits;
+    Clock = savedClock;
     MoveList.Init();
   }
 
@@ -54,7 +60,7 @@ class SearchTest : public ::testing::Test {
   // As "-ts" does: the driver at a fixed depth on the position.
   Result SearchFixed(const char* fen, int depth) {
     LoadFen(fen);
-    MainStatus.FD = (u8)depth;
+    Limits.FD = (u8)depth;
     ChessBoard& b = MainBoard;
     Result r;
     r.score = Search.ProgressiveDeepening(b, (char)depth, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
@@ -66,6 +72,8 @@ class SearchTest : public ::testing::Test {
   }
 
   Status saved;
+  SearchLimits savedLimits;
+  TimeControl savedClock;
 };
 
 TEST_F(SearchTest, FindsMatesAtAFixedDepth) {
@@ -99,12 +107,11 @@ TEST_F(SearchTest, PrincipalVariationIsTheMatingLine) {
   Result r = SearchFixed("r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 0", 2);
   ASSERT_EQ(r.score, 109997);
   char text[PVTextSize];
-  fillmovestring(text, r.score, (char)(RightMostBit(MainBoard.BestMoveFrom) - 1),
-                 (char)(RightMostBit(MainBoard.BestMoveTo) - 1), MainBoard.BestMovePromote, 1);
+  Search.LineText(text, r.score, MainBoard.BestMoveFrom, MainBoard.BestMoveTo, MainBoard.BestMovePromote);
   EXPECT_STREQ(text, " d5f6 g7f6 c4f7 \n");
 }
 
-TEST_F(SearchTest, MateAndStalemateAtTheRootLeaveTheBoardAlone) {
+TEST_F(SearchTest, MateAndStalemateAtTheRoot) {
   struct Case {
     const char* what;
     const char* fen;
@@ -231,5 +238,36 @@ TEST_F(SearchTest, DeepestPliesStayInsideTheTables) {
     EXPECT_EQ(Search.KillerMoves[p][0], 100 + p);
     EXPECT_EQ(Search.KillerMoves[p][1], 100 + p);
   }
+}
+// What the search tells its listener, in order, as a front end sees it.
+class RecordingListener : public SearchListener {
+ public:
+  std::string events;
+  int doneDepth = 0, doneScore = 0;
+  u64 doneFrom = 0, doneTo = 0;
+
+  void IterationStarted(int depth) override { events += "start " + std::to_string(depth) + ";"; }
+  void IterationDone(int depth, int, u64, u64, char) override { events += "done " + std::to_string(depth) + ";"; }
+  void SearchDone(int depth, int score, u64 from, u64 to, char) override {
+    events += "result;";
+    doneDepth = depth, doneScore = score, doneFrom = from, doneTo = to;
+  }
+};
+
+TEST_F(SearchTest, ReportsThroughItsListenerAndPrintsNothing) {
+  RecordingListener listener;
+  SearchListener* installed = Search.Listener;
+  Search.Listener = &listener;
+  MainStatus.Post = 1;  // a front end's setting: the search itself ignores it
+  testing::internal::CaptureStdout();
+  Result r = SearchFixed("r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0", 3);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  Search.Listener = installed;
+
+  EXPECT_EQ(printed, "");
+  EXPECT_EQ(listener.events, "start 1;done 1;start 2;done 2;start 3;done 3;result;");
+  EXPECT_EQ(listener.doneDepth, 3);
+  EXPECT_EQ(listener.doneScore, r.score);
+  EXPECT_EQ(MoveText(listener.doneFrom, listener.doneTo), r.move);
 }
 }  // namespace

@@ -8,10 +8,14 @@
 
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
+#include "engine/GameMoves.h"
 #include "engine/Status.h"
+#include "engine/ThinkingOutput.h"
 #include "search/InputPoll.h"
 #include "search/SearchRoutines.h"
 #include "search/TranspositionTables.h"
+#include "search/SearchLimits.h"
+#include "search/TimeControl.h"
 #include "support/EngineSetup.h"
 
 namespace {
@@ -21,29 +25,36 @@ class TimeControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved = MainStatus;
+    savedLimits = Limits;
+    savedClock = Clock;
     Status& s = MainStatus;
-    s.OwnBook = 0;
+    Limits.OwnBook = 0;
     s.xboard = s.UCIMode = 0;
-    s.Analyze = s.Pondering = s.Post = 0;
-    s.FD = 0;
-    s.MovesPerSession = 0;
-    s.TimeInc = 0;
-    s.GamePly = 31;
+    Limits.Analyze = Limits.Pondering = s.Post = 0;
+    Limits.FD = 0;
+    Clock.MovesPerSession = 0;
+    Clock.TimeInc = 0;
+    Clock.GamePly = 31;
     PositionCache.ClearTranspositionTables();
     Search.ClearHistory();
     MoveList.Init();
   }
-  void TearDown() override { MainStatus = saved; }
+  void TearDown() override {
+    MainStatus = saved;
+    Limits = savedLimits;
+    Clock = savedClock;
+  }
 
   // Searches the middlegame position as the game loop does; returns the
   // score and the time taken, and whether the board got a move.
   int Think(i32* elapsed, bool* moved) {
     LoadFen(Middlegame);
     ChessBoard before = MainBoard;
-    ChessBoard& b = MainBoard;
+    GameMove best;
     i32 start = ClockMs();
-    int v = Search.ProgressiveDeepening(b, 0, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+    int v = Search.ProgressiveDeepening(MainBoard, 0, &best.From, &best.To, &best.Promote);
     *elapsed = ClockMs() - start;
+    PlaySearchResult(v, best);
     *moved = MainBoard.AllPieces != before.AllPieces;
     return v;
   }
@@ -51,22 +62,24 @@ class TimeControlTest : public ::testing::Test {
   // This machine's speed on the position, as the engine's estimate.
   void MeasureSpeed() {
     LoadFen(Middlegame);
-    MainStatus.FD = 6;
+    Limits.FD = 6;
     i32 start = ClockMs();
     ChessBoard& b = MainBoard;
     Search.ProgressiveDeepening(b, 6, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
     i32 ms = ClockMs() - start;
-    MainStatus.FD = 0;
-    MainStatus.NodesPerSecond = (i32)((Search.NodeCount + Search.QuiesceNodeCount) * 1000 / (ms > 0 ? ms : 1));
+    Limits.FD = 0;
+    Clock.NodesPerSecond = (i32)((Search.NodeCount + Search.QuiesceNodeCount) * 1000 / (ms > 0 ? ms : 1));
     PositionCache.ClearTranspositionTables();
   }
 
   Status saved;
+  SearchLimits savedLimits;
+  TimeControl savedClock;
 };
 
 TEST_F(TimeControlTest, FiftyMillisecondsPerMoveIsKept) {
   MeasureSpeed();
-  MainStatus.ST = 50;
+  Clock.ST = 50;
   i32 elapsed;
   bool moved;
   int v = Think(&elapsed, &moved);
@@ -74,12 +87,12 @@ TEST_F(TimeControlTest, FiftyMillisecondsPerMoveIsKept) {
   EXPECT_LT(v, 109800);
   EXPECT_FALSE(Search.Aborted);
   // Polling only every half second of nodes would overstep by far more.
-  EXPECT_LT(elapsed, 100) << "speed estimate " << MainStatus.NodesPerSecond;
+  EXPECT_LT(elapsed, 100) << "speed estimate " << Clock.NodesPerSecond;
 }
 
 TEST_F(TimeControlTest, TinyBudgetStillPlaysAMove) {
-  MainStatus.NodesPerSecond = 1200000;
-  MainStatus.ST = 1;
+  Clock.NodesPerSecond = 1200000;
+  Clock.ST = 1;
   i32 elapsed;
   bool moved;
   Think(&elapsed, &moved);
@@ -91,8 +104,8 @@ TEST_F(TimeControlTest, BudgetSpentAtAnIterationBoundaryPlaysTheBestMoveSoFar) {
   // 2000 nodes for 100 ms: the node budget is spent in a few milliseconds,
   // long before the clock says the time is up, so the driver finds it spent
   // before an iteration.
-  MainStatus.NodesPerSecond = 40000;
-  MainStatus.ST = 100;
+  Clock.NodesPerSecond = 40000;
+  Clock.ST = 100;
   i32 elapsed;
   bool moved;
   int v = Think(&elapsed, &moved);
@@ -106,26 +119,28 @@ TEST_F(TimeControlTest, BudgetSpentAtAnIterationBoundaryPlaysTheBestMoveSoFar) {
 
 TEST_F(TimeControlTest, SuddenDeathStopsNearItsBudget) {
   MeasureSpeed();
-  MainStatus.TimeLeft = 3000;  // 100 ms a move
+  Clock.TimeLeft = 3000;  // 100 ms a move
   i32 elapsed;
   bool moved;
   Think(&elapsed, &moved);
   EXPECT_TRUE(moved);
-  EXPECT_LT(elapsed, 200) << "speed estimate " << MainStatus.NodesPerSecond;
+  EXPECT_LT(elapsed, 200) << "speed estimate " << Clock.NodesPerSecond;
 }
 
 TEST_F(TimeControlTest, AnalysisReportsNoSpeedUnderHalfASecond) {
-  Status& s = MainStatus;
-  s.Analyze = 1;
-  s.ST = 1209600000;
-  s.NodesPerSecond = 800000;
+  Limits.Analyze = 1;
+  Clock.ST = 1209600000;
+  Clock.NodesPerSecond = 800000;
   LoadFen(Middlegame);
   ChessBoard& b = MainBoard;
+  SearchListener* installed = Search.Listener;
+  Search.Listener = &Thinking;
   testing::internal::CaptureStdout();
   Search.ProgressiveDeepening(b, 2, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
   fflush(stdout);
   std::string out = testing::internal::GetCapturedStdout();
+  Search.Listener = installed;
   EXPECT_NE(out.find("info nps 0\ninfo time 0\n"), std::string::npos) << out;
-  EXPECT_EQ(s.NodesPerSecond, 800000);  // the estimate is kept
+  EXPECT_EQ(Clock.NodesPerSecond, 800000);  // the estimate is kept
 }
 }  // namespace

@@ -49,6 +49,8 @@ TEST(EPDSuiteTest, SearchesEachPositionAtDepthThree) {
             std::string::npos)
       << out;
   EXPECT_EQ(Count(out, "\n1  "), 2u) << out;
+  // Each board shown is followed by its evaluation line.
+  EXPECT_EQ(Count(out, "   A B C D E F G H\n\n PosEval from White view "), 2u) << out;
   EXPECT_NE(out.find("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - bm Rd8#; id \"mate in 1\";\n"), std::string::npos);
   EXPECT_NE(out.find("\n3 109999    d1d8 \n"), std::string::npos) << out;
   EXPECT_NE(out.find("\n3 109997    d5f6 g7f6 c4f7 \n"), std::string::npos) << out;
@@ -68,6 +70,8 @@ TEST(EPDSuiteTest, EvaluationModesSearchNothing) {
   ProcessResult pev = RunEngine({"-pev", suite.path()}, "go\n", 60000);
   EXPECT_EQ(pev.exitCode, 0);
   EXPECT_EQ(Count(pev.output, "\n1  "), 2u) << pev.output;
+  // The full evaluation detail takes the place of the line after the board.
+  EXPECT_EQ(Count(pev.output, "PosEval from White view"), 0u) << pev.output;
   EXPECT_EQ(pev.output.find("109999"), std::string::npos);
   EXPECT_EQ(pev.output.substr(pev.output.size() - 2), "2\n");  // the blank line is no position
 

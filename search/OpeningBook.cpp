@@ -1,4 +1,4 @@
-#include "engine/OpeningBook.h"
+#include "search/OpeningBook.h"
 
 #include <cstdio>
 
@@ -6,8 +6,8 @@
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/MoveText.h"
-#include "engine/Status.h"
 #include "movegen/MoveGen.h"
+#include "search/SearchLimits.h"
 
 BookEntry OpeningBook[BookCapacity];
 i32 BookValue[BookCapacity];
@@ -48,7 +48,6 @@ void FreeTree(treenode* node) {
 }  // namespace
 
 void buildbook() {
-  MainStatus.BookMisses = 0;
   booksize = 0;
   buildbooktree(booksize);
 }
@@ -85,7 +84,6 @@ long BookTreeSearch(treenode* node, u64 code1, u64 code2) {
 }
 
 int InBook(char side, char castling, ChessBoard board) {
-  if (!MainStatus.xboard) printf("Look through the Opening Book\n");
   MoveGen list;
   const int count = list.GenerateAllMoves(side, &board, castling);
   int best = NotInBook;
@@ -97,9 +95,9 @@ int InBook(char side, char castling, ChessBoard board) {
     board.MakeMove(from, to, promote, &castleMask);
     genhashcode(side ^ 1, castling & castleMask, &code1, &code2, &board);
     long entry = BookTreeSearch(treeroot, code1, code2);
-    if (MainStatus.Trace) {
+    if (Limits.Trace) {
       char text[64];
-      fillmovestring(text, 0, (char)(RightMostBit(from) - 1), (char)(RightMostBit(to) - 1), promote, 0);
+      fillmovestring(text, 0, (char)SquareOf(from), (char)SquareOf(to), promote);
       printf("  {%s  %s%d%s}\n", text, entry < 0 ? "Not in Book: " : "", entry < 0 ? 0 : BookValue[entry], text);
     }
     if (entry >= 0 && BookValue[entry] < bestValue) {

@@ -7,8 +7,8 @@
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
-#include "engine/Status.h"
 #include "movegen/MoveGen.h"
+#include "search/MoveOrdering.h"
 #include "search/SearchRoutines.h"
 #include "support/EngineSetup.h"
 
@@ -30,12 +30,12 @@ class MoveOrderingTest : public ::testing::Test {
     board = LoadFen(fen);
     const char side = board.SideToMove;
     count = list.GenerateAllMoves(side, &board, board.CastleFlags);
-    list.AssignMoveOrderValues(count, ply, board.SideKing(side ^ 1), hashMove, nodeType);
+    AssignMoveOrderValues(list, count, ply, board.SideKing(side ^ 1), hashMove, nodeType);
   }
   void OrderQuiesce(const char* fen) {
     board = LoadFen(fen);
     count = list.GenerateQuiesceMoves(board.SideToMove, &board, 0);
-    list.QuiesceAssignMoveOrderValues(count, 0);
+    QuiesceAssignMoveOrderValues(list, count, 0);
   }
   int Value(const char* move) {
     for (int i = 0; i < count; i++)

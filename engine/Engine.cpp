@@ -1,0 +1,299 @@
+// Start-up, the command line, the choice of protocol from the first input
+// word, and the outer loop that dispatches the tools, plays the console/xboard
+// game loop or hands the conversation to the UCI front end.
+#include "engine/Engine.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/ChessBoard.h"
+#include "board/HashCodes.h"
+#include "board/MoveHistory.h"
+#include "engine/CommandInterpreter.h"
+#include "engine/CommandLine.h"
+#include "engine/GameMoves.h"
+#include "engine/Status.h"
+#include "engine/ThinkingOutput.h"
+#include "engine/UCIProtocol.h"
+#include "eval/PawnHash.h"
+#include "search/OpeningBook.h"
+#include "search/SearchLimits.h"
+#include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
+#include "search/TranspositionTables.h"
+#include "tools/Bench.h"
+#include "tools/EPDSuite.h"
+#include "tools/PerfT.h"
+
+namespace {
+char LineBuffer[512];
+
+void Finish() {
+  printf("Bye, Thanks for the match.\n");
+  fflush(stdout);
+}
+
+// The first word picks the protocol; a GUI's "uci" or "xboard" serves.
+// End of input before any word ends the program as "quit" would.
+bool ReadFirstWord() {
+  if (scanf("%511s", LineBuffer) != 1) return false;
+  getchar();
+  if (strstr(LineBuffer, "uci")) MainStatus.UCIMode = 1;
+  if (strstr(LineBuffer, "xboard")) MainStatus.xboard = 1;
+  return true;
+}
+
+// The tools; each ends the program.
+void RunTools() {
+  Status& s = MainStatus;
+  const char* suite = Arguments.EPDFile ? Arguments.EPDFile : "";
+  if (s.PERFT) {
+    PerfT perft((char)Limits.FD);
+    exit(0);
+  }
+  if (s.DoTestSuite) {
+    ParseEPDSuite(suite);
+    exit(0);
+  }
+  if (s.Mimic == 1) {
+    printf("## Mimic == STUDENT\n");
+    ParseEPDSuite(suite);
+    exit(0);
+  }
+  if (s.PEV) {
+    ParseEPDSuite(suite);
+    exit(0);
+  }
+  // A benchmark's searches never poll.
+  if (s.SATrain) s.BenchNumber = 1;
+  if (s.BenchNumber != 0) Limits.Benchmark = 1;
+  if (s.BenchNumber == 1) {
+    Bench();
+    exit(0);
+  }
+  if (s.BenchNumber == 2) {
+    Bench2();
+    exit(0);
+  }
+  if (s.BenchNumber == 3) {
+    Bench3();
+    exit(0);
+  }
+}
+
+// The value of the engine's last search, shown at the console.
+int GameScore = 0;
+
+void PrintResult(const char* text) {
+  printf("%s\n", text);
+  fflush(stdout);
+  MainStatus.GameInProgress = 0;
+}
+
+// The engine's turn. False when no move was made: analysis, a search cut
+// off by a command (whose flags say what comes next), or the game's end.
+bool EngineTurn() {
+  Status& s = MainStatus;
+  const bool analysing = Limits.Analyze;
+  const ChessBoard before = MainBoard;
+  // In xboard mode the game record's last entry is written anew for the
+  // side to move now, which "white" and "black" may have changed.
+  if (s.xboard) {
+    MoveList.RetractMove();
+    RecordGamePosition(MainBoard.SideToMove);
+  }
+  // "sd" and "-sd" limit the depth; the driver's own limit is 100.
+  const int depth =
+      Limits.FD != 0 ? Limits.FD : (MainBoard.MaxDepth > 0 && MainBoard.MaxDepth < 100 ? MainBoard.MaxDepth : 0);
+
+  GameMove move;
+  int v;
+  {
+    // Cleared however the search is left.
+    struct Thinking {
+      Thinking() { EngineThinking = 1; }
+      ~Thinking() { EngineThinking = 0; }
+    } thinking;
+    v = Search.ProgressiveDeepening(MainBoard, (char)depth, &move.From, &move.To, &move.Promote);
+  }
+  // A finished search's move is played, unless the side to move is mated or
+  // stalemated.
+  PlaySearchResult(v, move);
+
+  if (FinishPendingGameReset()) {
+    s.HumanToMove = Limits.Analyze ? 0 : 1;
+    return false;
+  }
+  if (analysing) {
+    // Analysis plays no move; it waits for the next move or command, and a
+    // move that ended it is played by the next HumanMove.
+    MainBoard = before;
+    s.HumanToMove = 1;
+    return false;
+  }
+  if (Search.Aborted) {
+    s.HumanToMove = Limits.Analyze ? 0 : 1;
+    return false;
+  }
+
+  GameScore = v;
+  const bool whiteToMove = MainBoard.SideToMove == 0;
+  if (v == MateScore || v == -MateScore) {
+    PrintResult((v == MateScore) == whiteToMove ? "White mates!" : "Black mates!");
+    return false;
+  }
+  if (v == StalemateScore) {
+    PrintResult("Stalemate");
+    return false;
+  }
+
+  // A search stopped before its first root move was done has no move of
+  // its own; any legal move is better than a corrupt board.
+  if (!IsLegalMove(before, move)) {
+    MainBoard = before;
+    if (!FirstLegalMove(before, &move)) return false;
+    PlayGameMove(move);
+  }
+  MainBoard.BestMoveFrom = move.From;
+  MainBoard.BestMoveTo = move.To;
+  MainBoard.BestMovePromote = move.Promote;
+
+  if (s.xboard) {
+    char text[16];
+    MoveWord(text, move);
+    printf("%d. ... %s \n", (Clock.GamePly >> 1) + (Clock.GamePly & 1), text);
+    fflush(stdout);
+  }
+  MainBoard.SideToMove ^= 1;
+  Clock.GamePly++;
+  RecordGamePosition(MainBoard.SideToMove);
+  s.HumanToMove ^= 1;
+  return true;
+}
+
+// After a move: the draws by rule, in PGN form.
+void CheckGameEnd(int opponentResult) {
+  Status& s = MainStatus;
+  if (opponentResult == FiftyMoveMove && s.HumanToMove == 0) {
+    PrintResult("1/2-1/2 {Draw by 50 Move Rule}");
+    return;
+  }
+  int d = MainBoard.CheckDraw(0);
+  if (d == NoDraw && GameRepetitions(MainBoard.SideToMove) >= 2) d = DrawByRepetition;
+  if (d == DrawByMaterial) PrintResult("1/2-1/2 {Draw by insufficient material}");
+  else if (d == DrawByRepetition) PrintResult("1/2-1/2 {Draw by repetition}");
+  else if (d == DrawByFiftyMoves && s.HumanToMove == 1) PrintResult("1/2-1/2 {Draw by 50 Move Rule}");
+}
+
+// True when the game ended by "quit" (or the end of input).
+bool PlayGame() {
+  Status& s = MainStatus;
+  while (s.GameInProgress == 1 && s.UCIMode == 0) {
+    ChessBoard copy = MainBoard;
+    unsigned long pawnCode;
+    genpawnhashcode(copy.SideToMove, &copy, &pawnCode);
+    MainBoard.PawnHashCode = (u32)pawnCode;
+    // Analysis plays no move and waits for the opponent's: self-play there
+    // would analyse the same position again and again, and a search kept
+    // short by "sd" ends before it ever reads its input.
+    if (s.SelfPlay && !Limits.Analyze) s.HumanToMove = 0;
+
+    int r = 0;
+    if (s.HumanToMove == 1) {
+      PositionCache.AgeTranspositionTables();
+      Search.ClearHistory();
+      r = HumanMove();
+      if (r == LeaveReader) continue;
+      s.HumanToMove = 0;
+      MainBoard.SideToMove ^= 1;
+      Clock.GamePly++;
+      if (r == QuitProgram) return true;
+    } else if (!EngineTurn()) {
+      continue;
+    }
+
+    if (!s.xboard) {
+      printf("Game Score %d\n", GameScore);
+      ShowBoard();
+    }
+    CheckGameEnd(r);
+  }
+  return false;
+}
+
+// An xboard GUI keeps its engine from one game to the next and ends it with
+// "quit": after a result the engine waits for the next "new" instead of
+// leaving. True when "quit" came instead.
+bool WaitForNextGame() {
+  while (MainStatus.GameInProgress == 0) {
+    if (HumanMove() == QuitProgram) return true;
+  }
+  return false;
+}
+}  // namespace
+
+void StartEngine() {
+  MainStatus.initVars();
+  MainStatus.xboard = 0;
+  MainStatus.UCIMode = 0;
+  MainBoard.InitRep();
+  initPStable();
+  buildbook();
+  MainBoard.InitRep();
+  MainStatus.initVars();
+  Search.Listener = &Thinking;
+}
+
+int RunEngine(int argc, char** argv) {
+  printf("Vorn \n");
+  StartEngine();
+
+  Arguments.Read(argc, argv);
+
+  signal(SIGINT, SIG_IGN);
+  setvbuf(stdin, nullptr, _IONBF, 0);
+  setvbuf(stdout, nullptr, _IONBF, 0);
+
+  Status& s = MainStatus;
+  if (!s.PERFT && !s.BenchNumber && !s.SATrain) {
+    if (!ReadFirstWord()) {
+      Finish();
+      return 0;
+    }
+  }
+  RecountPieces(MainBoard);
+  StartGameRecord();
+
+  for (;;) {
+    if (s.xboard) {
+      ClearPawnHash();
+      PositionCache.ClearTranspositionTables();
+    }
+    Phashattempts = 0;
+    Phashmisses = 0;
+    Search.ClearHistory();
+    RunTools();
+
+    if (!s.xboard && !s.UCIMode) {
+      printf("\nHello! I am Vorn.\n");
+      printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
+      ShowBoard();
+    }
+    s.HumanToMove = 1;
+    const bool quit = PlayGame();
+    if (s.xboard && !quit && !WaitForNextGame()) continue;
+
+    if (s.UCIMode) {
+      UCI.UCIPrep(LineBuffer);
+      if (UCI.UCIContinue == 1) {
+        s.KeepRunning = 1;
+        continue;
+      }
+    }
+    if (s.KeepRunning != 1) break;
+  }
+  Finish();
+  return 0;
+}

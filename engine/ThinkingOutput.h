@@ -1,0 +1,33 @@
+// The front ends' side of a search: reads the commands that arrive while
+// the engine thinks and hands them to the protocol's interpreter, and
+// prints what the search reports in the form of the protocol in use
+// (console and xboard thinking lines, UCI info lines, kibitz lines). One
+// instance, installed as the search's listener at start-up: Thinking.
+#pragma once
+#include "search/SearchListener.h"
+
+class ThinkingOutput : public SearchListener {
+ public:
+  PollResult Poll() override;
+  PollResult WaitForCommand() override;
+  void IterationStarted(int depth) override;
+  void CurrentMove(int depth, u64 from, u64 to, int number) override;
+  void RootResult(int depth, int score, u64 from, u64 to, char promote, bool newBest) override;
+  void IterationDone(int depth, int score, u64 from, u64 to, char promote) override;
+  void SearchDone(int depth, int score, u64 from, u64 to, char promote) override;
+  void BookMoveFound() override;
+  void BudgetSet() override;
+  void SpeedMeasured(i32 nodesPerSecond, i32 milliseconds) override;
+  void AnalysisSpeed(i32 nodesPerSecond) override;
+
+  // The xboard analysis status line ("stat01: ..."), also the answer to ".".
+  void PrintStatus() const;
+
+ private:
+  // Reads one word and hands it to the interpreter of the protocol in use.
+  PollResult HandleWord(bool announceStop);
+  // The post line (console, xboard) or the UCI info line of an iteration.
+  void PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote) const;
+};
+
+extern ThinkingOutput Thinking;

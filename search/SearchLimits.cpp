@@ -1,0 +1,3 @@
+#include "search/SearchLimits.h"
+
+SearchLimits Limits;

@@ -1,0 +1,72 @@
+// The keeper of the clock: the clock figures the front ends fill in, the
+// per-move time and node budget made from them, the speed estimate that
+// turns one into the other, the fail-low extension and the poll interval.
+// The search counts nodes instead of reading the clock; the clock is read
+// to measure the speed, for a fixed time per move and for reports. One
+// instance: Clock.
+#pragma once
+#include "board/Types.h"
+
+// Clock figures from a GUI or the command line (milliseconds) are held to
+// 0 .. MaxClockMs, about two days and a quarter: the budget doubles a time
+// twice and adds increments in 32 bits, which any larger figure would
+// overflow.
+constexpr i32 MaxClockMs = 200000000;
+constexpr i32 ClampClock(i64 ms) { return ms < 0 ? 0 : ms > MaxClockMs ? MaxClockMs : (i32)ms; }
+
+// Analysis and "go infinite" have no clock: a fixed time of two weeks.
+constexpr i32 AnalysisTime = 1209600000;
+
+class TimeControl {
+ public:
+  // The clock figures, as the front ends set them.
+  i32 TimeLeft = 0;                 // on the engine's clock, milliseconds
+  i32 TimeInc = 0;                  // increment per move, seconds
+  i32 MovesPerSession = 0;          // moves to the next time control; 0 none
+  i32 DefaultMovesPerSession = 0;
+  i32 ST = 0;                       // fixed time per move, milliseconds; 0 none
+  i32 GamePly = 0;                  // the game's half-move counter
+  // Half as much time again for the first moves after the book (not under
+  // a UCI GUI, which sends the game's moves anew with every position).
+  u8 BookExitBonus = 1;
+
+  // The budget of the current move.
+  i32 StartTime = 0;                // clock reading when the search began
+  i32 ElapsedSeconds = 0;           // estimated from the node count
+  i32 TimePerMove = 0;              // milliseconds
+  i32 NodesPerSecond = 1200000;     // running speed estimate
+  i64 NodesPerMove = 0;             // node budget (soft limit)
+  i64 EmergencyTimeThreshold = 0;   // a time, then a node count (hard limit)
+  u8 NpsCalibrated = 0;             // 0 before the speed was measured, 1 after, 2 after the extension
+  u8 TimeExtended = 0;              // the fail-low extension was given
+  i64 PollCountdown = 0;            // nodes until the next poll
+  i32 BookExitPly = 0;              // GamePly of the last book move
+
+  // Turns the clock figures into TimePerMove, the node budget and the hard
+  // limit. True for a sudden-death budget (the console shows it).
+  bool SetTimeBudget(bool analyze);
+  // Nodes between two polls: an eighth of a second's worth while analysing,
+  // else PollInterval().
+  i64 InitMoveTimer(bool analyze) const;
+  // Nodes between two polls of a timed search: a hundredth of a second's
+  // worth, and at least ten polls per budget.
+  i64 PollInterval() const;
+  // Measures the real speed from the nodes searched so far, in whole
+  // seconds rounded, and makes the budget anew with it; marks the speed as
+  // measured. The elapsed milliseconds counted, or 0 when under half a
+  // second has passed (then the estimate and the budget stay).
+  i32 Calibrate(i64 nodes);
+  // The one extension of a move whose root is failing low: budget, time and
+  // hard limit doubled, twice when the soft stop was already given (which
+  // is then taken back).
+  void ExtendForFailLow(u8* timeUp);
+  // Nodes a second over the search so far, for analysis reports; 0 under
+  // half a second.
+  i32 MeasureAnalysisSpeed(i64 nodes);
+  // A fixed time per move that has run out.
+  bool FixedTimeSpent() const;
+  // Milliseconds since the search began.
+  i32 Elapsed() const;
+};
+
+extern TimeControl Clock;
