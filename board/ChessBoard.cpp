@@ -84,6 +84,13 @@ void ChessBoard::ClearCastleRights(u64 square) {
   else if (square == Squares("a8")) CastleFlags &= AllCastleRights & ~BlackQueenSide;
 }
 
+void ChessBoard::PlayMove(u64 from, u64 to, char promote) {
+  char castleMask;
+  MakeMove(from, to, promote, &castleMask);
+  CastleFlags &= castleMask;
+  ClearCastleRights(to);
+}
+
 void ChessBoard::DisplayPiece(u64 square) const {
   if (IsEmptySquare(square)) {
     printf("-");

@@ -101,6 +101,9 @@ class ChessBoard {
   // Game-level castling rights: a king or rook leaving its home square, or
   // a rook captured there, ends the rights that depend on that square.
   void ClearCastleRights(u64 square);
+  // Plays a move of the game: the move, then the castling rights it ends,
+  // also those of a rook it captures at home.
+  void PlayMove(u64 from, u64 to, char promote);
 
   // Draw rules. CheckDraw returns a DrawCode and sets MatingMaterial: bit 0
   // when White has mating material, bit 5 when Black has.

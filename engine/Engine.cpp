@@ -49,21 +49,25 @@ bool ReadFirstWord() {
 void RunTools() {
   Status& s = MainStatus;
   const char* suite = Arguments.EPDFile ? Arguments.EPDFile : "";
+  SuiteOptions options;
+  options.Search = s.DoTestSuite;
+  options.Mimic = s.Mimic == 1;
+  options.Evaluate = s.PEV;
   if (s.PERFT) {
     PerfT perft((char)Limits.FD);
     exit(0);
   }
   if (s.DoTestSuite) {
-    ParseEPDSuite(suite);
+    ParseEPDSuite(suite, options);
     exit(0);
   }
   if (s.Mimic == 1) {
     printf("## Mimic == STUDENT\n");
-    ParseEPDSuite(suite);
+    ParseEPDSuite(suite, options);
     exit(0);
   }
   if (s.PEV) {
-    ParseEPDSuite(suite);
+    ParseEPDSuite(suite, options);
     exit(0);
   }
   // A benchmark's searches never poll.
@@ -120,7 +124,7 @@ bool EngineTurn() {
   }
   // A finished search's move is played, unless the side to move is mated or
   // stalemated.
-  PlaySearchResult(v, move);
+  if (Search.MoveToPlay(v)) MainBoard.PlayMove(move.From, move.To, move.Promote);
 
   if (FinishPendingGameReset()) {
     s.HumanToMove = Limits.Analyze ? 0 : 1;

@@ -9,7 +9,6 @@
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
-#include "search/SearchRoutines.h"
 
 namespace {
 bool IsFile(char c) { return c >= 'a' && c <= 'h'; }
@@ -92,15 +91,6 @@ void PlayGameMove(const GameMove& move) {
   b.ClearCastleRights(move.To);
   char castleMask;
   b.MakeMove(move.From, move.To, move.Promote, &castleMask);
-}
-
-void PlaySearchResult(int v, const GameMove& move) {
-  if (Search.Aborted || v == StalemateScore || v == -MateScore) return;
-  ChessBoard& b = MainBoard;
-  char castleMask;
-  b.MakeMove(move.From, move.To, move.Promote, &castleMask);
-  b.CastleFlags &= castleMask;
-  b.ClearCastleRights(move.To);
 }
 
 void ShowBoard() {

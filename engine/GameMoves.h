@@ -35,12 +35,6 @@ void MoveWord(char* text, const GameMove& move);
 // the caller.
 void PlayGameMove(const GameMove& move);
 
-// Plays the move a search chose, with score v, on MainBoard: the move, then
-// the castling rights it ends, also those of a rook it captures at home.
-// Nothing is played when a command aborted the search or the side to move
-// is mated or stalemated. The side to move is left to the caller.
-void PlaySearchResult(int v, const GameMove& move);
-
 // The board diagram of MainBoard followed by its evaluation from White's
 // view (left out while the test-suite mode prints its own evaluation).
 void ShowBoard();

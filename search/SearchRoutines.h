@@ -68,6 +68,9 @@ class SearchRoutines {
   // killers moved up, the clock started, the root's pawn code and its two
   // hash codes.
   void PrepareRoot(ChessBoard& board, u64* code1, u64* code2);
+  // True when the search that returned v has a move to play: it was not
+  // aborted, and the side to move is neither mated nor stalemated.
+  bool MoveToPlay(int v) const { return !Aborted && v != StalemateScore && v != -MateScore; }
   // The move text of a root move followed by the rest of the principal
   // variation (a buffer of PVTextSize).
   void LineText(char* text, int v, u64 from, u64 to, char promote) const;

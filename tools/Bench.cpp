@@ -5,7 +5,6 @@
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
 #include "board/PositionText.h"
-#include "engine/GameMoves.h"
 #include "search/SearchLimits.h"
 #include "eval/PawnHash.h"
 #include "search/InputPoll.h"
@@ -73,10 +72,9 @@ void ZeroCounters() {
 // have always been measured so.
 int Deepen() {
   ChessBoard& b = MainBoard;
-  GameMove best;
-  const int v = Search.ProgressiveDeepening(b, (char)Limits.FD, &best.From, &best.To, &best.Promote);
-  b.BestMoveFrom = best.From, b.BestMoveTo = best.To, b.BestMovePromote = best.Promote;
-  PlaySearchResult(v, best);
+  const int v =
+      Search.ProgressiveDeepening(b, (char)Limits.FD, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+  if (Search.MoveToPlay(v)) b.PlayMove(b.BestMoveFrom, b.BestMoveTo, b.BestMovePromote);
   return v;
 }
 

@@ -8,8 +8,6 @@
 #include "board/ChessBoard.h"
 #include "board/MoveText.h"
 #include "board/PositionText.h"
-#include "engine/GameMoves.h"
-#include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
@@ -38,8 +36,7 @@ void Evaluate() {
 }
 }  // namespace
 
-void ParseEPDSuite(const char* file) {
-  Status& s = MainStatus;
+void ParseEPDSuite(const char* file, const SuiteOptions& options) {
   FILE* f = fopen(file, "r");
   if (f == nullptr) {
     printf("ERROR: opening file %s\n", file);
@@ -48,7 +45,7 @@ void ParseEPDSuite(const char* file) {
   }
   printf("## file opened %s\n", file);
   printf("## Entering ParseEPDSuite and Opened data file\n");
-  if (s.Mimic == 1) printf("In ParseEPDSuite and Mimic == STUDENT \n");
+  if (options.Mimic) printf("In ParseEPDSuite and Mimic == STUDENT \n");
   fflush(stdout);
 
   int count = 0;
@@ -59,22 +56,24 @@ void ParseEPDSuite(const char* file) {
     SetupBoard(line);
     // Counted before the board display evaluates the position.
     MainBoard.InitPieceCounts();
-    if (s.Mimic != 1) ShowBoard();
-    if (s.DoTestSuite) {
+    if (!options.Mimic) {
+      MainBoard.DisplayBoard();
+      if (!options.Evaluate) PE.PrintWhiteScore(&MainBoard);
+    }
+    if (options.Search) {
       printf("%s\n", line);
       if (Limits.FD == 0) Limits.FD = 3;
       // The move found is played, as the next position's set-up keeps some
       // of the board's state (the fifty-move count among it).
-      GameMove best;
-      int v = Search.ProgressiveDeepening(MainBoard, (char)Limits.FD, &best.From, &best.To, &best.Promote);
-      MainBoard.BestMoveFrom = best.From, MainBoard.BestMoveTo = best.To, MainBoard.BestMovePromote = best.Promote;
-      PlaySearchResult(v, best);
+      ChessBoard& b = MainBoard;
+      int v = Search.ProgressiveDeepening(b, (char)Limits.FD, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+      if (Search.MoveToPlay(v)) b.PlayMove(b.BestMoveFrom, b.BestMoveTo, b.BestMovePromote);
       char text[PVTextSize];
-      Search.LineText(text, v, best.From, best.To, best.Promote);
+      Search.LineText(text, v, b.BestMoveFrom, b.BestMoveTo, b.BestMovePromote);
       printf("%d %d   %s", Limits.FD, v, text);
     }
-    if (s.Mimic == 1) Evaluate();
-    if (s.PEV) Evaluate();
+    if (options.Mimic) Evaluate();
+    if (options.Evaluate) Evaluate();
     count++;
     fflush(stdout);
   }

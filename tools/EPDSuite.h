@@ -4,4 +4,11 @@
 // not read. The caller ends the program.
 #pragma once
 
-void ParseEPDSuite(const char* file);
+// What to do with each position; the command line may ask for several.
+struct SuiteOptions {
+  bool Search = false;    // "-ts": search to the fixed depth
+  bool Mimic = false;     // "-mimicstudent": no board, a static evaluation
+  bool Evaluate = false;  // "-pev": the board without its score line
+};
+
+void ParseEPDSuite(const char* file, const SuiteOptions& options);

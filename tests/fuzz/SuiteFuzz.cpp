@@ -41,7 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CatchExit = true;
   try {
-    ParseEPDSuite(path.c_str());
+    SuiteOptions options;
+    options.Search = s.DoTestSuite;
+    options.Mimic = s.Mimic == 1;
+    options.Evaluate = s.PEV;
+    ParseEPDSuite(path.c_str(), options);
   } catch (const ExitCalled&) {
   }
   CatchExit = false;

@@ -8,7 +8,6 @@
 
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
-#include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "engine/ThinkingOutput.h"
 #include "search/InputPoll.h"
@@ -50,11 +49,11 @@ class TimeControlTest : public ::testing::Test {
   int Think(i32* elapsed, bool* moved) {
     LoadFen(Middlegame);
     ChessBoard before = MainBoard;
-    GameMove best;
+    ChessBoard& b = MainBoard;
     i32 start = ClockMs();
-    int v = Search.ProgressiveDeepening(MainBoard, 0, &best.From, &best.To, &best.Promote);
+    int v = Search.ProgressiveDeepening(b, 0, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
     *elapsed = ClockMs() - start;
-    PlaySearchResult(v, best);
+    if (Search.MoveToPlay(v)) b.PlayMove(b.BestMoveFrom, b.BestMoveTo, b.BestMovePromote);
     *moved = MainBoard.AllPieces != before.AllPieces;
     return v;
   }
