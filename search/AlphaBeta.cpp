@@ -24,6 +24,12 @@ constexpr int FutilityMargin[4] = {0, 1100, 1925, 2700};
 constexpr int MateThreatBound = -109699;
 // A quiet move at depth 2 that cannot bring the material up to alpha.
 constexpr int FutilityGap = 3440;
+// No null move with this little material of one's own (men other than
+// pawns and king) deeper than depth 6, nor when the material is this far
+// below beta; one ply less with this much material on the board.
+constexpr int NullMoveEndgame = 9300;
+constexpr int NullMoveMargin = 2000;
+constexpr int NullMoveOpening = 33000;
 constexpr int ReducibleMaxValue = 950;
 
 // The position's codes stay on the repetition stack while the node is open.
@@ -78,20 +84,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
   // Horizon. A side in check is searched on, unless the line has reached
   // the end of the search's tables.
-  if (((ply > maxPly || depth <= 0) && !inCheck) || ply >= MaxSearchPly) {
-    if (Repeated(board, code1, code2)) return 0;
-    int v, move = 0;
-    if (PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &move) <= TTExact) {
-      LeafNodeCount++;
-      return FromTable(v, ply);
-    }
-    v = Quiesce(side, alpha, beta, board, ply + 1);
-    if (v >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, 0, v, LowerBound);
-    else if (v > alpha) PositionCache.InsertTranspositionTables(code1, code2, depth, 0, v, ExactBound);
-    else PositionCache.InsertTranspositionTables(code1, code2, depth, 0, alpha, UpperBound);
-    LeafNodeCount++;
-    return v;
-  }
+  if (((ply > maxPly || depth <= 0) && !inCheck) || ply >= MaxSearchPly)
+    return Horizon(side, alpha, beta, board, depth, ply, code1, code2);
 
   // Draws, and the opponent's men as they stand.
   if (board.CheckDraw(side) != 0) return 0;
@@ -130,24 +124,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   // Null move.
   bool mateThreat = false;
   if (pruning && allowNull == 1 && !inCheck && probe != TTAvoidNull) {
-    const int own = PE.SideMaterialValue(side, &board);
-    if (!(own <= 9300 && depth > 6) && !(beta > PE.MaterialOnly(side, board) + 2000)) {
-      const int opp = PE.SideMaterialValue(enemy, &board);
-      int d = depth <= 5 ? depth - 3 : depth - 4;
-      if (own + opp > 33000) d -= 1;
-      // The same men with the other side to move.
-      const u64 nullCodes[2] = {code1 ^ WtoMove ^ BtoMove, code2 ^ WtoMove ^ BtoMove};
-      PositionCache.Prefetch(nullCodes[1]);
-      int v = -Search(enemy, -beta, -beta + 1, board, d, ply + 2, 0, castleRights, 0, nodeType, maxPly, nullCodes);
-      if (StopSearch && stopping) return 0;
-      if (v >= beta) {
-        PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound);
-        if (Limits.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
-        PrincipalVariation[ply][0].Move = 0;
-        return beta;
-      }
-      mateThreat = v < MateThreatBound;
-    }
+    int settled;
+    if (NullMove(side, alpha, beta, board, depth, ply, castleRights, nodeType, maxPly, code1, code2, &settled,
+                 &mateThreat))
+      return settled;
   }
 
   // Internal iterative deepening, for the table's move.
@@ -252,23 +232,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       bestFutile = f;
       if (v > alpha) {
         const int m = SquareOf(from) * 64 + SquareOf(to);
-        PVEntry* row = PrincipalVariation[ply];
-        row[ply] = PVEntry{(u16)m, (i8)promote};
-        if (depth + extension == 1) {
-          row[0].Move = (u16)(ply + 1);
-        } else {
-          const PVEntry* child = PrincipalVariation[ply + 1];
-          int end = child[0].Move;
-          if (end > SearchTableRows) end = SearchTableRows;
-          row[0].Move = (u16)end;
-          for (int j = ply + 1; j < end; j++) row[j] = child[j];
-        }
+        RecordLine(ply, m, promote, depth + extension == 1);
         if (v >= beta) {
           AddHistory(side, m, depth);
-          if (board.IsEmptySquare(to) && !promotion && KillerMoves[ply][0] != m) {
-            KillerMoves[ply][1] = KillerMoves[ply][0];
-            KillerMoves[ply][0] = (u16)m;
-          }
+          if (board.IsEmptySquare(to) && !promotion) AddKiller(ply, m);
         }
         alpha = v;
         alphaRaised = true;
@@ -285,11 +252,70 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   }
 
   // Store, unless the best move was a futile one.
-  if (!bestFutile) {
-    const int move = PrincipalVariation[ply][ply].Move;
-    if (best >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, best, LowerBound);
-    else if (alphaRaised) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, best, ExactBound);
-    else PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, alpha, UpperBound);
-  }
+  if (!bestFutile) StoreBound(code1, code2, depth, PrincipalVariation[ply][ply].Move, best, alpha, beta, alphaRaised);
   return best;
+}
+
+int SearchRoutines::Horizon(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply, u64 code1,
+                            u64 code2) {
+  if (Repeated(board, code1, code2)) return 0;
+  int v, move = 0;
+  if (PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &move) <= TTExact) {
+    LeafNodeCount++;
+    return FromTable(v, ply);
+  }
+  v = Quiesce(side, alpha, beta, board, ply + 1);
+  StoreBound(code1, code2, depth, 0, v, alpha, beta, v > alpha);
+  LeafNodeCount++;
+  return v;
+}
+
+void SearchRoutines::StoreBound(u64 code1, u64 code2, int depth, int move, int v, int alpha, int beta,
+                                bool aboveAlpha) {
+  if (v >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, v, LowerBound);
+  else if (aboveAlpha) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, v, ExactBound);
+  else PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, alpha, UpperBound);
+}
+
+void SearchRoutines::RecordLine(int ply, int move, char promote, bool lastPly) {
+  PVEntry* row = PrincipalVariation[ply];
+  row[ply] = PVEntry{(u16)move, (i8)promote};
+  if (lastPly) {
+    row[0].Move = (u16)(ply + 1);
+    return;
+  }
+  const PVEntry* child = PrincipalVariation[ply + 1];
+  int end = child[0].Move;
+  if (end > SearchTableRows) end = SearchTableRows;
+  row[0].Move = (u16)end;
+  for (int j = ply + 1; j < end; j++) row[j] = child[j];
+}
+
+bool SearchRoutines::NullMove(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply,
+                              char castleRights, char nodeType, int maxPly, u64 code1, u64 code2, int* settled,
+                              bool* mateThreat) {
+  const int own = PE.SideMaterialValue(side, &board);
+  if (own <= NullMoveEndgame && depth > 6) return false;
+  if (beta > PE.MaterialOnly(side, board) + NullMoveMargin) return false;
+  const char enemy = side ^ 1;
+  const int opp = PE.SideMaterialValue(enemy, &board);
+  int d = depth <= 5 ? depth - 3 : depth - 4;
+  if (own + opp > NullMoveOpening) d -= 1;
+  // The same men with the other side to move.
+  const u64 nullCodes[2] = {code1 ^ WtoMove ^ BtoMove, code2 ^ WtoMove ^ BtoMove};
+  PositionCache.Prefetch(nullCodes[1]);
+  int v = -Search(enemy, -beta, -beta + 1, board, d, ply + 2, 0, castleRights, 0, nodeType, maxPly, nullCodes);
+  if (StopSearch && Limits.FD == 0) {
+    *settled = 0;
+    return true;
+  }
+  if (v >= beta) {
+    PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound);
+    if (Limits.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
+    PrincipalVariation[ply][0].Move = 0;
+    *settled = beta;
+    return true;
+  }
+  *mateThreat = v < MateThreatBound;
+  return false;
 }

@@ -18,6 +18,17 @@ namespace {
 constexpr int ReducibleMaxValue = 950;
 }  // namespace
 
+int SearchRoutines::BookAnswer(char side, ChessBoard& board, char castleRights, u64* from, u64* to, char* promo) {
+  const int index = InBook(side, castleRights, MainBoard);
+  if (index < 0) return -1;
+  MoveGen list;
+  const int count = list.GenerateAllMoves(side, &board, castleRights);
+  list.GetMove(index, count, from, to, promo);
+  BookMove = 1;
+  Clock.BookExitPly = Clock.GamePly;
+  return count;
+}
+
 int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, u64* from, u64* to,
                                    char* promo, char castleRights) {
   const bool stopping = Limits.FD == 0;
@@ -25,15 +36,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
   // The book answers the first iteration without a search.
   if (!Limits.Benchmark && Limits.OwnBook == 1 && depth == 1) {
-    int index = InBook(side, castleRights, MainBoard);
-    if (index >= 0) {
-      MoveGen list;
-      int count = list.GenerateAllMoves(side, &board, castleRights);
-      list.GetMove(index, count, from, to, promo);
-      BookMove = 1;
-      Clock.BookExitPly = Clock.GamePly;
-      return count;
-    }
+    const int count = BookAnswer(side, board, castleRights, from, to, promo);
+    if (count >= 0) return count;
   }
 
   // The previous iteration's best move is the answer until a root move is
@@ -82,8 +86,9 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
     const char gives = (char)board.InCheck(enemyKing, enemy);
     const bool capture = board.SidePieces(enemy) != enemyMen;
-    const int pieces = board.WhiteCounts[0] + board.WhiteCounts[1] + board.WhiteCounts[2] + board.WhiteCounts[3] +
-                       board.BlackCounts[0] + board.BlackCounts[1] + board.BlackCounts[2] + board.BlackCounts[3];
+    // Queens, rooks, bishops and knights of both sides.
+    int pieces = 0;
+    for (int kind = Queens; kind <= Knights; kind++) pieces += board.WhiteCounts[kind] + board.BlackCounts[kind];
     const bool reducible = p == NoPromotion && depth >= 3 && legal >= 3 && !gives && !capture &&
                            list.value[i] <= ReducibleMaxValue && pieces > 2;
     const char childRights = castleRights & castleMask;

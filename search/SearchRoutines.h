@@ -62,6 +62,8 @@ class SearchRoutines {
   void MoveNow();
   void ClearHistory();
   void AddHistory(char side, int index, int depth);
+  // A quiet move that cut off becomes the first killer of its ply.
+  void AddKiller(int ply, int move);
   void ClearPrincipalVariation();
   void PromoteKillers();  // the second killer of every ply becomes the first
   // The start of every search: piece counts, a clear principal variation,
@@ -95,7 +97,24 @@ class SearchRoutines {
   static SearchListener Silent;
 
   bool BudgetSpentAtIteration();
+  // The book's move for the first iteration: its place in the generated
+  // list goes to from, to and promo; the number of moves generated, or -1
+  // when the position is not in the book.
+  int BookAnswer(char side, ChessBoard& board, char castleRights, u64* from, u64* to, char* promo);
   bool Overrun(bool mayStop);
+  // A node at the horizon: the table, else quiescence, whose result is
+  // stored.
+  int Horizon(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply, u64 code1, u64 code2);
+  // The null move of a node: true when it settles the node, with its value
+  // in *settled; else *mateThreat tells whether doing nothing loses to mate.
+  bool NullMove(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply, char castleRights,
+                char nodeType, int maxPly, u64 code1, u64 code2, int* settled, bool* mateThreat);
+  // Stores a node's result as a lower bound (at or above beta), an exact
+  // value, or alpha as an upper bound.
+  void StoreBound(u64 code1, u64 code2, int depth, int move, int v, int alpha, int beta, bool aboveAlpha);
+  // A new best move at ply: it heads the ply's line, followed by the child's
+  // line unless the child was the last ply.
+  void RecordLine(int ply, int move, char promote, bool lastPly);
 };
 
 extern SearchRoutines Search;

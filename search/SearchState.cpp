@@ -48,6 +48,12 @@ void SearchRoutines::AddHistory(char side, int index, int depth) {
   }
 }
 
+void SearchRoutines::AddKiller(int ply, int move) {
+  if (KillerMoves[ply][0] == move) return;
+  KillerMoves[ply][1] = KillerMoves[ply][0];
+  KillerMoves[ply][0] = (u16)move;
+}
+
 void SearchRoutines::ClearPrincipalVariation() { memset(PrincipalVariation, 0, sizeof PrincipalVariation); }
 
 // Killers are kept from one search to the next, but demoted: the second
