@@ -21,13 +21,8 @@ constexpr int DefaultDepthLimit = 100;
 // finishes with the best move so far rather than aborting without a move.)
 bool SearchRoutines::BudgetSpentAtIteration() {
   TimeControl& clock = Clock;
-  const i64 nodes = NodeCount + QuiesceNodeCount;
-  if (!Limits.Analyze && !Limits.Pondering && nodes > clock.NodesPerMove && Limits.FD == 0) {
-    if (clock.NpsCalibrated == 0) {
-      clock.Calibrate(nodes);
-      if (nodes <= clock.NodesPerMove) return false;
-    }
-    if (clock.NpsCalibrated == 1 && FailingLow && !clock.TimeExtended && clock.ST == 0) {
+  if (!Limits.Analyze && !Limits.Pondering && Limits.FD == 0 && clock.Elapsed() >= clock.TimePerMove) {
+    if (FailingLow && !clock.TimeExtended && clock.ST == 0) {
       clock.ExtendForFailLow(&TimeUp);
       clock.NpsCalibrated = 2;
       return false;
@@ -36,7 +31,7 @@ bool SearchRoutines::BudgetSpentAtIteration() {
     StopSearch = 1;
     return true;
   }
-  if (Limits.Analyze) Listener->AnalysisSpeed(clock.MeasureAnalysisSpeed(nodes));
+  if (Limits.Analyze) Listener->AnalysisSpeed(clock.MeasureAnalysisSpeed(NodeCount + QuiesceNodeCount));
   return false;
 }
 
@@ -113,7 +108,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       } else {
         if (d == 1) easyMove = SecondBestValue < v - EasyMoveGap;
         if (d > 10 && BestMoveChanges == 0 && !FailingLow && easyMove) break;
-        if (nodes >= clock.NodesPerMove) {
+        // The next iteration would take longer than all before it: with
+        // half the time gone it could not finish even its first move.
+        if (2 * (i64)clock.Elapsed() >= clock.TimePerMove) {
           CompletedDepth = d;
           break;
         }

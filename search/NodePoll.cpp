@@ -1,8 +1,9 @@
 // The poll every Search node runs: it lets the front end handle commands
-// that arrive while the engine thinks, and keeps time by counting nodes
-// against the clock's budget.
+// that arrive while the engine thinks, and holds a timed search to the
+// clock's soft and hard limits.
 #include <algorithm>
 
+#include "search/InputPoll.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
@@ -35,8 +36,10 @@ int SearchRoutines::PollNode() {
       Aborted = StopSearch = TimeUp = 1;
       return 1;
     case PollResult::PonderHit:
+      // The engine's clock runs from now.
       Limits.Pondering = 0;
       Limits.PonderSearch = 0;
+      clock.StartTime = ClockMs();
       break;
     case PollResult::GoOn:
       break;
@@ -62,22 +65,18 @@ int SearchRoutines::PollNode() {
   // The first iteration is never cut short: it is tiny, and without it the
   // search would have no move to play.
   const bool mayStop = IterationDepth > 1;
-  const i64 nodes = NodeCount + QuiesceNodeCount;
-  if (!clock.NpsCalibrated) {
-    // Until the speed is measured the budget is the estimate's.
-    if (nodes > clock.NodesPerMove) {
-      const i32 measured = clock.Calibrate(nodes);
-      if (measured > 0) Listener->SpeedMeasured(clock.NodesPerSecond, measured);
-      if (nodes > clock.NodesPerMove && Overrun(mayStop)) return 1;
-    }
-  } else {
-    if (nodes > clock.NodesPerMove && Overrun(mayStop)) return 1;
-    if (mayStop && nodes >= clock.EmergencyTimeThreshold) {
-      StopSearch = 1;
-      return 1;
-    }
+  const i32 elapsed = clock.Elapsed();
+  clock.MeasureSpeed(NodeCount + QuiesceNodeCount, elapsed);
+  // Half way through the budget the speed is reported, once.
+  if (!clock.NpsCalibrated && 2 * (i64)elapsed >= clock.TimePerMove) {
+    clock.NpsCalibrated = 1;
+    if (elapsed >= 500) Listener->SpeedMeasured(clock.NodesPerSecond, elapsed);
   }
-
+  if (elapsed >= clock.TimePerMove && Overrun(mayStop)) return 1;
+  if (mayStop && elapsed >= clock.EmergencyTimeThreshold) {
+    StopSearch = 1;
+    return 1;
+  }
   clock.PollCountdown = clock.PollInterval();
   return 0;
 }

@@ -1,8 +1,8 @@
 // The keeper of the clock: the clock figures the front ends fill in, the
-// per-move time and node budget made from them, the speed estimate that
-// turns one into the other, the fail-low extension and the poll interval.
-// The search counts nodes instead of reading the clock; the clock is read
-// to measure the speed, for a fixed time per move and for reports. One
+// per-move time made from them, the hard limit that keeps a move inside the
+// clock the GUI gave, the speed estimate, the fail-low extension and the
+// poll interval. The search reads the clock at every poll (about every
+// hundredth of a second of nodes); a fixed depth never reads it. One
 // instance: Clock.
 #pragma once
 #include "board/Types.h"
@@ -33,17 +33,16 @@ class TimeControl {
   // The budget of the current move.
   i32 StartTime = 0;                // clock reading when the search began
   i32 ElapsedSeconds = 0;           // estimated from the node count
-  i32 TimePerMove = 0;              // milliseconds
+  i32 TimePerMove = 0;              // soft limit, milliseconds
+  i32 EmergencyTimeThreshold = 0;   // hard limit, milliseconds
   i32 NodesPerSecond = 1200000;     // running speed estimate
-  i64 NodesPerMove = 0;             // node budget (soft limit)
-  i64 EmergencyTimeThreshold = 0;   // a time, then a node count (hard limit)
-  u8 NpsCalibrated = 0;             // 0 before the speed was measured, 1 after, 2 after the extension
+  u8 NpsCalibrated = 0;             // 0 before the speed was reported, 1 after, 2 after the extension
   u8 TimeExtended = 0;              // the fail-low extension was given
   i64 PollCountdown = 0;            // nodes until the next poll
   i32 BookExitPly = 0;              // GamePly of the last book move
 
-  // Turns the clock figures into TimePerMove, the node budget and the hard
-  // limit. True for a sudden-death budget (the console shows it).
+  // Turns the clock figures into TimePerMove and the hard limit. True for a
+  // sudden-death budget (the console shows it).
   bool SetTimeBudget(bool analyze);
   // Nodes between two polls: an eighth of a second's worth while analysing,
   // else PollInterval().
@@ -51,14 +50,12 @@ class TimeControl {
   // Nodes between two polls of a timed search: a hundredth of a second's
   // worth, and at least ten polls per budget.
   i64 PollInterval() const;
-  // Measures the real speed from the nodes searched so far, in whole
-  // seconds rounded, and makes the budget anew with it; marks the speed as
-  // measured. The elapsed milliseconds counted, or 0 when under half a
-  // second has passed (then the estimate and the budget stay).
-  i32 Calibrate(i64 nodes);
-  // The one extension of a move whose root is failing low: budget, time and
-  // hard limit doubled, twice when the soft stop was already given (which
-  // is then taken back).
+  // The speed estimate from the nodes searched in the milliseconds elapsed
+  // (kept when too little time has passed to tell).
+  void MeasureSpeed(i64 nodes, i32 elapsed);
+  // The one extension of a move whose root is failing low: time and hard
+  // limit doubled, twice when the soft stop was already given (which is
+  // then taken back); never beyond what the clock holds.
   void ExtendForFailLow(u8* timeUp);
   // Nodes a second over the search so far, for analysis reports; 0 under
   // half a second.
@@ -67,6 +64,11 @@ class TimeControl {
   bool FixedTimeSpent() const;
   // Milliseconds since the search began.
   i32 Elapsed() const;
+
+ private:
+  // The most a move may take of the engine's clock: all of it but a
+  // reserve for the GUI and any adapter between them.
+  i32 ClockBound() const;
 };
 
 extern TimeControl Clock;

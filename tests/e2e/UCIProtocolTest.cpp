@@ -72,6 +72,10 @@ TEST(UCIProtocolTest, TimedSearchesAnswerWithinTheirTime) {
       {"go btime 500 wtime 500", 500},  // within the clock
       {"go movetime 300", 900},
       {"go wtime 30000 btime 30000 movestogo 40", 2500},
+      // Whatever the budget says, the answer comes before the clock runs out.
+      {"go wtime 9050 btime 9050 movestogo 1", 9050},
+      {"go wtime 300 btime 300", 300},
+      {"go wtime 100 btime 100 winc 2000 binc 2000", 100},
   };
   UCIEngine engine;
   for (const auto& c : cases) {

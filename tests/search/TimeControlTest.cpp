@@ -1,6 +1,5 @@
-// The node-count time control: a small budget is honoured closely, and a
-// search that had a legal move always ends with a move, however its budget
-// runs out.
+// The time control: a small budget is honoured closely, and a search that
+// had a legal move always ends with a move, however its time runs out.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -99,10 +98,9 @@ TEST_F(TimeControlTest, TinyBudgetStillPlaysAMove) {
   EXPECT_FALSE(Search.Aborted);
 }
 
-TEST_F(TimeControlTest, BudgetSpentAtAnIterationBoundaryPlaysTheBestMoveSoFar) {
-  // 2000 nodes for 100 ms: the node budget is spent in a few milliseconds,
-  // long before the clock says the time is up, so the driver finds it spent
-  // before an iteration.
+TEST_F(TimeControlTest, TimeUpPlaysTheBestMoveSoFar) {
+  // The speed estimate is far too low: the clock, not the node count,
+  // ends the search.
   Clock.NodesPerSecond = 40000;
   Clock.ST = 100;
   i32 elapsed;
@@ -113,7 +111,7 @@ TEST_F(TimeControlTest, BudgetSpentAtAnIterationBoundaryPlaysTheBestMoveSoFar) {
   EXPECT_TRUE(Search.StopSearch);
   EXPECT_GT(v, -109800);
   EXPECT_LT(v, 109800);
-  EXPECT_LT(elapsed, 100);
+  EXPECT_LT(elapsed, 1000);
 }
 
 TEST_F(TimeControlTest, SuddenDeathStopsNearItsBudget) {
