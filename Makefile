@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test slow bench bench-eval same test-asan fuzz fuzz-smoke fuzz-corpus clean
+.PHONY: all build run test slow bench bench-eval same timeuse test-asan fuzz fuzz-smoke fuzz-corpus clean
 
 all: build
 
@@ -33,6 +33,13 @@ bench: build
 bench-eval: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) --target vorn_eval_bench -j $(JOBS)
 	./$(BUILD)/tests/vorn_eval_bench
+
+# How long each kind of "go" takes against the time it was given (UCI
+# movetime and clocks, xboard st), on the build and on any other binaries
+# given: make timeuse VORN_OTHERS=/path/to/older/vorn. A benchmark: the
+# figures depend on the machine's load.
+timeuse: build
+	tools/timeuse.py ./$(BUILD)/vorn $(VORN_OTHERS)
 
 # Proof that the working tree behaves byte for byte like BASE (a git
 # revision, default HEAD) at fixed depth: benchmarks, perft, the EPD tools
