@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "board/BitOps.h"
+#include "board/HashCodes.h"
 #include "board/BoardMasks.h"
 
 ChessBoard MainBoard;
@@ -51,6 +52,49 @@ void ChessBoard::InitPieceCounts() {
   BlackCounts[Bishops] = BitCount64(BlackBishops);
   BlackCounts[Knights] = BitCount64(BlackKnights);
   BlackCounts[Pawns] = BitCount64(BlackPawns);
+}
+
+void ChessBoard::RecountPieces() {
+  InitPieceCounts();
+  WhitePieceCount = BlackPieceCount = 0;
+  for (int kind = Queens; kind <= Pawns; kind++) {
+    WhitePieceCount += WhiteCounts[kind];
+    BlackPieceCount += BlackCounts[kind];
+  }
+  unsigned long pawnCode;
+  genpawnhashcode(SideToMove, this, &pawnCode);
+  PawnHashCode = (u32)pawnCode;
+}
+
+const char* ChessBoard::Inconsistency() const {
+  const u64 white[6] = {WhitePawns, WhiteKnights, WhiteBishops, WhiteRooks, WhiteQueens, WhiteKing};
+  const u64 black[6] = {BlackPawns, BlackKnights, BlackBishops, BlackRooks, BlackQueens, BlackKing};
+  u64 whiteMen = 0, blackMen = 0;
+  int men = 0;
+  for (int i = 0; i < 6; i++) {
+    whiteMen |= white[i];
+    blackMen |= black[i];
+    men += BitCount64(white[i]) + BitCount64(black[i]);
+  }
+  if (men != BitCount64(whiteMen | blackMen) || (whiteMen & blackMen)) return "two men on one square";
+  if (BitCount64(WhiteKing) != 1 || BitCount64(BlackKing) != 1) return "not exactly one king a side";
+  if (WhitePieces != whiteMen || BlackPieces != blackMen || AllPieces != (whiteMen | blackMen))
+    return "the colour boards disagree with the piece boards";
+  // The counts' order: queens, rooks, bishops, knights, pawns.
+  const u64 whiteKinds[5] = {WhiteQueens, WhiteRooks, WhiteBishops, WhiteKnights, WhitePawns};
+  const u64 blackKinds[5] = {BlackQueens, BlackRooks, BlackBishops, BlackKnights, BlackPawns};
+  int whiteTotal = 0, blackTotal = 0;
+  for (int kind = Queens; kind <= Pawns; kind++) {
+    if (WhiteCounts[kind] != BitCount64(whiteKinds[kind]) || BlackCounts[kind] != BitCount64(blackKinds[kind]))
+      return "the piece counts disagree with the men";
+    whiteTotal += WhiteCounts[kind];
+    blackTotal += BlackCounts[kind];
+  }
+  if (WhitePieceCount != whiteTotal || BlackPieceCount != blackTotal) return "the totals disagree with the counts";
+  unsigned long pawnCode;
+  genpawnhashcode(SideToMove, this, &pawnCode);
+  if (PawnHashCode != (u32)pawnCode) return "the pawn code disagrees with the pawns";
+  return nullptr;
 }
 
 void ChessBoard::Promote(char side, u64 mask, int kind) {

@@ -58,6 +58,15 @@ class ChessBoard {
   void InitRep();
   void ClearField();
   void InitPieceCounts();
+  // The per-kind counts, the totals and the pawn code computed afresh from
+  // the piece boards, as after any set-up that is not a move.
+  void RecountPieces();
+
+  // What is wrong with the board's own bookkeeping, or nullptr: men on
+  // distinct squares, one king a side, the colour boards and the totals
+  // agreeing with the piece boards, the counts with the men, the pawn code
+  // with a fresh computation.
+  const char* Inconsistency() const;
 
   // Queries.
   bool IsPawn(char side, u64 mask) const { return ((side ? BlackPawns : WhitePawns) & mask) != 0; }

@@ -1,7 +1,8 @@
-// FEN/EPD text in and out: the three fields that are read, the ones that
-// are not (en passant, counters, EPD operations), the castling text, and
-// text that is not a position at all, which must never write outside the
-// board (the AddressSanitizer build runs these too).
+// FEN/EPD text in and out: the fields that are read (en passant among
+// them), the ones that are not (counters, EPD operations), the castling
+// text, text that is no chess position, which is refused, and text that is
+// not a position at all, which must never write outside the board (the
+// AddressSanitizer build runs these too).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/PositionText.h"
 #include "engine/Status.h"
@@ -52,17 +54,21 @@ TEST(PositionTextTest, SideAndCastlingFields) {
     int side;
     int rights;
   } cases[] = {
-      {"4k3/8/8/8/8/8/8/4K3 w - -", 0, 0},
-      {"4k3/8/8/8/8/8/8/4K3 b - -", 1, 0},
-      {"4k3/8/8/8/8/8/8/4K3 w Kq -", 0, 9},
-      {"4k3/8/8/8/8/8/8/4K3 b KQkq", 1, 15},  // the field runs to the end of the text
-      {"4k3/8/8/8/8/8/8/4K3 w qkQK - 0 1", 0, 15},
-      {"4k3/8/8/8/8/8/8/4K3 w k", 0, 4},
-      {"4k3/8/8/8/8/8/8/4K3 w KxQ -", 0, 3},  // other letters are skipped
-      {"4k3/8/8/8/8/8/8/4K3 w -KQ -", 0, 0},  // a leading dash means none
-      {"4k3/8/8/8/8/8/8/4K3 x KQ -", 0, 3},
-      {"4k3/8/8/8/8/8/8/4K3 b", 1, 0},
-      {"4k3/8/8/8/8/8/8/4K3", 0, 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w - -", 0, 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b - -", 1, 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Kq -", 0, 9},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq", 1, 15},  // the field runs to the end of the text
+      {"r3k2r/8/8/8/8/8/8/R3K2R w qkQK - 0 1", 0, 15},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w k", 0, 4},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KxQ -", 0, 3},  // other letters are skipped
+      {"r3k2r/8/8/8/8/8/8/R3K2R w -KQ -", 0, 0},  // a leading dash means none
+      {"r3k2r/8/8/8/8/8/8/R3K2R x KQ -", 0, 3},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b", 1, 0},
+      {"r3k2r/8/8/8/8/8/8/R3K2R", 0, 0},
+      // Rights the men do not support are dropped.
+      {"4k3/8/8/8/8/8/8/4K3 w KQkq -", 0, 0},
+      {"r3k3/8/8/8/8/8/8/4K2R w KQkq -", 0, 9},
+      {"r3k2r/8/8/8/8/8/8/R2K3R w KQkq -", 0, 12},
   };
   for (const auto& c : cases) {
     ChessBoard& b = LoadFen(c.fen);
@@ -71,20 +77,37 @@ TEST(PositionTextTest, SideAndCastlingFields) {
   }
 }
 
-TEST(PositionTextTest, OnlyTheFirstThreeFieldsAreRead) {
+TEST(PositionTextTest, EnPassantFieldNamesTheLastDoubleStep) {
+  const struct {
+    const char* fen;
+    const char* lastFrom;  // "" when the field is not taken
+    const char* lastTo;
+  } cases[] = {
+      {"rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", "f7", "f5"},
+      {"k7/2K5/8/8/Pp6/1P2B3/8/8 b - a3 0 1", "a2", "a4"},
+      {"4k3/8/8/8/4P3/8/8/4K3 b - e3 0 1", "e2", "e4"},  // no capture, but the step is known
+      {"4k3/8/8/8/4P3/8/8/4K3 w - e3 0 1", "", ""},       // White's step with White to move
+      {"4k3/8/8/8/4P3/8/8/4K3 b - d3 0 1", "", ""},       // no pawn on d4
+      {"4k3/8/8/8/4P3/4N3/8/4K3 b - e3 0 1", "", ""},     // e3 is not empty
+      {"4k3/8/8/8/4P3/8/8/4K3 b - e4 0 1", "", ""},       // not a third or sixth rank square
+      {"4k3/8/8/8/4P3/8/8/4K3 b - z3 0 1", "", ""},
+      {"4k3/8/8/8/4P3/8/8/4K3 b - -", "", ""},
+  };
+  for (const auto& c : cases) {
+    ChessBoard& b = LoadFen(c.fen);
+    EXPECT_EQ(b.LastFrom, Squares(c.lastFrom)) << c.fen;
+    EXPECT_EQ(b.LastTo, Squares(c.lastTo)) << c.fen;
+  }
+}
+
+TEST(PositionTextTest, CountersAndOperationsAreNotRead) {
   const std::string plain = Fen(LoadFen("r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq -"));
   const char* const variants[] = {
-      "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1",
-      "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 17 42",
+      "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq - 0 1",
+      "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq - 17 42",
       "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq - bm e5d6; id \"ep.1\";",
   };
-  for (const char* text : variants) {
-    ChessBoard& b = LoadFen(text);
-    EXPECT_EQ(Fen(b), plain) << text;
-    // No en passant from the text: the last move is unknown.
-    EXPECT_EQ(b.LastFrom, 0u) << text;
-    EXPECT_EQ(b.LastTo, 0u) << text;
-  }
+  for (const char* text : variants) EXPECT_EQ(Fen(LoadFen(text)), plain) << text;
   // The counters of the board are left alone.
   MainBoard.FiftyMoveCount = 37;
   MainBoard.MaxDepth = 9;
@@ -93,13 +116,45 @@ TEST(PositionTextTest, OnlyTheFirstThreeFieldsAreRead) {
   EXPECT_EQ(MainBoard.MaxDepth, 9);
 }
 
+TEST(PositionTextTest, TextThatIsNoPositionIsRefusedAndTheBoardStays) {
+  const struct {
+    const char* fen;
+    const char* problem;  // nullptr: a position
+  } cases[] = {
+      {StartFen, nullptr},
+      {"4k3/8/8/8/8/8/8/4K3 b - -", nullptr},
+      {"4k3/4R3/8/8/8/8/8/4K3 b - -", nullptr},  // the side to move may be in check
+      {"kkkkkkkk/KKKKKKKK/8/8/8/8/8/8 w KQkq", "more than one king of a colour"},
+      {"8/8/8/8/8/8/8/8 w - -", "not exactly one king of each colour"},
+      {"4k3/8/8/8/8/8/8/8 w - -", "not exactly one king of each colour"},
+      {"P3k3/8/8/8/8/8/8/4K3 w - -", "a pawn on the first or last rank"},
+      {"4k3/8/8/8/8/8/8/p3K3 w - -", "a pawn on the first or last rank"},
+      {"4k3/8/8/8/QQQQQQQQ/QQQQQQQQ/8/4K3 w - -", "more than 16 men of a colour"},
+      {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - -", "more than 8 pawns of a colour"},
+      {"4k3/4R3/8/8/8/8/8/4K3 w - -", "the side not to move is in check"},
+  };
+  for (const auto& c : cases) {
+    LoadFen("r3k2r/8/8/8/8/8/8/R3K2R b KQkq -");
+    const std::string before = Fen(MainBoard);
+    const char* problem = LoadPosition(c.fen);
+    if (c.problem == nullptr) {
+      EXPECT_EQ(problem, nullptr) << c.fen << ": " << problem;
+      EXPECT_NE(Fen(MainBoard), before) << c.fen;
+    } else {
+      ASSERT_NE(problem, nullptr) << c.fen;
+      EXPECT_STREQ(problem, c.problem) << c.fen;
+      EXPECT_EQ(Fen(MainBoard), before) << c.fen;
+    }
+  }
+}
+
 // Only where both sides or neither have rights: the writer puts a dash
 // before one side's letters ("-KQ"), which the reader takes for no rights.
 TEST(PositionTextTest, WrittenTextReadsBackToTheSameBoard) {
   const char* const fens[] = {
       "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 ; ",
       "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 b -- - 0 ; ",
-      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w Kq - 0 ; ",
+      "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w -- - 0 ; ",
       "1k6/8/8/8/8/8/8/6K1 b -- - 0 ; ",
       "8/8/8/8/8/8/8/8 w -- - 0 ; ",
   };

@@ -222,28 +222,32 @@ TEST(CommandLineEndToEndTest, PerftFromAPositionFile) {
 
 // Positions no game reaches still run to the end: the generator complains
 // about the kings and the count goes on.
-TEST(CommandLineEndToEndTest, PerftOnTextThatIsNoProperPosition) {
+// A position file whose text is no chess position is refused with the
+// reason and a non-zero exit, before any tool runs on it.
+TEST(CommandLineEndToEndTest, PositionFileThatIsNoChessPositionIsRefused) {
   TempFiles files;
   const struct {
     std::string text;
-    const char* mustShow;
+    const char* reason;
   } cases[] = {
-      {"8/8/8/8/8/8/8/R7 w - -", "Major Error: There is No king of a given color\n"},
-      {"r7/8/8/8/8/8/8/R7 b - -", "Major Error: There is No king of a given color\n"},
-      {"k7/8/8/8/8/8/8/K6K w - -", ""},  // the second K replaces the first
-      {"rnbqkbnrr/ppppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR/K7 w KQkq -", ""},
-      {std::string(5000, 'Q') + " w KQkq", "Major Error: There is No king of a given color\n"},
-      {std::string(5000, '/') + "K w", "Major Error: There is No king of a given color\n"},
-      {"QQQQQQQQ/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/QQQQQQQK w - -", "Major Error: There is No king of a given color\n"},
-      {"\n", "Major Error: There is No king of a given color\n"},
+      {"8/8/8/8/8/8/8/R7 w - -", "not exactly one king of each colour"},
+      {"r7/8/8/8/8/8/8/R7 b - -", "not exactly one king of each colour"},
+      {"k7/8/8/8/8/8/8/K6K w - -", "more than one king of a colour"},
+      {"rnbqkbnrr/ppppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR/K7 w KQkq -", "a pawn on the first or last rank"},
+      {std::string(5000, 'Q') + " w KQkq", "not exactly one king of each colour"},
+      {std::string(5000, '/') + "K w", "not exactly one king of each colour"},
+      {"QQQQQQQQ/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/QQQQQQQK w - -", "not exactly one king of each colour"},
+      {"k7/8/8/8/8/8/8/KQQQQQQQ w - - 0 1", "the side not to move is in check"},
+      {"\n", "not exactly one king of each colour"},
   };
   for (const auto& c : cases) {
     std::string path = files.Write("odd.fen", c.text + "\n");
     ProcessResult r = RunEngine({"-lpf", path, "-perft", "-fd", "2"}, "", 30000);
     const std::string shown = c.text.substr(0, 60);
-    EXPECT_EQ(r.exitCode, 0) << shown;
-    EXPECT_NE(r.output.find(c.mustShow), std::string::npos) << shown;
-    EXPECT_NE(r.output.find(" Leaf Nodes at Depth = 2\n"), std::string::npos) << shown << "\n" << r.output.substr(0, 300);
+    EXPECT_EQ(r.exitCode, 1) << shown;
+    EXPECT_NE(r.output.find(std::string("Illegal position: ") + c.reason + "\n"), std::string::npos)
+        << shown << "\n" << r.output.substr(0, 300);
+    EXPECT_EQ(r.output.find("Leaf Nodes"), std::string::npos) << shown;
   }
 }
 

@@ -37,6 +37,12 @@ const PerftCase Cases[] = {
     // Castling through and out of attacked squares, rooks captured at home.
     {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", 3, 0, 13744},
     {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", 3, 0, 13744},
+    // En passant named by the position text (figures of an independent
+    // move generator), pinned along the rank in the third.
+    {"rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", 4, 0, 524138},
+    {"rnbqkbnr/ppp1pppp/8/8/2Pp4/8/PP1PPPPP/RNBQKBNR b KQkq c3 0 3", 4, 0, 437149},
+    {"8/8/8/K2pP2r/8/8/8/7k w - d6 0 1", 4, 0, 8288},
+    {"k7/2K5/8/8/Pp6/1P2B3/8/8 b - a3 0 1", 1, 0, 1},
 };
 
 TEST(PerftTest, CountsMatchKnownFigures) {
