@@ -98,40 +98,6 @@ int Quit() {
   return QuitProgram;
 }
 
-// "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds,
-// possibly with a fraction, which the whole-second increment drops.
-void ReadLevel() {
-  char moves[WordSize], base[WordSize], inc[WordSize];
-  if (!ReadWord(moves) || !ReadWord(base) || !ReadWord(inc)) return;
-  Clock.MovesPerSession = atoi(moves);
-  i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
-  if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
-  Clock.TimeLeft = ClampClock(1000 * seconds);
-  const double increment = atof(inc);  // NaN fails both tests and gives 0
-  Clock.TimeInc = increment > 0 ? (increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000) : 0;
-}
-
-void ReadMaxDepth(const char* word) {
-  Status& s = MainStatus;
-  if (!s.xboard) {
-    printf("setting MAXDEPTH\n");
-    printf("scanstring %s\n", word);
-  }
-  ReadNumber(&MainBoard.MaxDepth);
-  if (!s.xboard) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
-  MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
-}
-
-void DumpSEE() {
-  int from = -1, to = -1;
-  ReadNumber(&from);
-  ReadNumber(&to);
-  if (from < 0 || from > 63 || to < 0 || to > 63) return;
-  const u64 target = SquareMask(to);
-  int v = see.StaticExchangeEvaluation((char)MainBoard.PieceColor(target), SquareMask(from), target, &MainBoard);
-  printf("SEE value = %d\n", v);
-}
-
 // A word that looks like a move (a file letter, then '0' to '8').
 int MoveCommand(char* word) {
   // During the engine's own search the opponent cannot move.
@@ -151,15 +117,325 @@ int MoveCommand(char* word) {
   return MoveEntered;
 }
 
-bool OneOf(const char* word, const char* const* list) {
-  for (; *list; list++)
-    if (strcmp(word, *list) == 0) return true;
-  return false;
+// The commands: each reads its own arguments and answers what DoCommand
+// answers. They all take the command's word, which only the depth commands
+// use (they echo it at the console).
+
+// "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds,
+// possibly with a fraction, which the whole-second increment drops.
+int SetLevel(const char*) {
+  char moves[WordSize], base[WordSize], inc[WordSize];
+  if (!ReadWord(moves) || !ReadWord(base) || !ReadWord(inc)) return Handled;
+  Clock.MovesPerSession = atoi(moves);
+  i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
+  if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
+  Clock.TimeLeft = ClampClock(1000 * seconds);
+  const double increment = atof(inc);  // NaN fails both tests and gives 0
+  Clock.TimeInc = increment > 0 ? (increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000) : 0;
+  return Handled;
 }
 
-const char* const IgnoredWords[] = {"ClearGameInfo", "InitGameInfo", "beep",   "bogus",  "draw",
-                                    "easy",          "fullrand",     "hard",   "hint",   "ponder",
-                                    "random",        "remove",       "undo",   nullptr};
+// "sd N", also spelled "Depth" or "DEPTH".
+int SetMaxDepth(const char* word) {
+  Status& s = MainStatus;
+  if (!s.xboard) {
+    printf("setting MAXDEPTH\n");
+    printf("scanstring %s\n", word);
+  }
+  ReadNumber(&MainBoard.MaxDepth);
+  if (!s.xboard) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
+  MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
+  return Handled;
+}
+
+int SetFixedDepth(const char* word) {
+  if (!MainStatus.xboard) SetMaxDepth(word);
+  MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
+  return Handled;
+}
+
+int DumpSEE(const char*) {
+  int from = -1, to = -1;
+  ReadNumber(&from);
+  ReadNumber(&to);
+  if (from < 0 || from > 63 || to < 0 || to > 63) return Handled;
+  const u64 target = SquareMask(to);
+  int v = see.StaticExchangeEvaluation((char)MainBoard.PieceColor(target), SquareMask(from), target, &MainBoard);
+  printf("SEE value = %d\n", v);
+  return Handled;
+}
+
+int ShowStatus(const char*) {
+  Thinking.PrintStatus();
+  return Handled;
+}
+
+// Move now: the engine plays the best move found so far, as when its time
+// runs out. In analysis, or with nothing to stop, "?" leaves.
+int MoveNow(const char*) {
+  if (EngineThinking && !Limits.Analyze) {
+    Search.MoveNow();
+    return Handled;
+  }
+  Search.AbortSearch();
+  MainStatus.Post = 0;
+  LeaveAnalysis();
+  return LeaveReader;
+}
+
+int Ignore(const char*) { return Handled; }
+
+int AbortGame(const char*) {
+  Status& s = MainStatus;
+  if (EngineThinking) Search.AbortSearch();
+  MainBoard.InitRep();
+  MainBoard.MaxDepth = DefaultMaxDepth;
+  s.HumanToMove = 1;
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.SideToMove = 0;
+  s.GameInProgress = 1;
+  LeaveAnalysis();
+  s.initVars();
+  PositionWasSetUp();
+  return LeaveReader;
+}
+
+int EnterAnalysis(const char*) {
+  Status& s = MainStatus;
+  if (!Limits.Analyze) STBeforeAnalysis = Clock.ST;
+  Limits.Analyze = 1;
+  s.Post = 1;
+  s.Force = 0;
+  s.HumanToMove = 0;
+  Clock.NodesPerSecond = 200001;
+  // ST is already in milliseconds; without one, analysis runs until told.
+  if (Clock.ST == 0) Clock.ST = AnalysisTime;
+  return LeaveReader;
+}
+
+int ToggleOwnBook(const char*) {
+  if (!Limits.Analyze) Limits.OwnBook ^= 1;
+  return Handled;
+}
+
+int BlackToMove(const char*) {
+  MainBoard.SideToMove = 1;
+  return Handled;
+}
+
+int WhiteToMove(const char*) {
+  MainBoard.SideToMove = 0;
+  return Handled;
+}
+
+int DisplayBoard(const char*) {
+  ShowBoard();
+  return Handled;
+}
+
+// After "edit" and "setboard": a search of the old position is abandoned.
+int NewPositionEntered() {
+  PositionWasSetUp();
+  if (!EngineThinking) return Handled;
+  Search.AbortSearch();
+  return LeaveReader;
+}
+
+int EditBoard(const char*) {
+  SetupBoardFromEdit();
+  return NewPositionEntered();
+}
+
+int SetBoardFromText(const char*) {
+  char fen[WordSize];
+  ReadRestOfLine(fen, sizeof fen);
+  SetupBoard(fen);
+  return NewPositionEntered();
+}
+
+int ExitAnalysis(const char*) {
+  if (Limits.Analyze) {
+    MainStatus.Post = 0;
+    LeaveAnalysis();
+    Search.AbortSearch();
+    return LeaveReader;
+  }
+  return EngineThinking ? Handled : LeaveReader;
+}
+
+int EnterForceMode(const char*) {
+  MainStatus.Force = 1;
+  // A move found after "force" would be played on a board the GUI no
+  // longer follows, so the engine's own search is dropped.
+  if (EngineThinking && !Limits.Analyze) {
+    ForceDuringSearch = 1;
+    Search.AbortSearch();
+    return LeaveReader;
+  }
+  return Handled;
+}
+
+int StartThinking(const char*) {
+  if (EngineThinking && !Limits.Analyze) return Handled;
+  MainStatus.Force = 0;
+  MainStatus.HumanToMove = 0;
+  return LeaveReader;
+}
+
+// The opponent's name runs to the end of the line ("name Fairy-Max 5.0b"):
+// none of its words may be taken for a command or a move.
+int SkipOpponentName(const char*) {
+  char name[WordSize];
+  ReadRestOfLine(name, sizeof name);
+  return Handled;
+}
+
+int NewGame(const char*) {
+  Status& s = MainStatus;
+  if (EngineThinking) Search.AbortSearch();
+  Search.ClearHistory();
+  MainBoard.InitRep();
+  if (Limits.Analyze) s.Post = 0;
+  LeaveAnalysis();
+  s.initVars();
+  Arguments.RestoreLimits();
+  s.HumanToMove = 1;
+  MainBoard.FiftyMoveCount = 0;
+  MainBoard.SideToMove = 0;
+  s.GameInProgress = 1;
+  PositionWasSetUp();
+  return LeaveReader;
+}
+
+int StopPosting(const char*) {
+  MainStatus.Post = 0;
+  return Handled;
+}
+
+int StartPosting(const char*) {
+  MainStatus.Post = 1;
+  return Handled;
+}
+
+int SkipOpponentTime(const char*) {
+  int opponentTime = 0;  // read past; the engine plays on its own clock
+  ReadNumber(&opponentTime);
+  return Handled;
+}
+
+int QuitGame(const char*) { return Quit(); }
+
+int StartSelfPlay(const char*) {
+  MainStatus.SelfPlay = 1;
+  return LeaveReader;
+}
+
+int SetTimePerMove(const char*) {
+  int n = 0;
+  ReadNumber(&n);
+  SetSecondsPerMove(n);
+  return Handled;
+}
+
+int SetTimeLeft(const char*) {
+  int n = Clock.TimeLeft / 10;
+  ReadNumber(&n);
+  Clock.TimeLeft = ClampClock(10 * (i64)n);
+  return Handled;
+}
+
+int ToggleTrace(const char*) {
+  Limits.Trace = (u8)((Limits.Trace + 1) % 2);
+  return Handled;
+}
+
+int EnterXboardMode(const char*) {
+  MainStatus.xboard = 1;
+  return Handled;
+}
+
+// Every word DoCommand knows, as typed; a word that shares a command with
+// another has a row of its own.
+struct Command {
+  const char* word;
+  int (*run)(const char* word);
+};
+
+constexpr Command Commands[] = {
+    {".", ShowStatus},
+    {"?", MoveNow},
+    {"abort", AbortGame},
+    {"analyze", EnterAnalysis},
+    {"bk", ToggleOwnBook},
+    {"black", BlackToMove},
+    {"white", WhiteToMove},
+    {"displayboard", DisplayBoard},
+    {"dumpsee", DumpSEE},
+    {"edit", EditBoard},
+    {"exit", ExitAnalysis},
+    {"force", EnterForceMode},
+    {"go", StartThinking},
+    {"level", SetLevel},
+    {"name", SkipOpponentName},
+    {"new", NewGame},
+    {"nopost", StopPosting},
+    {"post", StartPosting},
+    {"otim", SkipOpponentTime},
+    {"quit", QuitGame},
+    {"selfplay", StartSelfPlay},
+    {"setboard", SetBoardFromText},
+    {"Depth", SetMaxDepth},
+    {"DEPTH", SetMaxDepth},
+    {"sd", SetMaxDepth},
+    {"sfd", SetFixedDepth},
+    {"st", SetTimePerMove},
+    {"time", SetTimeLeft},
+    {"traceflag", ToggleTrace},
+    {"xboard", EnterXboardMode},
+    // Read and ignored.
+    {"ClearGameInfo", Ignore},
+    {"InitGameInfo", Ignore},
+    {"beep", Ignore},
+    {"bogus", Ignore},
+    {"draw", Ignore},
+    {"easy", Ignore},
+    {"fullrand", Ignore},
+    {"hard", Ignore},
+    {"hint", Ignore},
+    {"ponder", Ignore},
+    {"random", Ignore},
+    {"remove", Ignore},
+    {"undo", Ignore},
+};
+
+// The square of an edit word after its piece letter ("e4" of "Pe4").
+bool EditSquare(const char* text, u64* mask) {
+  if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
+  *mask = SquareMask((text[0] - 'a') + 8 * (text[1] - '1'));
+  return true;
+}
+
+void ClearSquare(ChessBoard& b, u64 mask) {
+  u64* const boards[12] = {&b.WhitePawns, &b.WhiteBishops, &b.WhiteKnights, &b.WhiteRooks,
+                           &b.WhiteQueens, &b.WhiteKing,   &b.BlackPawns,   &b.BlackBishops,
+                           &b.BlackKnights, &b.BlackRooks, &b.BlackQueens,  &b.BlackKing};
+  for (u64* board : boards) *board &= ~mask;
+}
+
+// After every edit word: the occupancy from the piece boards, and castling
+// wherever king and rook stand on their home squares.
+void FollowEditedPieces(ChessBoard& b) {
+  b.WhitePieces = b.WhitePawns | b.WhiteBishops | b.WhiteKnights | b.WhiteRooks | b.WhiteQueens | b.WhiteKing;
+  b.BlackPieces = b.BlackPawns | b.BlackBishops | b.BlackKnights | b.BlackRooks | b.BlackQueens | b.BlackKing;
+  b.AllPieces = b.WhitePieces | b.BlackPieces;
+  const u64 e1 = SquareMask(4), a1 = SquareMask(0), h1 = SquareMask(7);
+  const u64 e8 = SquareMask(60), a8 = SquareMask(56), h8 = SquareMask(63);
+  b.CastleFlags = 0;
+  if ((b.WhiteKing & e1) && (b.WhiteRooks & h1)) b.CastleFlags |= WhiteKingSide;
+  if ((b.WhiteKing & e1) && (b.WhiteRooks & a1)) b.CastleFlags |= WhiteQueenSide;
+  if ((b.BlackKing & e8) && (b.BlackRooks & h8)) b.CastleFlags |= BlackKingSide;
+  if ((b.BlackKing & e8) && (b.BlackRooks & a8)) b.CastleFlags |= BlackQueenSide;
+}
 }  // namespace
 
 bool FinishPendingGameReset() {
@@ -170,187 +446,12 @@ bool FinishPendingGameReset() {
 }
 
 int DoCommand(char* word) {
-  Status& s = MainStatus;
-  auto is = [&](const char* name) { return strcmp(word, name) == 0; };
-
   // Only a read that failed (the end of input) gives an empty word: it
   // comes from the search's poll or the ponder wait.
   if (word[0] == 0) return Quit();
 
-  if (is(".")) {
-    Thinking.PrintStatus();
-    return Handled;
-  }
-  if (is("?")) {
-    // Move now: the engine plays the best move found so far, as when its
-    // time runs out. In analysis, or with nothing to stop, "?" leaves.
-    if (EngineThinking && !Limits.Analyze) {
-      Search.MoveNow();
-      return Handled;
-    }
-    Search.AbortSearch();
-    s.Post = 0;
-    LeaveAnalysis();
-    return LeaveReader;
-  }
-  if (OneOf(word, IgnoredWords)) return Handled;
-  if (is("abort")) {
-    if (EngineThinking) Search.AbortSearch();
-    MainBoard.InitRep();
-    MainBoard.MaxDepth = DefaultMaxDepth;
-    s.HumanToMove = 1;
-    MainBoard.FiftyMoveCount = 0;
-    MainBoard.SideToMove = 0;
-    s.GameInProgress = 1;
-    LeaveAnalysis();
-    s.initVars();
-    PositionWasSetUp();
-    return LeaveReader;
-  }
-  if (is("analyze")) {
-    if (!Limits.Analyze) STBeforeAnalysis = Clock.ST;
-    Limits.Analyze = 1;
-    s.Post = 1;
-    s.Force = 0;
-    s.HumanToMove = 0;
-    Clock.NodesPerSecond = 200001;
-    // ST is already in milliseconds; without one, analysis runs until told.
-    if (Clock.ST == 0) Clock.ST = AnalysisTime;
-    return LeaveReader;
-  }
-  if (is("bk")) {
-    if (!Limits.Analyze) Limits.OwnBook ^= 1;
-    return Handled;
-  }
-  if (is("black")) {
-    MainBoard.SideToMove = 1;
-    return Handled;
-  }
-  if (is("white")) {
-    MainBoard.SideToMove = 0;
-    return Handled;
-  }
-  if (is("displayboard")) {
-    ShowBoard();
-    return Handled;
-  }
-  if (is("dumpsee")) {
-    DumpSEE();
-    return Handled;
-  }
-  if (is("edit")) {
-    SetupBoardFromEdit();
-    PositionWasSetUp();
-    if (!EngineThinking) return Handled;
-    Search.AbortSearch();
-    return LeaveReader;
-  }
-  if (is("exit")) {
-    if (Limits.Analyze) {
-      s.Post = 0;
-      LeaveAnalysis();
-      Search.AbortSearch();
-      return LeaveReader;
-    }
-    return EngineThinking ? Handled : LeaveReader;
-  }
-  if (is("force")) {
-    s.Force = 1;
-    // A move found after "force" would be played on a board the GUI no
-    // longer follows, so the engine's own search is dropped.
-    if (EngineThinking && !Limits.Analyze) {
-      ForceDuringSearch = 1;
-      Search.AbortSearch();
-      return LeaveReader;
-    }
-    return Handled;
-  }
-  if (is("go")) {
-    if (EngineThinking && !Limits.Analyze) return Handled;
-    s.Force = 0;
-    s.HumanToMove = 0;
-    return LeaveReader;
-  }
-  if (is("level")) {
-    ReadLevel();
-    return Handled;
-  }
-  if (is("name")) {
-    char name[WordSize];
-    ReadWord(name);
-    return Handled;
-  }
-  if (is("new")) {
-    if (EngineThinking) Search.AbortSearch();
-    Search.ClearHistory();
-    MainBoard.InitRep();
-    if (Limits.Analyze) s.Post = 0;
-    LeaveAnalysis();
-    s.initVars();
-    Arguments.RestoreLimits();
-    s.HumanToMove = 1;
-    MainBoard.FiftyMoveCount = 0;
-    MainBoard.SideToMove = 0;
-    s.GameInProgress = 1;
-    PositionWasSetUp();
-    return LeaveReader;
-  }
-  if (is("nopost")) {
-    s.Post = 0;
-    return Handled;
-  }
-  if (is("post")) {
-    s.Post = 1;
-    return Handled;
-  }
-  if (is("otim")) {
-    int opponentTime = 0;  // read past; the engine plays on its own clock
-    ReadNumber(&opponentTime);
-    return Handled;
-  }
-  if (is("quit")) return Quit();
-  if (is("selfplay")) {
-    s.SelfPlay = 1;
-    return LeaveReader;
-  }
-  if (is("setboard")) {
-    char fen[WordSize];
-    ReadRestOfLine(fen, sizeof fen);
-    SetupBoard(fen);
-    PositionWasSetUp();
-    if (!EngineThinking) return Handled;
-    Search.AbortSearch();
-    return LeaveReader;
-  }
-  if (is("Depth") || is("DEPTH") || is("sd")) {
-    ReadMaxDepth(word);
-    return Handled;
-  }
-  if (is("sfd")) {
-    if (!s.xboard) ReadMaxDepth(word);
-    MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
-    return Handled;
-  }
-  if (is("st")) {
-    int n = 0;
-    ReadNumber(&n);
-    SetSecondsPerMove(n);
-    return Handled;
-  }
-  if (is("time")) {
-    int n = Clock.TimeLeft / 10;
-    ReadNumber(&n);
-    Clock.TimeLeft = ClampClock(10 * (i64)n);
-    return Handled;
-  }
-  if (is("traceflag")) {
-    Limits.Trace = (u8)((Limits.Trace + 1) % 2);
-    return Handled;
-  }
-  if (is("xboard")) {
-    s.xboard = 1;
-    return Handled;
-  }
+  for (const Command& command : Commands)
+    if (strcmp(word, command.word) == 0) return command.run(word);
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
   return Handled;
 }
@@ -392,40 +493,18 @@ void SetupBoardFromEdit() {
   ChessBoard& b = MainBoard;
   char colour = 0;
   char word[WordSize];
-  auto squareAt = [](const char* text, u64* mask) {
-    if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
-    *mask = SquareMask((text[0] - 'a') + 8 * (text[1] - '1'));
-    return true;
-  };
-  auto clearSquare = [&](u64 mask) {
-    u64* const boards[12] = {&b.WhitePawns, &b.WhiteBishops, &b.WhiteKnights, &b.WhiteRooks,
-                             &b.WhiteQueens, &b.WhiteKing,   &b.BlackPawns,   &b.BlackBishops,
-                             &b.BlackKnights, &b.BlackRooks, &b.BlackQueens,  &b.BlackKing};
-    for (u64* board : boards) *board &= ~mask;
-  };
-
   while (ReadWord(word) && strcmp(word, ".") != 0) {
     u64 square;
     if (strcmp(word, "#") == 0) {
       b.ClearField();
     } else if (strcmp(word, "c") == 0) {
       colour ^= 1;
-    } else if (strchr("PNBRQK", word[0]) && word[0] != 0 && squareAt(word + 1, &square)) {
-      clearSquare(square);
+    } else if (strchr("PNBRQK", word[0]) && word[0] != 0 && EditSquare(word + 1, &square)) {
+      ClearSquare(b, square);
       AddPiece(colour ? (char)(word[0] - 'A' + 'a') : word[0], square);
-    } else if (word[0] == 'x' && squareAt(word + 1, &square)) {
-      clearSquare(square);
+    } else if (word[0] == 'x' && EditSquare(word + 1, &square)) {
+      ClearSquare(b, square);
     }
-
-    b.WhitePieces = b.WhitePawns | b.WhiteBishops | b.WhiteKnights | b.WhiteRooks | b.WhiteQueens | b.WhiteKing;
-    b.BlackPieces = b.BlackPawns | b.BlackBishops | b.BlackKnights | b.BlackRooks | b.BlackQueens | b.BlackKing;
-    b.AllPieces = b.WhitePieces | b.BlackPieces;
-    const u64 e1 = SquareMask(4), a1 = SquareMask(0), h1 = SquareMask(7);
-    const u64 e8 = SquareMask(60), a8 = SquareMask(56), h8 = SquareMask(63);
-    b.CastleFlags = 0;
-    if ((b.WhiteKing & e1) && (b.WhiteRooks & h1)) b.CastleFlags |= WhiteKingSide;
-    if ((b.WhiteKing & e1) && (b.WhiteRooks & a1)) b.CastleFlags |= WhiteQueenSide;
-    if ((b.BlackKing & e8) && (b.BlackRooks & h8)) b.CastleFlags |= BlackKingSide;
-    if ((b.BlackKing & e8) && (b.BlackRooks & a8)) b.CastleFlags |= BlackQueenSide;
+    FollowEditedPieces(b);
   }
 }

@@ -119,6 +119,16 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
   }
 }
 
+// None of the name's words may be read as a command or a move.
+TEST_F(CommandInterpreterTest, TheOpponentsNameRunsToTheEndOfItsLine) {
+  StdinText in(" e2e4 Bot 2\nnew\n");
+  char word[16] = "name";
+  EXPECT_EQ(DoCommand(word), Handled);
+  ASSERT_EQ(scanf("%15s", word), 1);
+  EXPECT_STREQ(word, "new");
+  EXPECT_EQ(MainBoard.WhitePawns, Squares("a2 b2 c2 d2 e2 f2 g2 h2"));
+}
+
 TEST_F(CommandInterpreterTest, AMoveTheBoardDoesNotAllowIsRefusedAloud) {
   std::string printed;
   EXPECT_EQ(Run("e2e5", "", &printed), 4);
