@@ -64,8 +64,7 @@ class ChessBoard {
 
   // What is wrong with the board's own bookkeeping, or nullptr: men on
   // distinct squares, one king a side, the colour boards and the totals
-  // agreeing with the piece boards, the counts with the men, the pawn code
-  // with a fresh computation.
+  // agreeing with the piece boards, the counts with the men.
   const char* Inconsistency() const;
 
   // Queries.

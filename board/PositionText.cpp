@@ -141,11 +141,15 @@ const char* PositionProblem(const ChessBoard& b) {
   return nullptr;
 }
 
-const char* LoadPosition(const char* text) {
+const char* PositionTextProblem(const char* text) {
   ChessBoard b = MainBoard;
   const char* problem = ReadPositionText(text, &b);
-  if (problem == nullptr) problem = PositionProblem(b);
-  if (problem == nullptr) MainBoard = b;
+  return problem != nullptr ? problem : PositionProblem(b);
+}
+
+const char* LoadPosition(const char* text) {
+  const char* problem = PositionTextProblem(text);
+  if (problem == nullptr) SetupBoard(text);
   return problem;
 }
 

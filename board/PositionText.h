@@ -16,6 +16,8 @@ void SetupBoard(const char* text);
 // one king a side, a pawn on the first or last rank, more than 16 men or 8
 // pawns of a colour, the side not to move in check.
 const char* PositionProblem(const ChessBoard& board);
+// Why the text is no chess position, or nullptr.
+const char* PositionTextProblem(const char* text);
 // The text's position on MainBoard when it is one; otherwise MainBoard
 // stays as it was and the problem is returned.
 const char* LoadPosition(const char* text);

@@ -72,7 +72,7 @@ void ResetGameRecord() {
 // After any set-up that is not a move: counts and totals from the piece
 // boards, a fresh fifty-move count and repetition record.
 void PositionWasSetUp() {
-  RecountPieces(MainBoard);
+  MainBoard.RecountPieces();
   MainBoard.FiftyMoveCount = 0;
   ResetGameRecord();
 }
@@ -241,15 +241,32 @@ int NewPositionEntered() {
   return LeaveReader;
 }
 
+// A set-up that is no chess position is refused, and the game goes on as
+// it was.
+void RefusePosition(const char* problem) {
+  if (MainStatus.xboard) printf("tellusererror Illegal position: %s\n", problem);
+  else printf("Illegal position: %s\n", problem);
+  fflush(stdout);
+}
+
 int EditBoard(const char*) {
+  const ChessBoard before = MainBoard;
   SetupBoardFromEdit();
+  if (const char* problem = PositionProblem(MainBoard)) {
+    MainBoard = before;
+    RefusePosition(problem);
+    return Handled;
+  }
   return NewPositionEntered();
 }
 
 int SetBoardFromText(const char*) {
   char fen[WordSize];
   ReadRestOfLine(fen, sizeof fen);
-  SetupBoard(fen);
+  if (const char* problem = LoadPosition(fen)) {
+    RefusePosition(problem);
+    return Handled;
+  }
   return NewPositionEntered();
 }
 
@@ -438,6 +455,15 @@ void FollowEditedPieces(ChessBoard& b) {
 }
 }  // namespace
 
+namespace {
+int RunCommand(char* word) {
+  for (const Command& command : Commands)
+    if (strcmp(word, command.word) == 0) return command.run(word);
+  if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
+  return Handled;
+}
+}  // namespace
+
 bool FinishPendingGameReset() {
   if (!GameResetPending) return false;
   GameResetPending = 0;
@@ -449,11 +475,9 @@ int DoCommand(char* word) {
   // Only a read that failed (the end of input) gives an empty word: it
   // comes from the search's poll or the ponder wait.
   if (word[0] == 0) return Quit();
-
-  for (const Command& command : Commands)
-    if (strcmp(word, command.word) == 0) return command.run(word);
-  if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
-  return Handled;
+  const int r = RunCommand(word);
+  CheckBoardAfter(word);
+  return r;
 }
 
 int HumanMove() {

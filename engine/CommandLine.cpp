@@ -102,6 +102,7 @@ void CommandLine::Read(int argc, char** argv) {
       s.DoTestSuite = 1;
       EPDFile = argv[i];
     }
+    if (is("-checkboard")) CheckBoard = true;
     if (has("xboard")) s.setxboard(1);
     if (has("-uci")) s.UCIMode = 1;
   }

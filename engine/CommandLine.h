@@ -12,6 +12,9 @@ class CommandLine {
   int MaxDepth = -1;
   int FixedDepth = -1;
   int SecondsPerMove = -1;
+  // "-checkboard": the board's bookkeeping is checked after every command
+  // (for tests and fuzzing).
+  bool CheckBoard = false;
 
   void Read(int argc, char** argv);
   // Sets the line's limits again after a new game has reset them, so that

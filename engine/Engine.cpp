@@ -267,7 +267,7 @@ int RunEngine(int argc, char** argv) {
       return 0;
     }
   }
-  RecountPieces(MainBoard);
+  MainBoard.RecountPieces();
   StartGameRecord();
 
   for (;;) {

@@ -1,11 +1,13 @@
 #include "engine/GameMoves.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
+#include "engine/CommandLine.h"
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
@@ -98,14 +100,13 @@ void ShowBoard() {
   if (!MainStatus.PEV) PE.PrintWhiteScore(&MainBoard);
 }
 
-void RecountPieces(ChessBoard& board) {
-  board.InitPieceCounts();
-  board.WhitePieceCount = 0;
-  board.BlackPieceCount = 0;
-  for (int i = 0; i < 5; i++) {
-    board.WhitePieceCount += board.WhiteCounts[i];
-    board.BlackPieceCount += board.BlackCounts[i];
-  }
+void CheckBoardAfter(const char* command) {
+  if (!Arguments.CheckBoard) return;
+  const char* problem = MainBoard.Inconsistency();
+  if (problem == nullptr) return;
+  printf("Major Error: the board is inconsistent after \"%.60s\": %s\n", command, problem);
+  fflush(stdout);
+  abort();
 }
 
 void StartGameRecord() {

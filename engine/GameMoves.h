@@ -39,10 +39,11 @@ void PlayGameMove(const GameMove& move);
 // view (left out while the test-suite mode prints its own evaluation).
 void ShowBoard();
 
-// Recomputes the per-kind counts and the totals of a board from its piece
-// boards; needed after any set-up that is not a move (start position, FEN,
-// edit mode), which leaves the counts of the previous position behind.
-void RecountPieces(ChessBoard& board);
+
+// With "-checkboard", MainBoard's bookkeeping is checked after a command:
+// an inconsistency is printed with the command and ends the program at once
+// (abort), so that a test or a fuzzer sees it where no sanitizer would.
+void CheckBoardAfter(const char* command);
 
 // The game's positions on the repetition stack MoveList, one per position
 // played, so that the search and the game loop recognise repetitions of

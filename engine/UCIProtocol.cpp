@@ -100,6 +100,12 @@ bool UCIProtocol::ReadCommand() {
 }
 
 int UCIProtocol::HandleCommand() {
+  const int r = Dispatch();
+  CheckBoardAfter(Command);
+  return r;
+}
+
+int UCIProtocol::Dispatch() {
   const char* line = Command;
   if (strcmp(line, "uci") == 0) {
     Identify();
@@ -154,6 +160,14 @@ void UCIProtocol::Position() {
   const bool startpos = strstr(line, "startpos") != nullptr;
   char* fen = strstr(line, "fen ");
   if (!startpos && fen == nullptr) return;
+  // A text that is no chess position leaves the game as it was.
+  if (!startpos) {
+    if (const char* problem = PositionTextProblem(fen + 4)) {
+      printf("info string Illegal position: %s\n", problem);
+      fflush(stdout);
+      return;
+    }
+  }
 
   Search.ClearHistory();
   b.InitRep();
@@ -168,18 +182,18 @@ void UCIProtocol::Position() {
   }
   // The repetition codes follow the side to move, which a FEN may give.
   UCIHashSide = (u8)b.SideToMove;
-  RecountPieces(b);
+  b.RecountPieces();
   StartGameRecord();
 
   if (char* moves = strstr(line, "moves")) {
-    int n = moves[5] == ' ' ? ProcessMoves(moves + 6) : 0;
-    if (n & 1) b.SideToMove ^= 1;
+    if (moves[5] == ' ') ProcessMoves(moves + 6);
   }
 }
 
 int UCIProtocol::ProcessMoves(char* text) {
-  // Moves from the GUI are trusted, as the GUI knows the game; the reading
-  // stops at the first word that is not a move, and never leaves the line.
+  // The reading stops at the first word that is not a move, and never
+  // leaves the line; a move the position reached does not allow ends the
+  // list there, with a line that says so.
   MainBoard.FiftyMoveCount = 0;
   Clock.GamePly = 0;
   int count = 0;
@@ -189,22 +203,29 @@ int UCIProtocol::ProcessMoves(char* text) {
     if (!(p[0] >= 'a' && p[0] <= 'h' && p[1] >= '1' && p[1] <= '8' && p[2] >= 'a' && p[2] <= 'h' && p[3] >= '1' &&
           p[3] <= '8'))
       break;
-    MakeMoves(p);
+    GameMove move;
+    if (!FindLegalMove(p, MainBoard, &move)) {
+      const int length = (int)strcspn(p, " ");
+      const u64 from = SquareMask((p[0] - 'a') + 8 * (p[1] - '1'));
+      const bool own = (MainBoard.SideToMove ? MainBoard.BlackPieces : MainBoard.WhitePieces) & from;
+      printf("info string Illegal move %.*s after %d moves: %s; the position stays before it\n", length, p, count,
+             own ? "not a legal move of that man" : "the side to move has no man on its square");
+      fflush(stdout);
+      break;
+    }
+    MakeMoves(move);
     count++;
     while (*p != ' ' && *p != 0) p++;
   }
   return count;
 }
 
-void UCIProtocol::MakeMoves(char* text) {
+void UCIProtocol::MakeMoves(const GameMove& move) {
   Clock.GamePly++;
-  GameMove move;
-  move.From = SquareMask((text[0] - 'a') + 8 * (text[1] - '1'));
-  move.To = SquareMask((text[2] - 'a') + 8 * (text[3] - '1'));
-  move.Promote = text[4] == ' ' || text[4] == 0 ? NoPromotion : text[4];
   PlayGameMove(move);
-  UCIHashSide ^= 1;
-  RecordGamePosition((char)UCIHashSide);
+  MainBoard.SideToMove ^= 1;
+  UCIHashSide = (u8)MainBoard.SideToMove;
+  RecordGamePosition(MainBoard.SideToMove);
 }
 
 void UCIProtocol::Go() {
@@ -339,7 +360,7 @@ void UCIProtocol::NewGame() {
   Limits.Pondering = 0;
   Limits.PonderSearch = 0;
   Clock.NodesPerSecond = InfiniteNps;
-  RecountPieces(MainBoard);
+  MainBoard.RecountPieces();
   StartGameRecord();
 }
 

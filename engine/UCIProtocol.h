@@ -27,15 +27,17 @@ class UCIProtocol {
 
   int UCIPrep(char* text);
   int UCICore();
-  // Makes the coordinate moves of `text` on MainBoard; returns their number.
+  // Makes the coordinate moves of `text` on MainBoard, each checked against
+  // the position reached; returns the number made.
   int ProcessMoves(char* text);
-  // Makes the one move at the start of `text`.
-  void MakeMoves(char* text);
+  // Makes one legal move and records the position it leads to.
+  void MakeMoves(const GameMove& move);
 
  private:
   // Acts on the line in Command: StopResult or PonderHitResult send a
   // nested call back to the search at once, 0 goes on.
   int HandleCommand();
+  int Dispatch();
   // The next line from standard input into Command; false at its end.
   bool ReadCommand();
   void Identify();

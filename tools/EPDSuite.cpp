@@ -53,7 +53,10 @@ void ParseEPDSuite(const char* file, const SuiteOptions& options) {
   // Blank lines hold no position and are passed over.
   while (ReadLine(f, line, sizeof line)) {
     if (Blank(line)) continue;
-    SetupBoard(line);
+    if (const char* problem = LoadPosition(line)) {
+      printf("Illegal position (%s), skipped: %s\n", problem, line);
+      continue;
+    }
     // Counted before the board display evaluates the position.
     MainBoard.InitPieceCounts();
     if (!options.Mimic) {

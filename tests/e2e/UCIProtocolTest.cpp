@@ -265,6 +265,52 @@ TEST(UCIProtocolTest, OptionsAreAcceptedAndPonderDecidesThePonderMove) {
   EXPECT_TRUE(start.IsLegal(best.move));
 }
 
+// Every move of a position line must be legal where it is played, and the
+// text must be a chess position: the first fault ends the line with one
+// "info string" naming it, and what came before it stands.
+TEST(UCIProtocolTest, PositionsAndMovesThatNoGameReachesAreRefused) {
+  const struct {
+    const char* position;
+    const char* refusal;  // the "info string" line, "" when none
+    const char* fen;      // the position the engine must search
+    std::vector<std::string> moves;
+    const char* bestmove;  // when one move is right
+  } cases[] = {
+      {"position startpos moves e1g1", "info string Illegal move e1g1 after 0 moves: not a legal move of that man",
+       StartFen, {}, ""},
+      {"position startpos moves e2e4 e7e5 e2e5",
+       "info string Illegal move e2e5 after 2 moves: the side to move has no man on its square", StartFen,
+       {"e2e4", "e7e5"}, ""},
+      {"position startpos moves e2e4 e7e5 e1e8", "info string Illegal move e1e8 after 2 moves", StartFen,
+       {"e2e4", "e7e5"}, ""},
+      {"position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1 moves e1g1 a7a8q",
+       "info string Illegal move e1g1", StartFen, {}, ""},
+      // A refused text keeps the position before it.
+      {"position startpos moves d2d4", "", StartFen, {"d2d4"}, ""},
+      {"position fen kkkkkkkk/KKKKKKKK/8/8/8/8/8/8 w KQkq", "info string Illegal position: more than one king of a colour",
+       StartFen, {"d2d4"}, ""},
+      {"position fen 8/8/8/8/8/8/8/8 w - -", "info string Illegal position: not exactly one king of each colour",
+       StartFen, {"d2d4"}, ""},
+      // The en-passant field is read: b4a3 is the only move.
+      {"position fen k7/2K5/8/8/Pp6/1P2B3/8/8 b - a3 0 1", "", "k7/2K5/8/8/Pp6/1P2B3/8/8 b - -", {}, "b4a3"},
+  };
+  UCIEngine engine;
+  for (const auto& c : cases) {
+    engine.Send(c.position);
+    BestMove best = engine.Go("go depth 3");
+    if (c.refusal[0]) {
+      EXPECT_TRUE(AnyStartsWith(best.lines, c.refusal)) << c.position;
+    } else {
+      EXPECT_FALSE(AnyStartsWith(best.lines, "info string")) << c.position;
+    }
+    if (c.bestmove[0]) {
+      EXPECT_EQ(best.move, c.bestmove) << c.position;
+    } else {
+      EXPECT_TRUE(RefereeAfter(c.fen, c.moves).IsLegal(best.move)) << c.position << ": " << best.move;
+    }
+  }
+}
+
 TEST(UCIProtocolTest, PositionsFromTheGUIAreSetUpAsSent) {
   const struct {
     const char* position;

@@ -144,12 +144,12 @@ TEST_F(CommandInterpreterTest, EditModePlacesMenAndDerivesCastlingRights) {
     int rights;
     u64 whiteRooks, blackRooks, whitePawns;
   } cases[] = {
-      {"# Ke1 Rh1 .\n", 1, Squares("h1"), 0, 0},
+      {"# Ke1 Rh1 c Kc8 .\n", 1, Squares("h1"), 0, 0},
       {"# Ke1 Rh1 Ra1 c Ke8 Ra8 .\n", 1 | 2 | 8, Squares("a1 h1"), Squares("a8"), 0},
-      {"# Kd1 Rh1 Ra1 Pe4 xe4 Pe2 .\n", 0, Squares("a1 h1"), 0, Squares("e2")},
-      {"# Ke1 Rh1 Nh1 .\n", 0, 0, 0, 0},  // a man put on a square replaces the one there
-      {"# Ke1 Rh1 Zz9 Pi9 x .\n", 1, Squares("h1"), 0, 0},  // words that name no square change nothing
-      {"# Ke1 Rh1\n", 1, Squares("h1"), 0, 0},  // the end of input ends edit mode
+      {"# Kd1 Rh1 Ra1 Pe4 xe4 Pe2 c Kc8 .\n", 0, Squares("a1 h1"), 0, Squares("e2")},
+      {"# Ke1 Rh1 Nh1 c Kc8 .\n", 0, 0, 0, 0},  // a man put on a square replaces the one there
+      {"# Ke1 Rh1 Zz9 Pi9 x c Kc8 .\n", 1, Squares("h1"), 0, 0},  // words that name no square change nothing
+      {"# Ke1 Rh1 c Kc8\n", 1, Squares("h1"), 0, 0},  // the end of input ends edit mode
   };
   for (const auto& c : cases) {
     SetUp();
@@ -160,6 +160,33 @@ TEST_F(CommandInterpreterTest, EditModePlacesMenAndDerivesCastlingRights) {
     EXPECT_EQ(b.BlackRooks, c.blackRooks) << c.words;
     EXPECT_EQ(b.WhitePawns, c.whitePawns) << c.words;
     EXPECT_EQ(b.WhitePieces, b.WhitePawns | b.WhiteKnights | b.WhiteBishops | b.WhiteRooks | b.WhiteQueens | b.WhiteKing);
+  }
+}
+
+// A set-up that is no chess position is refused in the protocol's form and
+// the game goes on from the position it had.
+TEST_F(CommandInterpreterTest, SetUpsThatAreNoChessPositionAreRefused) {
+  const struct {
+    const char* word;
+    const char* arguments;
+    u8 xboard;
+    const char* printed;
+  } cases[] = {
+      {"edit", "# Ke1 Rh1 .\n", 1, "tellusererror Illegal position: not exactly one king of each colour\n"},
+      {"edit", "# Ke1 Pa8 c Ke8 .\n", 0, "Illegal position: a pawn on the first or last rank\n"},
+      {"setboard", " kkkkkkkk/KKKKKKKK/8/8/8/8/8/8 w KQkq\n", 1,
+       "tellusererror Illegal position: more than one king of a colour\n"},
+      {"setboard", " 4k3/4R3/8/8/8/8/8/4K3 w - -\n", 0, "Illegal position: the side not to move is in check\n"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    MainStatus.xboard = c.xboard;
+    const ChessBoard before = MainBoard;
+    std::string printed;
+    EXPECT_EQ(Run(c.word, c.arguments, &printed), Handled) << c.arguments;
+    EXPECT_EQ(printed, c.printed) << c.arguments;
+    EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << c.arguments;
+    EXPECT_EQ(MainBoard.SideToMove, before.SideToMove) << c.arguments;
   }
 }
 

@@ -139,7 +139,7 @@ TEST(GameMovesTest, RecountingFollowsTheMen) {
   board.WhiteQueens = Squares("d1 d4");
   board.BlackKnights = Squares("b8");
   board.BlackPawns = Squares("a7 b7 c7");
-  RecountPieces(board);
+  board.RecountPieces();
   EXPECT_EQ(board.WhiteCounts[0], 2);
   EXPECT_EQ(board.BlackCounts[3], 1);
   EXPECT_EQ(board.BlackCounts[4], 3);

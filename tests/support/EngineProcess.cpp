@@ -35,6 +35,9 @@ EngineProcess::EngineProcess(const std::vector<std::string>& args) {
     close(fromChild[0]);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(VORN_BINARY));
+    // Every session checks the board after each command: a corrupted board
+    // ends the engine at once, which the test sees.
+    argv.push_back(const_cast<char*>("-checkboard"));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(VORN_BINARY, argv.data());
