@@ -12,8 +12,6 @@
 TranspositionTables PositionCache;
 
 namespace {
-u32 BucketIndex(u64 lower) { return (u32)lower & TTIndexMask; }
-
 bool SamePosition(const TTEntry& e, u64 upper, u64 lower) { return e.UpperCode == upper && e.LowerCode == lower; }
 }  // namespace
 
@@ -25,10 +23,13 @@ constexpr size_t LargePage = 2 * 1024 * 1024;
 // calloc hands out zeroed memory without touching its pages, so start-up
 // stays fast; the pages are mapped as the search writes to them. The table
 // starts on a large-page boundary inside the block.
-TTBucket* AllocateTable(void** block) {
-  const size_t bytes = sizeof(TTBucket) * TTABLESIZE;
+// Three spare buckets beyond the addressed ones, as the start-up table has
+// always had. Null when the memory cannot be had.
+TTBucket* AllocateTable(u32 buckets, void** block) {
+  const size_t bytes = sizeof(TTBucket) * ((size_t)buckets + 3);
   char* raw = static_cast<char*>(calloc(bytes + LargePage, 1));
   *block = raw;
+  if (raw == nullptr) return nullptr;
   const uintptr_t aligned = (reinterpret_cast<uintptr_t>(raw) + LargePage - 1) & ~(uintptr_t)(LargePage - 1);
   // No large-page advice: the kernel zeroes (and may first compact memory
   // for) a large page when the search first writes to it, which made the
@@ -37,20 +38,53 @@ TTBucket* AllocateTable(void** block) {
   return reinterpret_cast<TTBucket*>(aligned);
 }
 
-// Beyond this share of written buckets one sweep of the table is quicker
-// than visiting them one by one.
-constexpr u32 SweepAbove = (TTIndexMask + 1) / 8;
+// The most buckets, a power of two, that fit in the megabytes: the index
+// is a mask of the lower code, so a count in between would leave the
+// buckets beyond the power of two below it unused anyway.
+u32 BucketsFor(int megabytes) {
+  const u64 bytes = (u64)megabytes << 20;
+  u32 buckets = 1;
+  while ((u64)buckets * 2 * sizeof(TTBucket) <= bytes) buckets *= 2;
+  return buckets;
+}
 }  // namespace
 
 TranspositionTables::TranspositionTables()
     : Hits(0), Misses(0), WrittenBuckets((TTIndexMask + 1) / 64, 0) {
-  Table = AllocateTable(&Block);
+  Table = AllocateTable(TTIndexMask + 1, &Block);
+}
+
+TranspositionTables::~TranspositionTables() { free(Block); }
+
+// Rounded up: below 4 MB the buckets fill a megabyte only in part.
+int TranspositionTables::SizeMB() const {
+  return (int)((((u64)IndexMask + 1) * sizeof(TTBucket) + (1 << 20) - 1) >> 20);
+}
+
+int TranspositionTables::Resize(int megabytes) {
+  if (megabytes < TTMinMB) megabytes = TTMinMB;
+  if (megabytes > TTMaxMB) megabytes = TTMaxMB;
+  const u32 buckets = BucketsFor(megabytes);
+  if (buckets == IndexMask + 1) return SizeMB();
+  void* block;
+  TTBucket* table = AllocateTable(buckets, &block);
+  if (table == nullptr) return SizeMB();
+  free(Block);
+  Block = block;
+  Table = table;
+  IndexMask = buckets - 1;
+  // Fewer than 64 buckets never happens (a megabyte holds thousands).
+  WrittenBuckets.assign(buckets / 64, 0);
+  WrittenCount = 0;
+  return SizeMB();
 }
 
 void TranspositionTables::ClearTranspositionTables() {
   if (WrittenCount == 0) return;
-  if (WrittenCount > SweepAbove) {
-    memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * TTABLESIZE);
+  // Beyond this share of written buckets one sweep of the table is quicker
+  // than visiting them one by one.
+  if (WrittenCount > (IndexMask + 1) / 8) {
+    memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * ((size_t)IndexMask + 1));
   } else {
     for (u32 w = 0; w < WrittenBuckets.size(); w++)
       for (u64 bits = WrittenBuckets[w]; bits; bits &= bits - 1)
@@ -70,8 +104,8 @@ void TranspositionTables::AgeTranspositionTables() {
 
 void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value,
                                                     char bound) {
-  u32 index = BucketIndex(lower);
-  if (index > TTABLESIZE) {
+  u32 index = (u32)lower & IndexMask;
+  if (index > IndexMask) {
     printf("Major problem1: index > TTABLESIZE %u\n", index);
     exit(0);
   }
@@ -107,8 +141,8 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
 int TranspositionTables::SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value,
                                                    int* move) {
   const int R = depth < 6 ? 2 : 3;
-  u32 index = BucketIndex(lower);
-  if (index > TTABLESIZE) {
+  u32 index = (u32)lower & IndexMask;
+  if (index > IndexMask) {
     printf("Major problem2: index > TTABLESIZE %u\n", index);
     exit(0);
   }

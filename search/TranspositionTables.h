@@ -7,7 +7,8 @@
 
 #include "board/Types.h"
 
-// 2^21 + 3 buckets; only the first 2^21 are ever addressed.
+// The table at start-up: 2^21 + 3 buckets; only the first 2^21 are ever
+// addressed. Resize changes the addressed part, always a power of two.
 constexpr u32 TTABLESIZE = 2097155;
 constexpr u32 TTIndexMask = 0x1FFFFF;
 
@@ -37,15 +38,33 @@ struct TTBucket {
   TTEntry Slot[3];
 };
 
+// Sizes in megabytes (2^20 bytes) a front end may ask for. The start-up
+// table of 2^21 buckets is exactly TTDefaultMB.
+constexpr int TTDefaultMB = (int)(((u64)TTIndexMask + 1) * sizeof(TTBucket) >> 20);
+constexpr int TTMinMB = 1;
+constexpr int TTMaxMB = 4096;
+
 class TranspositionTables {
  public:
   TTBucket* Table;
   // Probe counters: 64-bit, a long analysis passes 2^31 probes.
   i64 Hits;
   i64 Misses;
+  // Buckets addressed less one: the bucket of a position is the low bits of
+  // its lower code, so the count must be a power of two.
   u32 IndexMask = TTIndexMask;
 
   TranspositionTables();
+  ~TranspositionTables();
+  TranspositionTables(const TranspositionTables&) = delete;
+  TranspositionTables& operator=(const TranspositionTables&) = delete;
+  // Gives the table the most buckets (a power of two) that fit in the given
+  // megabytes, clamped to TTMinMB..TTMaxMB, and returns the megabytes it
+  // now takes. A new size starts empty; the same size keeps the entries.
+  // When the memory cannot be had the table stays as it was.
+  int Resize(int megabytes);
+  // The megabytes the addressed buckets take, rounded up.
+  int SizeMB() const;
   void ClearTranspositionTables();
   void AgeTranspositionTables();
   void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound);
@@ -53,7 +72,7 @@ class TranspositionTables {
   // Starts loading the position's bucket into the cache, so that a probe a
   // little later does not wait for memory.
   void Prefetch(u64 lower) const {
-    const char* bucket = reinterpret_cast<const char*>(&Table[(u32)lower & TTIndexMask]);
+    const char* bucket = reinterpret_cast<const char*>(&Table[(u32)lower & IndexMask]);
     __builtin_prefetch(bucket);
     __builtin_prefetch(bucket + sizeof(TTBucket) - 1);
   }

@@ -1,5 +1,6 @@
 // The transposition table: slot choice and the history below slot 0, aging,
-// the probe's results and move hints, and the mate-score adjustment.
+// the probe's results and move hints, the mate-score adjustment, and
+// resizing.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -181,5 +182,87 @@ TEST_F(TranspositionTablesTest, ClearAndAgeReachEveryWrittenBucketFewOrMany) {
     EXPECT_EQ(Probe(0x1234, written[0] | (1ULL << 32), 3, -100, 100, &value, &move), TTNoScore);
     EXPECT_EQ(move, 0);
   }
+}
+// A table of another size: the most buckets, a power of two, that fit in
+// the megabytes asked for (clamped to what a front end may ask), so that
+// the mask addresses every bucket and no bucket beyond the block.
+TEST(TranspositionTablesResize, SizesArePowersOfTwoThatFit) {
+  struct Case {
+    int asked, buckets, megabytes;
+  };
+  const Case cases[] = {
+      {1, 1 << 13, 1},       // 0.75 MB, reported rounded up
+      {2, 1 << 14, 2},       // 1.5 MB
+      {100, 1 << 20, 96},    // rounded down to a power of two
+      {TTDefaultMB, 1 << 21, 192},
+      {383, 1 << 21, 192},
+      {384, 1 << 22, 384},
+      {0, 1 << 13, 1},       // below the minimum
+      {-7, 1 << 13, 1},
+  };
+  EXPECT_EQ(TTDefaultMB, 192);
+  TranspositionTables table;
+  EXPECT_EQ(table.SizeMB(), TTDefaultMB);
+  for (const Case& c : cases) {
+    EXPECT_EQ(table.Resize(c.asked), c.megabytes) << c.asked << " MB";
+    EXPECT_EQ(table.IndexMask + 1, (u32)c.buckets) << c.asked << " MB";
+    EXPECT_EQ(table.SizeMB(), c.megabytes) << c.asked << " MB";
+  }
+}
+
+// Entries in a resized table: the bucket is the low bits under the new
+// mask, the topmost bucket is usable, a clear empties the table whether it
+// visits the written buckets or sweeps, and only a change of size empties
+// it by itself.
+TEST(TranspositionTablesResize, ResizedTableStoresFindsAndClears) {
+  TranspositionTables table;
+  for (int megabytes : {1, 24, 3}) {
+    const u32 before = table.IndexMask;
+    table.Resize(megabytes);
+    const u32 mask = table.IndexMask;
+    if (mask != before) {
+      for (u32 i = 0; i <= mask; i++) ASSERT_EQ(table.Table[i].Slot[0].UpperCode, 0u) << megabytes << " MB, " << i;
+    }
+    // Two codes that differ only above the mask share a bucket.
+    const u64 top = mask, alias = (u64)mask | ((u64)(mask + 1) << 1);
+    table.InsertTranspositionTables(0xA1, top, 4, 11, 50, ExactBound);
+    table.InsertTranspositionTables(0xB2, alias, 4, 22, 60, ExactBound);
+    EXPECT_EQ(table.Table[mask].Slot[0].UpperCode, 0xA1u) << megabytes << " MB";
+    EXPECT_EQ(table.Table[mask].Slot[1].UpperCode, 0xB2u) << megabytes << " MB";
+    int value = 0, move = 0;
+    EXPECT_EQ(table.SearchTranspositionTables(0xB2, alias, 4, -100, 100, &value, &move), TTExact);
+    EXPECT_EQ(value, 60);
+    EXPECT_EQ(move, 22);
+
+    // The same size again keeps what the table holds.
+    table.Resize(megabytes);
+    EXPECT_EQ(table.IndexMask, mask);
+    EXPECT_EQ(table.SearchTranspositionTables(0xA1, top, 4, -100, 100, &value, &move), TTExact) << megabytes;
+
+    // Many buckets written: the clear sweeps the whole (new) table.
+    for (u32 i = 0; i <= mask; i += 2) table.InsertTranspositionTables(0x77, i, 2, 5, 9, ExactBound);
+    table.ClearTranspositionTables();
+    for (u32 i = 0; i <= mask; i++) {
+      const TTEntry& e = table.Table[i].Slot[0];
+      ASSERT_TRUE(e.UpperCode == 0 && e.Move == 0 && e.Depth == 0) << megabytes << " MB, bucket " << i;
+    }
+    move = 0;
+    EXPECT_EQ(table.SearchTranspositionTables(0xA1, top, 4, -100, 100, &value, &move), TTNoScore);
+    EXPECT_EQ(move, 0);
+  }
+}
+
+// A table at the largest size the front ends accept: the bucket count
+// still fits the 32-bit index.
+TEST(TranspositionTablesResize, LargestSizeIsAddressable) {
+  TranspositionTables table;
+  const int megabytes = table.Resize(TTMaxMB + 1000);
+  if (megabytes == TTDefaultMB) GTEST_SKIP() << "no memory for the largest table";
+  EXPECT_EQ(megabytes, 3072);
+  EXPECT_EQ(table.IndexMask, (1u << 25) - 1);
+  table.InsertTranspositionTables(0xC3, 0xFFFFFFFFu, 3, 33, 70, ExactBound);
+  int value = 0, move = 0;
+  EXPECT_EQ(table.SearchTranspositionTables(0xC3, 0xFFFFFFFFu, 3, -100, 100, &value, &move), TTExact);
+  EXPECT_EQ(move, 33);
 }
 }  // namespace
