@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
@@ -11,10 +12,12 @@
 #include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "engine/ThinkingOutput.h"
+#include "engine/UCIProtocol.h"
 #include "movegen/SEE.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
+#include "search/TranspositionTables.h"
 
 u8 EngineThinking = 0;
 
@@ -32,6 +35,13 @@ u8 ForceDuringSearch = 0;
 u8 GameResetPending = 0;
 // The fixed time per move in force before analysis, which sets its own.
 i32 STBeforeAnalysis = 0;
+// Commands that wait for the search to unwind (FinishDeferredCommands):
+// the numbers of pings to answer, moves to take back, a table size in MB
+// (0 none), and an analysis to start again on the position they leave.
+std::vector<int> OwedPongs;
+int PendingTakeBacks = 0;
+int PendingMemory = 0;
+u8 RestartAnalysis = 0;
 
 constexpr int DefaultMaxDepth = 56;
 
@@ -177,8 +187,9 @@ int MoveNow(const char*) {
     Search.MoveNow();
     return Handled;
   }
+  // "post" stays as it was: a "?" that comes just after the move must not
+  // silence the rest of the game.
   Search.AbortSearch();
-  MainStatus.Post = 0;
   LeaveAnalysis();
   return LeaveReader;
 }
@@ -371,6 +382,100 @@ int EnterXboardMode(const char*) {
   return Handled;
 }
 
+// "protover N": from 2 on the GUI waits for the features, the last of them
+// done=1. Their answers ("accepted", "rejected") are read and ignored.
+int AnnounceFeatures(const char*) {
+  int version = 0;
+  ReadNumber(&version);
+  if (version < 2) return Handled;
+  MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
+  printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
+         "memory=1 reuse=1 time=1 draw=0\n",
+         UCI.UCIVersion);
+  printf("feature done=1\n");
+  fflush(stdout);
+  return Handled;
+}
+
+void Pong(int number) { printf("pong %d\n", number); }
+
+// "ping N" is answered once every earlier command is done: a move being
+// thought about is sent first, and so are take-backs and a table size
+// waiting for a search to unwind. Analysis is no such command.
+int Ping(const char*) {
+  int number = 0;
+  ReadNumber(&number);
+  const bool owed = EngineThinking && (!Limits.Analyze || PendingMove[0] != 0 || PendingTakeBacks != 0 ||
+                                       PendingMemory != 0 || RestartAnalysis);
+  if (owed) {
+    OwedPongs.push_back(number);
+    return Handled;
+  }
+  Pong(number);
+  fflush(stdout);
+  return Handled;
+}
+
+// "memory N": the transposition table takes at most N MB. A search keeps
+// the table it has; analysis starts again with the new one.
+int SetMemory(const char*) {
+  int megabytes = 0;
+  ReadNumber(&megabytes);
+  if (megabytes <= 0) return Handled;
+  if (!EngineThinking) {
+    PositionCache.Resize(megabytes);
+    return Handled;
+  }
+  PendingMemory = megabytes;
+  if (!Limits.Analyze) return Handled;
+  RestartAnalysis = 1;
+  Search.AbortSearch();
+  return LeaveReader;
+}
+
+// "usermove e2e4", once the GUI accepted usermove=1.
+int UserMove(const char*) {
+  char word[WordSize];
+  if (!ReadWord(word)) return Quit();
+  return MoveCommand(word);
+}
+
+void RefuseTakeBack(const char* word) {
+  if (MainStatus.xboard) printf("Error (no move to undo): %s\n", word);
+  else printf("No move to take back: %s\n", word);
+  fflush(stdout);
+}
+
+// "undo" takes back one move, "remove" two (the opponent's and the
+// engine's, and the opponent moves again). While the engine thinks the
+// search and the repetition record it uses are left to unwind first: its
+// own search is dropped as after "force", and analysis starts again from
+// the earlier position.
+int TakeBack(const char* word, int count) {
+  if (TakeBacksAvailable() < PendingTakeBacks + count) {
+    RefuseTakeBack(word);
+    return Handled;
+  }
+  if (!EngineThinking) {
+    TakeBackMoves(count);
+    if (!Limits.Analyze) return Handled;
+    MainStatus.HumanToMove = 0;
+    return LeaveReader;
+  }
+  PendingTakeBacks += count;
+  if (Limits.Analyze) {
+    RestartAnalysis = 1;
+  } else {
+    MainStatus.Force = 1;
+    ForceDuringSearch = 1;
+  }
+  Search.AbortSearch();
+  return LeaveReader;
+}
+
+int UndoMove(const char* word) { return TakeBack(word, 1); }
+int RemoveMoves(const char* word) { return TakeBack(word, 2); }
+
 // Every word DoCommand knows, as typed; a word that shares a command with
 // another has a row of its own.
 struct Command {
@@ -409,6 +514,12 @@ constexpr Command Commands[] = {
     {"time", SetTimeLeft},
     {"traceflag", ToggleTrace},
     {"xboard", EnterXboardMode},
+    {"protover", AnnounceFeatures},
+    {"ping", Ping},
+    {"memory", SetMemory},
+    {"usermove", UserMove},
+    {"undo", UndoMove},
+    {"remove", RemoveMoves},
     // Read and ignored.
     {"ClearGameInfo", Ignore},
     {"InitGameInfo", Ignore},
@@ -421,8 +532,8 @@ constexpr Command Commands[] = {
     {"hint", Ignore},
     {"ponder", Ignore},
     {"random", Ignore},
-    {"remove", Ignore},
-    {"undo", Ignore},
+    {"accepted", Ignore},
+    {"rejected", Ignore},
 };
 
 // The square of an edit word after its piece letter ("e4" of "Pe4").
@@ -464,6 +575,16 @@ int RunCommand(char* word) {
 }
 }  // namespace
 
+void FinishDeferredCommands() {
+  if (PendingMemory != 0) PositionCache.Resize(PendingMemory);
+  PendingMemory = 0;
+  if (PendingTakeBacks != 0) TakeBackMoves(PendingTakeBacks);
+  PendingTakeBacks = 0;
+  for (int number : OwedPongs) Pong(number);
+  if (!OwedPongs.empty()) fflush(stdout);
+  OwedPongs.clear();
+}
+
 bool FinishPendingGameReset() {
   if (!GameResetPending) return false;
   GameResetPending = 0;
@@ -484,6 +605,14 @@ int HumanMove() {
   Status& s = MainStatus;
   if (!ForceDuringSearch) s.Force = 0;
   ForceDuringSearch = 0;
+  FinishDeferredCommands();
+  if (RestartAnalysis) {
+    RestartAnalysis = 0;
+    if (Limits.Analyze) {
+      s.HumanToMove = 0;
+      return LeaveReader;
+    }
+  }
   for (;;) {
     char word[WordSize];
     if (PendingMove[0] != 0) {
@@ -502,6 +631,7 @@ int HumanMove() {
     if (r == LeaveReader || r == QuitProgram) return r;
     if (r != MoveEntered) continue;
 
+    SaveGamePosition(MainBoard);
     PlayGameMove(EnteredMove);
     r = MainBoard.FiftyMoveCount > 99 ? FiftyMoveMove : MoveEntered;
     if (!s.Force) {

@@ -22,6 +22,12 @@ int DoCommand(char* word);
 int HumanMove();
 void SetupBoardFromEdit();
 
+// Commands that arrived while the engine thought and wait for the search to
+// unwind: a table size, take-backs, and the answers to "ping", which come
+// after the move the engine was thinking about. Runs after every search
+// and before the reader waits for input.
+void FinishDeferredCommands();
+
 // A command that set up a new position while the engine thought ("new",
 // "setboard", "edit", "abort") leaves the game's repetition record to be
 // restarted once the search has unwound; true when that happened.

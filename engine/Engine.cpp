@@ -163,11 +163,13 @@ bool EngineTurn() {
   MainBoard.BestMoveFrom = move.From;
   MainBoard.BestMoveTo = move.To;
   MainBoard.BestMovePromote = move.Promote;
+  SaveGamePosition(before);
 
   if (s.xboard) {
     char text[16];
     MoveWord(text, move);
-    printf("%d. ... %s \n", (Clock.GamePly >> 1) + (Clock.GamePly & 1), text);
+    if (s.XboardProtocol2()) printf("move %s\n", text);
+    else printf("%d. ... %s \n", (Clock.GamePly >> 1) + (Clock.GamePly & 1), text);
     fflush(stdout);
   }
   MainBoard.SideToMove ^= 1;
@@ -214,8 +216,10 @@ bool PlayGame() {
       MainBoard.SideToMove ^= 1;
       Clock.GamePly++;
       if (r == QuitProgram) return true;
-    } else if (!EngineTurn()) {
-      continue;
+    } else {
+      const bool moved = EngineTurn();
+      FinishDeferredCommands();
+      if (!moved) continue;
     }
 
     if (!s.xboard) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
@@ -11,6 +12,7 @@
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
+#include "search/TimeControl.h"
 
 namespace {
 bool IsFile(char c) { return c >= 'a' && c <= 'h'; }
@@ -45,6 +47,13 @@ bool ForEachLegalMove(const ChessBoard& position, Visit visit) {
   }
   return false;
 }
+
+struct GamePosition {
+  ChessBoard Board;
+  i32 GamePly;
+  int RecordSize;  // MoveList.NumMoves, whose top entry is this position
+};
+std::vector<GamePosition> PlayedPositions;
 }  // namespace
 
 bool FindLegalMove(const char* word, const ChessBoard& board, GameMove* move) {
@@ -110,6 +119,7 @@ void CheckBoardAfter(const char* command) {
 }
 
 void StartGameRecord() {
+  PlayedPositions.clear();
   MoveList.Init();
   RecordGamePosition(MainBoard.SideToMove);
 }
@@ -124,4 +134,25 @@ int GameRepetitions(char side) {
   u64 code1, code2;
   genhashcode(side, MainBoard.CastleFlags, &code1, &code2, &MainBoard);
   return MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount + 1, code1, code2);
+}
+
+void SaveGamePosition(const ChessBoard& before) {
+  PlayedPositions.push_back(GamePosition{before, Clock.GamePly, MoveList.NumMoves});
+}
+
+int TakeBacksAvailable() { return (int)PlayedPositions.size(); }
+
+bool TakeBackMoves(int count) {
+  if (count < 1 || count > TakeBacksAvailable()) return false;
+  const GamePosition earlier = PlayedPositions[PlayedPositions.size() - count];
+  PlayedPositions.resize(PlayedPositions.size() - count);
+  const i32 maxDepth = MainBoard.MaxDepth;
+  MainBoard = earlier.Board;
+  MainBoard.MaxDepth = maxDepth;
+  Clock.GamePly = earlier.GamePly;
+  // The top entry is written anew: "white" or "black" may have changed the
+  // side it was recorded for.
+  MoveList.NumMoves = earlier.RecordSize > 0 ? earlier.RecordSize - 1 : 0;
+  RecordGamePosition(MainBoard.SideToMove);
+  return true;
 }

@@ -52,6 +52,20 @@ void CheckBoardAfter(const char* command);
 // has its own positions on the stack.
 void StartGameRecord();
 void RecordGamePosition(char side);
+// The game's positions before each of its moves, for "undo" and "remove":
+// the whole board, the game ply and the repetition record's length, pushed
+// for every move either side plays at the console or under xboard and
+// emptied by StartGameRecord (new, setboard, edit, abort).
+// SaveGamePosition takes the position before the move, with the game ply
+// and the repetition record as they stand.
+void SaveGamePosition(const ChessBoard& before);
+// Moves that can be taken back.
+int TakeBacksAvailable();
+// Takes back the last `count` moves: MainBoard, the game ply and the
+// repetition record become those of the earlier position, but the depth
+// limit set since ("sd") is kept. False, with nothing changed, when fewer
+// moves were played.
+bool TakeBackMoves(int count);
 // Earlier occurrences of MainBoard's position (side to move as given) since
 // the last capture or pawn move: 2 means the position stands for the third
 // time.

@@ -23,10 +23,17 @@ class Status {
   u8 Force;           // xboard force mode: the engine does not move
   u8 PEV;             // print the evaluation of every EPD position
   u8 KeepRunning;     // start the outer loop again after a UCI exchange
+  // The xboard protocol version the GUI announced with "protover"; 0 when
+  // it sent none. From 2 on the engine answers with its features and
+  // speaks the protocol's later forms (move lines, thinking lines).
+  u8 XboardVersion;
 
   // A new game's settings; under a UCI GUI the GUI's own settings (depth,
   // clock, book) are kept.
   void initVars();
+
+  // An xboard GUI of protocol 2 or later is listening.
+  bool XboardProtocol2() const { return xboard == 1 && XboardVersion >= 2; }
 
   void setPERFT(char v) { PERFT = (u8)v; }
   char getPERFT() const { return (char)PERFT; }

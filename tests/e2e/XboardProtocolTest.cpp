@@ -8,6 +8,8 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -374,4 +376,239 @@ TEST(ConsoleTest, GreetsShowsTheBoardRefusesIllegalMovesAndPlays) {
     frames++;
   EXPECT_EQ(frames, 6);
 }
+
+// An xboard GUI of protocol 2: "xboard", "protover 2" and the features read
+// up to done=1, then "new". Its moves come as "move e2e4".
+class Xboard2Engine : public EngineProcess {
+ public:
+  Xboard2Engine() {
+    start = TestClock::now();
+    Send("xboard");
+    Send("protover 2");
+    bool found = false;
+    features = ReadUntil("done=1", 5000, &found);
+    featuresMs = MsSince(start);
+    EXPECT_TRUE(found) << Output();
+    Send("new");
+  }
+  // Reads until a line "move X"; returns X (empty when none came in time).
+  std::string AwaitMove(int timeoutMs, std::vector<std::string>* lines = nullptr) {
+    std::vector<std::string> read;
+    for (;;) {
+      bool found = false;
+      std::vector<std::string> more = ReadUntil("move ", timeoutMs, &found);
+      read.insert(read.end(), more.begin(), more.end());
+      if (!found) break;
+      if (read.back().compare(0, 5, "move ") == 0) {
+        if (lines) *lines = read;
+        return read.back().substr(5);
+      }
+    }
+    if (lines) *lines = read;
+    return "";
+  }
+  // "ping N", and every line read until "pong N".
+  std::vector<std::string> Sync(int number, int timeoutMs = 5000) {
+    Send("ping " + std::to_string(number));
+    bool found = false;
+    std::vector<std::string> lines = ReadUntil("pong " + std::to_string(number), timeoutMs, &found);
+    EXPECT_TRUE(found) << "no pong " << number << "\n" << Output();
+    return lines;
+  }
+
+  TestClock::time_point start;
+  std::vector<std::string> features;
+  long long featuresMs = 0;
+};
+
+bool AnyContains(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& line : lines)
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
+  Xboard2Engine engine;
+  EXPECT_LT(engine.featuresMs, 1000) << "xboard would wait for them";
+  std::string all;
+  for (const std::string& line : engine.features) {
+    if (line == "Vorn ") continue;  // the greeting before the first word
+    EXPECT_EQ(line.compare(0, 8, "feature "), 0) << line;
+    all += line + " ";
+  }
+  for (const char* feature : {"myname=\"Vorn 1.", "ping=1", "setboard=1", "usermove=1", "analyze=1", "colors=0",
+                              "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0"})
+    EXPECT_NE(all.find(feature), std::string::npos) << feature;
+  EXPECT_EQ(engine.features.back(), "feature done=1");
+  // The answers are read and ignored; a game follows.
+  engine.Send("accepted ping");
+  engine.Send("rejected colors");
+  engine.Send("st 1");
+  engine.Send("usermove e2e4");
+  GameReferee referee;
+  ASSERT_TRUE(referee.Play("e2e4"));
+  EXPECT_TRUE(referee.IsLegal(engine.AwaitMove(5000))) << engine.Output();
+  engine.Send("usermove e2e5");
+  EXPECT_TRUE(AnyStartsWith(engine.Sync(1), "Illegal move: e2e5"));
+}
+
+// "pong N" comes once every command before it is done: after the move the
+// engine was thinking about, at once in force mode and in analysis.
+TEST(XboardProtocolTest, PongComesAfterEverythingBeforeThePing) {
+  const struct {
+    const char* name;
+    std::vector<std::string> commands;
+    int sleepMs;     // before the ping
+    bool moveFirst;  // a move line must come before the pong
+  } cases[] = {
+      {"own search", {"st 2", "usermove e2e4"}, 100, true},
+      {"own search, at once", {"st 1", "usermove e2e4"}, 0, true},
+      {"force mode", {"force", "usermove e2e4", "usermove e7e5"}, 0, false},
+      {"analysis", {"analyze", "usermove e2e4"}, 500, false},
+      {"analysis, a take-back", {"analyze", "usermove e2e4", "undo"}, 300, false},
+  };
+  for (const auto& c : cases) {
+    Xboard2Engine engine;
+    for (const std::string& command : c.commands) engine.Send(command);
+    Sleep(c.sleepMs);
+    const TestClock::time_point sent = TestClock::now();
+    std::vector<std::string> lines = engine.Sync(77, 10000);
+    ASSERT_FALSE(lines.empty()) << c.name;
+    int moveAt = -1;
+    for (int i = 0; i < (int)lines.size(); i++)
+      if (lines[i].compare(0, 5, "move ") == 0) moveAt = i;
+    EXPECT_EQ(moveAt >= 0, c.moveFirst) << c.name << "\n" << engine.Output();
+    if (!c.moveFirst) {
+      EXPECT_LT(MsSince(sent), 2000) << c.name;
+    }
+    // The pong is the last word on the matter, a second one never comes.
+    engine.Send("ping 78");
+    bool found = false;
+    std::vector<std::string> after = engine.ReadUntil("pong 78", 5000, &found);
+    EXPECT_TRUE(found) << c.name;
+    EXPECT_FALSE(AnyContains(after, "pong 77")) << c.name;
+    EXPECT_FALSE(AnyStartsWith(after, "move ")) << c.name;
+  }
+}
+
+// Take-backs under protocol 2, each followed by a move that is legal only
+// where the take-back left the game: the opponent's pawn back on e2, the
+// rights to castle back, a rook back on its home square.
+TEST(XboardProtocolTest, UndoAndRemoveGoBackToTheEarlierPosition) {
+  const char* const castles = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -";
+  const struct {
+    const char* name;
+    const char* fen;
+    std::vector<std::string> commands;
+  } cases[] = {
+      {"king's move", castles, {"force", "usermove e1f1", "undo", "usermove e1g1"}},
+      {"rook's move", castles, {"force", "usermove h1h2", "usermove a8a7", "remove", "usermove e1g1", "usermove e8c8"}},
+      {"rook captured", castles, {"force", "usermove a1a8", "undo", "usermove a1b1", "usermove e8c8"}},
+      {"pawn steps", StartFen, {"force", "usermove e2e4", "usermove e7e5", "undo", "undo", "usermove e2e3"}},
+  };
+  for (const auto& c : cases) {
+    Xboard2Engine engine;
+    engine.Send(std::string("setboard ") + c.fen);
+    for (const std::string& command : c.commands) engine.Send(command);
+    const std::vector<std::string> lines = engine.Sync(1);
+    EXPECT_FALSE(AnyStartsWith(lines, "Illegal move")) << c.name << "\n" << engine.Output();
+    EXPECT_FALSE(AnyStartsWith(lines, "Error")) << c.name << "\n" << engine.Output();
+  }
+  // Nothing to take back.
+  Xboard2Engine engine;
+  engine.Send("undo");
+  engine.Send("usermove e2e4");
+  engine.Send("force");
+  engine.Send("remove");
+  const std::vector<std::string> lines = engine.Sync(2);
+  EXPECT_TRUE(AnyStartsWith(lines, "Error (no move to undo): undo")) << engine.Output();
+}
+
+// After new, e2e4 and the engine's answer, "remove" takes both back: the
+// engine answers d2d4 and then e2e3 on the board the GUI shows, under both
+// protocol levels.
+TEST(XboardProtocolTest, RemoveDuringAGameTakesBackBothMoves) {
+  for (int protocol : {1, 2}) {
+    std::unique_ptr<EngineProcess> process;
+    std::function<std::string()> awaitMove;
+    if (protocol == 2) {
+      auto* engine = new Xboard2Engine;
+      process.reset(engine);
+      awaitMove = [engine] { return engine->AwaitMove(5000); };
+    } else {
+      auto* engine = new XboardEngine;
+      process.reset(engine);
+      awaitMove = [engine] { return engine->AwaitMove(5000); };
+    }
+    EngineProcess& engine = *process;
+    engine.Send("st 1");
+    engine.Send("e2e4");
+    const std::string first = awaitMove();
+    ASSERT_FALSE(first.empty()) << protocol;
+    engine.Send("remove");
+    GameReferee referee;
+    for (const char* ours : {"d2d4", "e2e3"}) {
+      engine.Send(ours);
+      ASSERT_TRUE(referee.Play(ours));
+      const std::string reply = awaitMove();
+      ASSERT_TRUE(referee.Play(reply)) << "protocol " << protocol << ": " << reply << "\n" << engine.Output();
+    }
+    EXPECT_EQ(engine.Output().find("Illegal move"), std::string::npos) << protocol;
+  }
+}
+
+// Positions and quiet moves taken back no longer count: a position seen
+// twice before two moves were taken back is seen once more without a draw,
+// and the fifty-move count goes back with the moves.
+TEST(XboardProtocolTest, TakenBackPositionsNoLongerCountForDraws) {
+  std::vector<std::string> fifty = {"setboard r3k3/8/8/8/8/8/8/R3K3 w - -", "force"};
+  const std::vector<std::string> walk = QuietWalk("r3k3/8/8/8/8/8/8/R3K3 w - -", 100);
+  ASSERT_EQ(walk.size(), 100u);
+  fifty.insert(fifty.end(), walk.begin(), walk.end() - 1);  // 99 quiet plies
+  for (const char* command : {"undo", "undo", "undo"}) fifty.push_back(command);
+  fifty.insert(fifty.end(), walk.end() - 4, walk.end() - 2);  // 98
+  fifty.push_back("?");
+  fifty.push_back(walk[98]);  // the 99th quiet ply: no draw yet
+
+  const struct {
+    const char* name;
+    std::vector<std::string> commands;
+  } cases[] = {
+      {"repetition", {"force", "g1f3", "g8f6", "f3g1", "f6g8", "undo", "undo", "f3g1", "?", "f6g8"}},
+      {"fifty moves", fifty},
+  };
+  for (const auto& c : cases) {
+    XboardEngine engine;
+    engine.Send("st 1");
+    for (const std::string& command : c.commands) engine.Send(command);
+    std::vector<std::string> lines;
+    const std::string reply = engine.AwaitMove(5000, &lines);
+    EXPECT_FALSE(reply.empty()) << c.name << "\n" << engine.Output().substr(0, 3000);
+    EXPECT_FALSE(AnyStartsWith(lines, "1/2-1/2")) << c.name;
+    EXPECT_FALSE(AnyStartsWith(lines, "Illegal move")) << c.name;
+  }
+}
+
+// "?" just after the engine's move plays nothing and leaves the thinking
+// output on.
+TEST(XboardProtocolTest, MoveNowAfterAMoveKeepsPosting) {
+  for (int protocol : {1, 2}) {
+    std::unique_ptr<EngineProcess> process;
+    if (protocol == 2) process.reset(new Xboard2Engine);
+    else process.reset(new XboardEngine);
+    EngineProcess& engine = *process;
+    for (const char* command : {"post", "st 1", "e2e4"}) engine.Send(command);
+    bool found = false;
+    engine.ReadUntil(protocol == 2 ? "move " : ". ... ", 5000, &found);
+    ASSERT_TRUE(found) << protocol;
+    engine.Send("?");
+    engine.Send("d2d4");
+    std::vector<std::string> lines = engine.ReadUntil(protocol == 2 ? "move " : ". ... ", 5000, &found);
+    ASSERT_TRUE(found) << protocol;
+    int thinking = 0;
+    for (const std::string& line : lines) thinking += !FirstPVMove(line).empty();
+    EXPECT_GT(thinking, 0) << "protocol " << protocol << "\n" << engine.Output();
+  }
+}
+
 }  // namespace

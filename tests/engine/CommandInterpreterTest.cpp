@@ -11,11 +11,17 @@
 
 #include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
+#include "board/MoveHistory.h"
+#include "engine/GameMoves.h"
 #include "engine/CommandInterpreter.h"
 #include "engine/Status.h"
 #include "support/EngineSetup.h"
 #include "search/TimeControl.h"
 #include "search/SearchLimits.h"
+#include "search/TranspositionTables.h"
+
+#include <utility>
+#include <vector>
 
 namespace {
 // Puts `text` on standard input, followed by its end, for one command.
@@ -57,6 +63,7 @@ class CommandInterpreterTest : public testing::Test {
     MainBoard.CastleFlags = 15;
   }
   void TearDown() override {
+    StartGameRecord();
     MainStatus = savedStatus_;
     MainBoard = savedBoard_;
   }
@@ -107,8 +114,10 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
        [&] { return b.SideToMove == 1 && b.BlackCounts[3] == 1 && b.BlackPieceCount == 1 && b.WhitePieceCount == 0; }},
       {"quit", "", 3, [&] { return s.GameInProgress == 0; }},
       {"", "", 3, [&] { return s.GameInProgress == 0; }},  // the end of input quits
-      {"undo", "", 4, [&] { return true; }},
-      {"protover", "2\n", 4, [&] { return true; }},
+      // The GUI's answers to the features are read and ignored.
+      {"accepted", "", 4, [&] { return true; }},
+      {"rejected", "", 4, [&] { return true; }},
+      {"protover", "1\n", 4, [&] { return s.XboardVersion == 0; }},  // an old GUI sees nothing new
   };
   for (const auto& c : cases) {
     SetUp();
@@ -208,5 +217,164 @@ TEST_F(CommandInterpreterTest, AnalysisGivesBackTheTimePerMoveOnExit) {
     EXPECT_EQ(Limits.Analyze, 0);
     EXPECT_EQ(Clock.ST, c.after);
   }
+}
+
+// Everything a game position is made of: the whole board, the game ply, the
+// repetition record and the moves that can be taken back.
+struct GameState {
+  ChessBoard board;
+  i32 ply;
+  std::vector<std::pair<u64, u64>> record;
+  int takeBacks;
+};
+
+// Runs the reader on `commands` until their end, as a GUI's session.
+GameState PlaySession(const std::string& commands, std::string* printed = nullptr) {
+  StdinText in(commands);
+  testing::internal::CaptureStdout();
+  while (HumanMove() != QuitProgram) {
+  }
+  std::string out = testing::internal::GetCapturedStdout();
+  if (printed) *printed = out;
+  GameState state{MainBoard, Clock.GamePly, {}, TakeBacksAvailable()};
+  for (int i = 0; i < MoveList.NumMoves; i++) state.record.emplace_back(MoveList.entries[i].code1, MoveList.entries[i].code2);
+  return state;
+}
+
+// Names the first field in which two states differ; empty when none does.
+std::string FirstDifference(const GameState& a, const GameState& b) {
+  const ChessBoard &x = a.board, &y = b.board;
+#define VORN_SAME(field) \
+  if (!(x.field == y.field)) return #field;
+#define VORN_SAME_ARRAY(field) \
+  for (size_t i = 0; i < sizeof x.field / sizeof x.field[0]; i++) \
+    if (x.field[i] != y.field[i]) return #field;
+  VORN_SAME(WhitePieces) VORN_SAME(BlackPieces) VORN_SAME(AllPieces)
+  VORN_SAME(WhitePawns) VORN_SAME(WhiteBishops) VORN_SAME(WhiteKnights) VORN_SAME(WhiteRooks)
+  VORN_SAME(WhiteQueens) VORN_SAME(WhiteKing) VORN_SAME(BlackPawns) VORN_SAME(BlackBishops)
+  VORN_SAME(BlackKnights) VORN_SAME(BlackRooks) VORN_SAME(BlackQueens) VORN_SAME(BlackKing)
+  VORN_SAME_ARRAY(SavedPieceBoards) VORN_SAME(SavedWhitePieces) VORN_SAME(SavedBlackPieces)
+  VORN_SAME(SavedAllPieces) VORN_SAME(PawnHashCode) VORN_SAME(SavedPawnHashCode) VORN_SAME(SideToMove)
+  VORN_SAME(CastleFlags) VORN_SAME(SavedCastleFlags) VORN_SAME(SavedFiftyMoveCount) VORN_SAME(SavedLastFrom)
+  VORN_SAME(SavedLastTo) VORN_SAME(LastFrom) VORN_SAME(LastTo) VORN_SAME(MaxDepth) VORN_SAME(FiftyMoveCount)
+  VORN_SAME(RootDepth) VORN_SAME(BestMoveFrom) VORN_SAME(BestMoveTo) VORN_SAME(BestMovePromote)
+  VORN_SAME(MatingMaterial) VORN_SAME(WhitePieceCount) VORN_SAME(BlackPieceCount)
+  VORN_SAME(SavedWhitePieceCount) VORN_SAME(SavedBlackPieceCount) VORN_SAME_ARRAY(WhiteCounts)
+  VORN_SAME_ARRAY(SavedWhiteCounts) VORN_SAME_ARRAY(BlackCounts) VORN_SAME_ARRAY(SavedBlackCounts)
+#undef VORN_SAME
+#undef VORN_SAME_ARRAY
+  if (a.ply != b.ply) return "game ply";
+  if (a.record != b.record) return "repetition record";
+  if (a.takeBacks != b.takeBacks) return "moves to take back";
+  return "";
+}
+
+// Moves played and taken back leave exactly the game of the moves that
+// remain, entered afresh: board, side, castling rights, fifty-move count,
+// en-passant square, game ply and repetition record.
+TEST_F(CommandInterpreterTest, TakeBacksLeaveTheGameOfTheMovesThatRemain) {
+  const char* const start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+  const char* const castles = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -";
+  const struct {
+    const char* fen;
+    const char* played;     // then taken back
+    const char* takeBacks;
+    const char* remaining;  // the same game entered afresh
+  } cases[] = {
+      {start, "e2e4 e7e5 g1f3", "undo", "e2e4 e7e5"},
+      {start, "e2e4 e7e5 g1f3 b8c6", "remove", "e2e4 e7e5"},
+      {start, "e2e4 e7e5 g1f3 b8c6", "undo remove undo", ""},
+      {castles, "e1f1 a8b8", "remove", ""},           // both sides' rights come back
+      {castles, "a1a8 e8e7", "undo undo", ""},        // the captured rook's right too
+      {castles, "e1g1 e8c8 f1f8", "undo", "e1g1 e8c8"},
+      {"4k3/8/8/8/8/8/4P3/R3K3 w - -", "a1a2 e8d8 a2a1 d8e8 e2e4 e8d8", "undo undo", "a1a2 e8d8 a2a1 d8e8"},
+      {start, "g1f3 g8f6 f3g1 f6g8 g1f3", "undo undo undo", "g1f3 g8f6"},
+      {"4k3/1P6/8/8/8/8/8/4K3 w - -", "b7b8n e8f7", "remove", ""},
+      {"4k3/8/8/8/3p4/8/4P3/4K3 w - -", "e2e4 d4e3", "undo", "e2e4"},
+      {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -", "e7e5 g1f3", "undo undo", ""},
+  };
+  for (const auto& c : cases) {
+    const std::string setUp = std::string("setboard ") + c.fen + "\nforce\n";
+    SetUp();
+    const GameState fresh = PlaySession(setUp + c.remaining + "\n");
+    SetUp();
+    std::string printed;
+    const GameState taken = PlaySession(setUp + c.played + "\n" + c.takeBacks + "\n", &printed);
+    EXPECT_EQ(FirstDifference(taken, fresh), "") << c.fen << ": " << c.played << ", " << c.takeBacks;
+    EXPECT_EQ(printed, "") << c.played << ", " << c.takeBacks;
+  }
+}
+
+// "sd" given after a move is a setting, not part of the position.
+TEST_F(CommandInterpreterTest, ATakeBackKeepsTheDepthLimit) {
+  PlaySession("setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -\nforce\ne2e4\nsd 9\nundo\n");
+  EXPECT_EQ(MainBoard.MaxDepth, 9);
+  EXPECT_EQ(MainBoard.WhitePawns, Squares("a2 b2 c2 d2 e2 f2 g2 h2"));
+}
+
+// With nothing to take back the command is refused in the protocol's form
+// and the game stays as it is; a new position has no moves to take back.
+TEST_F(CommandInterpreterTest, ATakeBackBeyondTheGameIsRefused) {
+  const char* const start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+  const struct {
+    u8 xboard;
+    const char* commands;
+    const char* remaining;
+    const char* printed;
+  } cases[] = {
+      {1, "undo", "", "Error (no move to undo): undo\n"},
+      {1, "e2e4 remove", "e2e4", "Error (no move to undo): remove\n"},
+      {1, "e2e4 e7e5 setboard 4k3/8/8/8/8/8/8/4K2R w K -\nundo", "e2e4 e7e5 setboard 4k3/8/8/8/8/8/8/4K2R w K -\n",
+       "Error (no move to undo): undo\n"},
+      {0, "e2e4 undo undo", "", "No move to take back: undo\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string setUp = std::string("setboard ") + start + "\nforce\n";
+    SetUp();
+    MainStatus.xboard = c.xboard;
+    const GameState fresh = PlaySession(setUp + c.remaining + "\n");
+    SetUp();
+    MainStatus.xboard = c.xboard;
+    std::string printed;
+    const GameState after = PlaySession(setUp + c.commands + "\n", &printed);
+    EXPECT_EQ(FirstDifference(after, fresh), "") << c.commands;
+    // The console prompts for every word; only the refusal matters here.
+    EXPECT_NE(printed.find(c.printed), std::string::npos) << c.commands << "\n" << printed;
+  }
+}
+
+// "memory N" holds the table to N MB; "?" leaves "post" as it was.
+TEST_F(CommandInterpreterTest, MemorySizesTheTableAndMoveNowKeepsPosting) {
+  for (int megabytes : {16, 1, 100}) {
+    EXPECT_EQ(Run("memory", std::to_string(megabytes) + "\n"), Handled);
+    EXPECT_LE(PositionCache.SizeMB(), megabytes);
+    EXPECT_GE(2 * PositionCache.SizeMB(), megabytes);
+  }
+  PositionCache.Resize(TTDefaultMB);
+  MainStatus.Post = 1;
+  EXPECT_EQ(Run("?", ""), LeaveReader);
+  EXPECT_EQ(MainStatus.Post, 1);
+}
+
+// Protocol 2: the features, done=1 last; "ping" outside a search is
+// answered at once; "usermove" is a move.
+TEST_F(CommandInterpreterTest, ProtocolTwoAnnouncesItsFeaturesAndAnswersPings) {
+  std::string printed;
+  EXPECT_EQ(Run("protover", "2\n", &printed), Handled);
+  EXPECT_EQ(MainStatus.XboardVersion, 2);
+  MainStatus.XboardVersion = 0;
+  for (const char* feature : {"myname=\"Vorn ", "ping=1", "setboard=1", "usermove=1", "analyze=1", "colors=0",
+                              "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0"})
+    EXPECT_NE(printed.find(feature), std::string::npos) << feature;
+  const std::string last = "feature done=1\n";
+  ASSERT_GE(printed.size(), last.size());
+  EXPECT_EQ(printed.substr(printed.size() - last.size()), last);
+  EXPECT_EQ(printed.compare(0, 8, "feature "), 0);
+
+  EXPECT_EQ(Run("ping", "42\n", &printed), Handled);
+  EXPECT_EQ(printed, "pong 42\n");
+  EXPECT_EQ(Run("usermove", "e2e4\n"), MoveEntered);
+  EXPECT_EQ(Run("usermove", "e2e5\n", &printed), Handled);
+  EXPECT_EQ(printed, "Illegal move: e2e5\n");
 }
 }  // namespace
