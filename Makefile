@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test slow bench bench-eval same timeuse test-asan fuzz fuzz-smoke fuzz-corpus clean
+.PHONY: all build run test test-order slow bench bench-eval same timeuse match test-asan fuzz fuzz-smoke fuzz-corpus clean
 
 all: build
 
@@ -19,6 +19,14 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+# The whole fast suite once more, all of it in one process and in a shuffled
+# order (fixed by ORDER_SEED, so a failure can be repeated): a test that
+# leans on what another left behind, or leaves something that breaks
+# another, fails here. It runs one test at a time: a minute or so.
+ORDER_SEED ?= 7
+test-order: build
+	./$(BUILD)/tests/vorn_tests --gtest_shuffle --gtest_random_seed=$(ORDER_SEED) --gtest_brief=1
 
 slow: build
 	cd $(BUILD) && ctest --output-on-failure -L slow
@@ -48,6 +56,27 @@ timeuse: build
 BASE ?= HEAD
 same: build
 	tools/same.sh --base $(BASE) --work $(BUILD)/vorn
+
+# Games against an engine from Debian's packages inside xboard, headless
+# under Xvfb (tools/match.sh; installs xboard, Xvfb and the opponent when
+# missing). Each opening of tools/openings.epd is played twice with the
+# colours reversed; at the end it prints the score, the Elo difference with
+# its 95% margin, time and depth a move of both sides and every fault of
+# Vorn's. VORN= plays another binary (then nothing is built); FIRST=11
+# continues a match in the same OUT folder. Not part of `make test`.
+OPPONENT ?= fairymax
+PROTOCOL ?= xboard
+GAMES ?= 10
+FIRST ?= 1
+TC ?= 0:20
+MPS ?= 40
+INC ?=
+VORN ?=
+OUT ?=
+match: $(if $(VORN),,build)
+	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
+	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
+	  $(if $(OUT),--out $(OUT))
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to

@@ -43,7 +43,10 @@ u32 BetterRandom32() {
   return r;
 }
 
+// The tables are drawn from the generator's first numbers every time, so
+// that a second start-up (tests, fuzz targets) gives the same codes.
 void initPStable() {
+  firstCall = true;
   for (int kind = 0; kind < 12; kind++) {
     for (int sq = 0; sq < 64; sq++) {
       UPStable[kind][sq] = Random64();

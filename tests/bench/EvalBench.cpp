@@ -9,7 +9,7 @@
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/PositionText.h"
-#include "engine/Status.h"
+#include "engine/Engine.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
 
@@ -30,9 +30,7 @@ const char* const Positions[] = {
 std::vector<ChessBoard> Boards() {
   static bool initialised = false;
   if (!initialised) {
-    MainStatus.initVars();
-    MainBoard.InitRep();
-    initPStable();
+    StartEngine();
     initialised = true;
   }
   std::vector<ChessBoard> boards;

@@ -11,15 +11,13 @@
 #include <cstring>
 
 #include "board/ChessBoard.h"
-#include "board/HashCodes.h"
 #include "board/MoveHistory.h"
 #include "engine/CommandLine.h"
-#include "search/OpeningBook.h"
-#include "engine/UCIProtocol.h"
+#include "engine/Engine.h"
 #include "engine/Status.h"
-#include "eval/PawnHash.h"
+#include "engine/UCIProtocol.h"
+#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
-#include "search/TranspositionTables.h"
 #include "search/TimeControl.h"
 
 bool CatchExit = false;
@@ -33,9 +31,11 @@ extern "C" void __wrap_exit(int code) {
 namespace {
 std::string TempFolder;
 
-// The engine's global objects just after static initialisation, captured
-// before anything ran, so that ResetEngine can restore them whole.
+// The engine's settings, search limits, clock and board as start-up left
+// them, so that ResetEngine can restore them whole.
 Status StartStatus;
+SearchLimits StartLimits;
+TimeControl StartClock;
 ChessBoard StartBoard;
 }  // namespace
 
@@ -53,18 +53,17 @@ void FuzzInit() {
   char folder[] = "/tmp/vorn-fuzz-XXXXXX";
   if (mkdtemp(folder) != nullptr) TempFolder = folder;
 
-  MainStatus.initVars();
-  MainBoard.InitRep();
-  initPStable();
-  buildbook();
-  MainBoard.InitRep();
-  MainStatus.initVars();
+  StartEngine();
   StartStatus = MainStatus;
+  StartLimits = Limits;
+  StartClock = Clock;
   StartBoard = MainBoard;
 }
 
 void ResetEngine() {
   MainStatus = StartStatus;
+  Limits = StartLimits;
+  Clock = StartClock;
   MainBoard = StartBoard;
   MoveList.Init();
   Search.ClearHistory();
@@ -81,8 +80,6 @@ bool PlausibleMaterial() {
   return side(b.WhitePawns, b.WhiteKnights, b.WhiteBishops, b.WhiteRooks, b.WhiteQueens) &&
          side(b.BlackPawns, b.BlackKnights, b.BlackBishops, b.BlackRooks, b.BlackQueens);
 }
-
-int VornMain(int argc, char** argv);
 
 namespace {
 // The poll is made due as well: a search in analysis reads its input only
@@ -117,7 +114,9 @@ void RunSession(const std::vector<std::string>& args, const std::string& input, 
   close(fd);
   clearerr(stdin);
 
-  std::vector<std::string> words{"vorn"};
+  // The board is checked after every command: a corrupted board aborts,
+  // which is a finding even where no sanitizer fires.
+  std::vector<std::string> words{"vorn", "-checkboard"};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(&w[0]);
@@ -127,7 +126,7 @@ void RunSession(const std::vector<std::string>& args, const std::string& input, 
   SetTimer(budgetMs, 2);
   CatchExit = true;
   try {
-    VornMain((int)words.size(), argv.data());
+    RunEngine((int)words.size(), argv.data());
   } catch (const ExitCalled&) {
   }
   CatchExit = false;

@@ -17,7 +17,8 @@ struct ExitCalled {
 };
 extern bool CatchExit;
 
-// Start-up as main performs it, once per process.
+// The engine's start-up (StartEngine), once per process, with standard
+// output sent to /dev/null.
 void FuzzInit();
 
 // Puts the engine's settings, board and search state back to their
@@ -35,14 +36,14 @@ std::string FuzzText(const uint8_t* data, size_t size);
 // positions.
 bool PlausibleMaterial();
 
-// Runs the engine's main with `args` on a session: `input` becomes its
-// standard input (a file at descriptor 0, so the search's poll always sees
-// input waiting, as it does when a GUI has sent more), and ends when the
-// program would end. After `budgetMs` of processor time every search in
-// progress is told to stop, and told again every few milliseconds, so that a session whose
-// clock commands ask for long searches still ends soon; a search that
-// ignores the stop (one that runs until "stop" or the end of input) is
-// left to libFuzzer's time-out.
+// Runs the whole program (RunEngine) with `args` on a session: `input`
+// becomes its standard input (a file at descriptor 0, so the search's poll
+// always sees input waiting, as it does when a GUI has sent more), and ends
+// when the program would end. After `budgetMs` of processor time every
+// search in progress is told to stop, and told again every few
+// milliseconds, so that a session whose clock commands ask for long
+// searches still ends soon; a search that ignores the stop (one that runs
+// until "stop" or the end of input) is left to libFuzzer's time-out.
 void RunSession(const std::vector<std::string>& args, const std::string& input, int budgetMs);
 
 // Writes `text` to a file in a private temporary folder and returns its path.

@@ -59,6 +59,11 @@ class TimeControlTest : public ::testing::Test {
 
   // This machine's speed on the position, as the engine's estimate.
   void MeasureSpeed() {
+    // Every page of the table mapped first: a search that writes to pages
+    // for the first time runs several times slower, so the estimate, and
+    // with it the time the next search takes, would depend on what the
+    // tests before had searched.
+    memset(static_cast<void*>(PositionCache.Table), 0, sizeof(TTBucket) * ((size_t)PositionCache.IndexMask + 1));
     LoadFen(Middlegame);
     Limits.FD = 6;
     i32 start = ClockMs();

@@ -3,29 +3,12 @@
 // one leaf where the published figures count four.
 #include <gtest/gtest.h>
 
-#include "board/ChessBoard.h"
-#include "board/HashCodes.h"
-#include "board/PositionText.h"
-#include "engine/Status.h"
+#include "support/EngineSetup.h"
 #include "tools/PerfT.h"
 
 namespace {
-void SetUpPosition(const char* fen) {
-  static bool initialised = false;
-  if (!initialised) {
-    MainStatus.initVars();
-    MainBoard.InitRep();
-    initPStable();
-    initialised = true;
-  }
-  MainBoard.InitRep();
-  SetupBoard(fen);
-  MainBoard.FiftyMoveCount = 0;
-  MainBoard.InitPieceCounts();
-}
-
 TEST(PerftSlowTest, StartPositionToDepthSix) {
-  SetUpPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  LoadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   PerfT perft(6);
   EXPECT_EQ(perft.LeafNodes, 119060324u);
   // Every legal move made on the way: the counts of depths 1 to 6 added up.
@@ -33,7 +16,7 @@ TEST(PerftSlowTest, StartPositionToDepthSix) {
 }
 
 TEST(PerftSlowTest, EnPassantAndPinsToDepthSix) {
-  SetUpPosition("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -");
+  LoadFen("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -");
   PerfT perft(6);
   // Published: 11030083, of which 7552 leaves are promotions, four for each
   // of 1888 pawn moves; here each of those is one queen.

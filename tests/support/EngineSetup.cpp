@@ -3,26 +3,93 @@
 #include <gtest/gtest.h>
 
 #include "board/ChessBoard.h"
-#include "board/HashCodes.h"
+#include "board/MoveHistory.h"
 #include "board/PositionText.h"
+#include "engine/CommandInterpreter.h"
+#include "engine/CommandLine.h"
+#include "engine/Engine.h"
 #include "engine/Status.h"
+#include "engine/UCIProtocol.h"
+#include "eval/PawnHash.h"
+#include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
+#include "search/OpeningBook.h"
+#include "search/SearchLimits.h"
+#include "search/SearchRoutines.h"
+#include "search/TimeControl.h"
+#include "search/TranspositionTables.h"
+
+namespace {
+// Copies of the globals as start-up left them. The hash-code tables are
+// not among them: only start-up writes them, and it must run only once,
+// since every run draws new codes from the generator.
+ChessBoard StartBoard;
+Status StartStatus;
+SearchLimits StartLimits;
+TimeControl StartClock;
+SearchRoutines StartSearch;
+MoveHistory StartMoves;
+UCIProtocol StartUCI;
+CommandLine StartArguments;
+PositionEvaluate StartEvaluation;
+ChessBoard* StartEvaluatedBoard = nullptr;
+}  // namespace
 
 void EnsureEngineInitialised() {
   static bool done = false;
   if (done) return;
   done = true;
-  MainStatus.initVars();
-  MainBoard.InitRep();
-  initPStable();
-  MainBoard.InitRep();
-  MainStatus.initVars();
+  // Start-up installs the front end's listener in the search, which would
+  // print and read the test's standard input during searches; the search
+  // keeps its silent one, and a test that wants the front end installs it.
+  SearchListener* const silent = Search.Listener;
+  StartEngine();
+  Search.Listener = silent;
+
+  StartBoard = MainBoard;
+  StartStatus = MainStatus;
+  StartLimits = Limits;
+  StartClock = Clock;
+  StartSearch = Search;
+  StartMoves = MoveList;
+  StartUCI = UCI;
+  StartArguments = Arguments;
+  StartEvaluation = PE;
+  StartEvaluatedBoard = bb;
+}
+
+void RestoreStartUpState() {
+  EnsureEngineInitialised();
+  // The book first: rebuilding it also clears a setting, which the copies
+  // below put back. Entry 0 is the root of every tree.
+  OpeningBook[0] = BookEntry{0, 0};
+  BookValue[0] = 0;
+  buildbook();
+  FinishPendingGameReset();
+
+  MainBoard = StartBoard;
+  MainStatus = StartStatus;
+  Limits = StartLimits;
+  Clock = StartClock;
+  Search = StartSearch;
+  MoveList = StartMoves;
+  UCI = StartUCI;
+  Arguments = StartArguments;
+  PE = StartEvaluation;
+  bb = StartEvaluatedBoard;
+  EngineThinking = 0;
+
+  PositionCache.Resize(TTDefaultMB);
+  PositionCache.ClearTranspositionTables();
+  PositionCache.Hits = PositionCache.Misses = 0;
+  ClearPawnHash();
+  Phashattempts = Phashmisses = 0;
 }
 
 ChessBoard& LoadFen(const std::string& fen) {
   EnsureEngineInitialised();
+  MainBoard = StartBoard;
   SetupBoard(fen.c_str());
-  MainBoard.FiftyMoveCount = 0;
   MainBoard.InitPieceCounts();
   MainBoard.WhitePieceCount = MainBoard.WhiteCounts[0] + MainBoard.WhiteCounts[1] + MainBoard.WhiteCounts[2] +
                               MainBoard.WhiteCounts[3] + MainBoard.WhiteCounts[4];
@@ -46,9 +113,11 @@ std::vector<int> LegalMoveIndices(ChessBoard& b, char rights, MoveGen* list) {
 }
 
 namespace {
-class EngineEnvironment : public ::testing::Environment {
+// Before every test, whatever its fixture: the start-up state.
+class StartUpStateForEachTest : public ::testing::EmptyTestEventListener {
  public:
-  void SetUp() override { EnsureEngineInitialised(); }
+  void OnTestStart(const ::testing::TestInfo&) override { RestoreStartUpState(); }
 };
-const auto* const registered = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
+const bool registered =
+    (::testing::UnitTest::GetInstance()->listeners().Append(new StartUpStateForEachTest), true);
 }  // namespace

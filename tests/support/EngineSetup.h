@@ -1,5 +1,7 @@
-// Brings the engine's globals into their start-up state once per test run,
-// as main does: settings, start position, hash-code tables.
+// The engine's globals for in-process tests: the program's start-up run once
+// per test binary, and every test begun from the state it left (a listener
+// restores it before each test), so that no test sees what another left
+// behind, whatever their order.
 #pragma once
 #include <string>
 #include <vector>
@@ -7,8 +9,18 @@
 class ChessBoard;
 class MoveGen;
 
+// StartEngine once per process; later calls do nothing.
 void EnsureEngineInitialised();
-// Sets MainBoard from FEN text (counts and totals recomputed) and returns it.
+
+// Puts the engine's globals back as start-up left them: board, settings,
+// search limits, clock, search state, game record, front ends, command
+// line, evaluation scratch, and the transposition table (at its start-up
+// size), pawn cache and book emptied.
+void RestoreStartUpState();
+
+// Sets MainBoard from FEN text, starting from the start-up board (nothing
+// of an earlier position is kept), with counts and totals recomputed, and
+// returns it.
 ChessBoard& LoadFen(const std::string& fen);
 
 // Fills `list` for the side to move (evasions when in check) and returns the

@@ -1,9 +1,11 @@
 // Puts the read end of a pipe on standard input for a test's duration, so
-// that a test can hand the engine input as a GUI would.
+// that a test can hand the engine input as a GUI would. Whatever the test
+// leaves unread, in the pipe or in stdin's buffer, is dropped at the end.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 class PipedStdin {
@@ -13,9 +15,15 @@ class PipedStdin {
     saved_ = dup(STDIN_FILENO);
     dup2(fds_[0], STDIN_FILENO);
     close(fds_[0]);
+    clearerr(stdin);
   }
   ~PipedStdin() {
     CloseWriter();
+    // The engine reads through stdin, which buffers ahead: the rest of a
+    // line it read a word of would otherwise reach the next reader.
+    while (getchar() != EOF) {
+    }
+    clearerr(stdin);
     dup2(saved_, STDIN_FILENO);
     close(saved_);
   }
