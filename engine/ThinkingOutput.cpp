@@ -1,10 +1,12 @@
 #include "engine/ThinkingOutput.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "board/BitOps.h"
 #include "board/MoveText.h"
 #include "engine/CommandInterpreter.h"
+#include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "engine/UCIProtocol.h"
 #include "search/InputPoll.h"
@@ -29,14 +31,54 @@ bool Listening() {
   if (Limits.FD != 0 && !s.UCIMode) return false;
   return s.xboard == 1 || s.UCIMode == 1 || Limits.Analyze;
 }
+// Nodes a second over the milliseconds; 0 before the first one is over.
+long long NodesPerSecond(long long nodes, i32 ms) { return ms > 0 ? nodes * 1000 / ms : 0; }
+
+// " e2e4 e7e5 ..." for a UCI line: the root move, then the rest of the
+// principal variation up to its first empty entry, each move spelled as
+// "bestmove" spells it (a promotion with its letter).
+void UCILineText(char* text, u64 from, u64 to, char promote) {
+  GameMove move;
+  move.From = from, move.To = to, move.Promote = promote;
+  text[0] = ' ';
+  MoveWord(text + 1, move);
+  int n = (int)strlen(text);
+  const int length = Search.PVLength < SearchTableRows ? Search.PVLength : SearchTableRows;
+  for (int j = 1; j < length; j++) {
+    const PVEntry& e = Search.PrincipalVariation[0][j];
+    const int f = (e.Move >> 6) & 63, t = e.Move & 63;
+    if (f == t) break;
+    move.From = SquareMask(f), move.To = SquareMask(t), move.Promote = (char)e.Promote;
+    text[n++] = ' ';
+    MoveWord(text + n, move);
+    n += (int)strlen(text + n);
+  }
+}
+
+// The speed as a UCI info line, from the clock and the node count.
+void PrintUCISpeed() {
+  const i32 ms = Clock.Elapsed();
+  printf("info time %d nodes %lld nps %lld\n", ms, SearchNodes(), NodesPerSecond(SearchNodes(), ms));
+  fflush(stdout);
+}
+
 }  // namespace
+
+// A mate score is the mate score less the plies to the mate, counted from
+// the root: a mate given at ply 2N - 1 is a mate in N moves, one suffered
+// at ply 2N a mate in N moves against the engine.
+void UCIScoreText(char* text, int v) {
+  if (v > MateBound && v <= MateScore) sprintf(text, "mate %d", (MateScore - v + 1) / 2);
+  else if (v < -MateBound && v >= -MateScore) sprintf(text, "mate %d", -((MateScore + v + 1) / 2));
+  else sprintf(text, "cp %d", v / 10);
+}
 
 PollResult ThinkingOutput::HandleWord(bool announceStop) {
   char word[WordSize] = "";
   if (scanf("%511s", word) != 1) word[0] = 0;
   const int r = MainStatus.UCIMode ? UCI.UCIPrep(word) : DoCommand(word);
   const bool stop = MainStatus.UCIMode ? r == UCIProtocol::StopResult : r == LeaveReader;
-  if (stop || announceStop) {
+  if ((stop || announceStop) && !MainStatus.UCIMode) {
     printf(" Search Aborted due to receiveing following string: %s\n", word);
     fflush(stdout);
   }
@@ -89,12 +131,32 @@ void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote
     printf("%d %d %d %lld%s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
     fflush(stdout);
   }
+  // An iteration cut short answers with the score of whatever move was
+  // interrupted: UCI repeats the last completed result instead.
   if (s.UCIMode) {
-    printf("info depth %d score cp %d", depth, v / 10);
-    if (Limits.Analyze) printf(" time %d", Clock.ElapsedSeconds * 1000);
-    printf(" nodes %lld pv%s", SearchNodes(), text);
-    fflush(stdout);
+    if (newBest) RememberUCIResult(depth, v, from, to, promote);
+    PrintUCIResult();
   }
+}
+
+void ThinkingOutput::RememberUCIResult(int depth, int v, u64 from, u64 to, char promote) {
+  UCIResult& r = LastUCIResult;
+  r.Valid = true;
+  r.Depth = depth;
+  r.Score = v;
+  UCILineText(r.Line, from, to, promote);
+}
+
+void ThinkingOutput::PrintUCIResult() const {
+  const UCIResult& r = LastUCIResult;
+  if (!r.Valid) return;
+  char score[32];
+  UCIScoreText(score, r.Score);
+  const i32 ms = Clock.Elapsed();
+  const long long nodes = SearchNodes();
+  printf("info depth %d score %s time %d nodes %lld nps %lld pv%s\n", r.Depth, score, ms, nodes,
+         NodesPerSecond(nodes, ms), r.Line);
+  fflush(stdout);
 }
 
 void ThinkingOutput::PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote) const {
@@ -111,6 +173,13 @@ void ThinkingOutput::PrintDriverLine(bool uci, int depth, int v, u64 from, u64 t
 
 void ThinkingOutput::IterationDone(int depth, int v, u64 from, u64 to, char promote) {
   const Status& s = MainStatus;
+  // A stopped iteration has reported the last completed result already.
+  if (s.UCIMode) {
+    if (Search.StopSearch) return;
+    RememberUCIResult(depth, v, from, to, promote);
+    if (s.Post || Limits.Analyze) PrintUCIResult();
+    return;
+  }
   if (s.Post && Clock.ElapsedSeconds >= 4) PrintDriverLine(false, depth, v, from, to, promote);
   if (s.Post || Limits.Analyze) PrintDriverLine(s.UCIMode != 0, depth, v, from, to, promote);
 }
@@ -121,7 +190,11 @@ void ThinkingOutput::SearchDone(int depth, int v, u64 from, u64 to, char promote
     PrintDriverLine(false, depth, v, from, to, promote);
     printf("\n");
   }
-  if (s.UCIMode) PrintDriverLine(true, depth, v, from, to, promote);
+  if (s.UCIMode) {
+    // A book move has no score (v counts the moves generated).
+    if (!Search.StopSearch) RememberUCIResult(depth, Search.BookMove == 1 ? 0 : v, from, to, promote);
+    PrintUCIResult();
+  }
   if (!s.Kibitz || s.UCIMode) return;
   if (Search.BookMove == 1) {
     printf("tellics kibitz Book Move\n");
@@ -136,6 +209,11 @@ void ThinkingOutput::SearchDone(int depth, int v, u64 from, u64 to, char promote
 }
 
 void ThinkingOutput::BookMoveFound() {
+  if (MainStatus.UCIMode) {
+    printf("info string Opening Book Move\n");
+    fflush(stdout);
+    return;
+  }
   printf("tellics kibitz Opening Book Move\n");
   fflush(stdout);
 }
@@ -150,11 +228,19 @@ void ThinkingOutput::BudgetSet() {
 }
 
 void ThinkingOutput::SpeedMeasured(i32 nodesPerSecond, i32 milliseconds) {
+  if (MainStatus.UCIMode) {
+    PrintUCISpeed();
+    return;
+  }
   printf("info nps %d time %g\n", nodesPerSecond, (double)milliseconds);
   fflush(stdout);
 }
 
 void ThinkingOutput::AnalysisSpeed(i32 nodesPerSecond) {
+  if (MainStatus.UCIMode) {
+    PrintUCISpeed();
+    return;
+  }
   printf("info nps %d\n", nodesPerSecond);
   printf("info time %d\n", 1000 * Clock.ElapsedSeconds);
   fflush(stdout);

@@ -5,6 +5,11 @@
 // instance, installed as the search's listener at start-up: Thinking.
 #pragma once
 #include "search/SearchListener.h"
+#include "search/SearchRoutines.h"
+
+// A score in UCI's form: "cp N" in centipawns, or "mate N" for a mate in N
+// moves (negative when the engine is the one mated).
+void UCIScoreText(char* text, int score);
 
 class ThinkingOutput : public SearchListener {
  public:
@@ -23,11 +28,27 @@ class ThinkingOutput : public SearchListener {
   // The xboard analysis status line ("stat01: ..."), also the answer to ".".
   void PrintStatus() const;
 
+  // The last result a UCI search completed (a root move that became the
+  // best, or a whole iteration): what a stopped search reports as its
+  // result, never the interrupted move's. Valid is cleared by every "go".
+  struct UCIResult {
+    bool Valid = false;
+    int Depth = 0;
+    int Score = 0;
+    char Line[PVTextSize] = "";  // " e2e4 e7e5 ...", spelled as "bestmove"
+  };
+  UCIResult LastUCIResult;
+
  private:
   // Reads one word and hands it to the interpreter of the protocol in use.
   PollResult HandleWord(bool announceStop);
   // The post line (console, xboard) or the UCI info line of an iteration.
   void PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote) const;
+  // A completed UCI result becomes the one a stopped search reports.
+  void RememberUCIResult(int depth, int v, u64 from, u64 to, char promote);
+  // The info line of the last completed UCI result, with the time and
+  // nodes of now; nothing when there is none.
+  void PrintUCIResult() const;
 };
 
 extern ThinkingOutput Thinking;

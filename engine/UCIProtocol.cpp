@@ -1,8 +1,10 @@
 #include "engine/UCIProtocol.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
@@ -11,6 +13,7 @@
 #include "board/PositionText.h"
 #include "engine/GameMoves.h"
 #include "engine/Status.h"
+#include "engine/ThinkingOutput.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
 #include "search/OpeningBook.h"
@@ -66,6 +69,40 @@ bool NumberAfter(const char* line, const char* name, long* value) {
 void PrintLine(const char* text) {
   printf("%s\n", text);
   fflush(stdout);
+}
+
+// "setoption name NAME value VALUE": the name (which may hold blanks) and
+// the value, "" when there is none.
+void OptionParts(const char* line, char* name, size_t nameSize, const char** value) {
+  const char* start = strstr(line, "name ");
+  start = start ? start + 5 : line + strlen(line);
+  const char* valueWord = strstr(start, " value");
+  const char* end = valueWord ? valueWord : start + strlen(start);
+  snprintf(name, nameSize, "%.*s", (int)(end - start), start);
+  *value = valueWord ? valueWord + (valueWord[6] == ' ' ? 7 : 6) : "";
+}
+
+// The legal root moves after "searchmoves", up to the first word that is
+// not a move; a word that names no legal move is reported and left out.
+void ReadSearchMoves(const char* line) {
+  const char* p = strstr(line, "searchmoves");
+  if (p == nullptr || (p != line && p[-1] != ' ')) return;
+  p += 11;
+  for (;;) {
+    while (*p == ' ') p++;
+    const int length = (int)strcspn(p, " ");
+    if (!(length >= 4 && p[0] >= 'a' && p[0] <= 'h' && p[1] >= '1' && p[1] <= '8' && p[2] >= 'a' && p[2] <= 'h' &&
+          p[3] >= '1' && p[3] <= '8'))
+      break;
+    GameMove move;
+    if (FindLegalMove(p, MainBoard, &move)) {
+      Limits.SearchMoves.push_back((u16)(SquareOf(move.From) * 64 + SquareOf(move.To)));
+    } else {
+      printf("info string searchmoves: %.*s is not a legal move here\n", length, p);
+      fflush(stdout);
+    }
+    p += length;
+  }
 }
 }  // namespace
 
@@ -142,6 +179,8 @@ int UCIProtocol::Dispatch() {
 void UCIProtocol::Identify() {
   printf("id name Vorn %s\n", UCIVersion);
   printf("id author the Vorn authors\n");
+  printf("option name Hash type spin default %d min %d max %d\n", TTDefaultMB, TTMinMB, TTMaxMB);
+  printf("option name Clear Hash type button\n");
   printf("option name UCI_AnalyseMode type check default false\n");
   printf("option name OwnBook type check default false\n");
   printf("option name SecondaryBook type check default false\n");
@@ -241,6 +280,10 @@ void UCIProtocol::Go() {
   // Only "go infinite" analyses: an analysis flag left by UCI_AnalyseMode
   // would make a timed search endless.
   Limits.Analyze = 0;
+  Limits.Nodes = 0;
+  Limits.Mate = 0;
+  Limits.SearchMoves.clear();
+  Thinking.LastUCIResult.Valid = false;
 
   if (strstr(line, "Mimic Student")) {
     s.Mimic = 1;
@@ -263,8 +306,7 @@ void UCIProtocol::Go() {
     UCIState = INFINITE;
     clock.NodesPerSecond = InfiniteNps;
   }
-  // "searchmoves" is not supported: the whole position is searched (the
-  // listed moves must not be played on the board).
+  ReadSearchMoves(line);
   const bool white = MainBoard.SideToMove == 0;
   long n;
   if (NumberAfter(line, white ? "wtime" : "btime", &n)) clock.TimeLeft = ClampClock(n);
@@ -276,6 +318,11 @@ void UCIProtocol::Go() {
     clock.TimePerMove = ClampClock(n);
     clock.TimeLeft = ClampClock(60 * (i64)ClampClock(n));
   }
+  if (NumberAfter(line, "nodes", &n)) Limits.Nodes = n < 1 ? 1 : n;
+  if (NumberAfter(line, "mate", &n)) Limits.Mate = (i32)(n < 1 ? 1 : n > MaxFixedDepth ? MaxFixedDepth : n);
+  // Nodes or a mate to find, without a clock: they alone end the search.
+  if ((Limits.Nodes != 0 || Limits.Mate != 0) && clock.TimeLeft == 0 && clock.ST == 0 && Limits.FD == 0)
+    clock.ST = AnalysisTime;
   if (strstr(line, "ponder")) {
     Limits.Pondering = 1;
     Limits.PonderSearch = 1;
@@ -337,7 +384,14 @@ void UCIProtocol::SendBestMove(int v, const GameMove& found) {
     if (sameFirst && IsLegalMove(after, reply)) MoveWord(ponder, reply);
   }
 
-  printf("info score cp %d\n", v / 10);
+  // The score of the last completed result: a stopped search's own score
+  // would be the interrupted move's.
+  const ThinkingOutput::UCIResult& last = Thinking.LastUCIResult;
+  if (last.Valid || !Search.StopSearch) {
+    char score[32];
+    UCIScoreText(score, last.Valid ? last.Score : v);
+    printf("info score %s\n", score);
+  }
   if (ponder[0]) printf("bestmove %s ponder %s\n", text, ponder);
   else printf("bestmove %s\n", text);
   fflush(stdout);
@@ -376,6 +430,10 @@ void UCIProtocol::SetOption() {
     Limits.OwnBook = value;
   }
   if (strstr(line, "UCI_ShowCurrLine")) UCIShowCurrLine = value;
+  char name[64];
+  const char* text;
+  OptionParts(line, name, sizeof name, &text);
+  if (strcasecmp(name, "Hash") == 0 || strcasecmp(name, "Clear Hash") == 0) SetHash(name, text);
   if (strstr(line, "UCI_AnalyseMode")) {
     if (value) {
       Limits.Analyze = 1;
@@ -397,6 +455,33 @@ void UCIProtocol::SetOption() {
     } else {
       UCIPonder = 0;
     }
+  }
+}
+
+// The table is resized or cleared only between searches: a search holds
+// places in it.
+void UCIProtocol::SetHash(const char* name, const char* value) {
+  if (UCIState != WAITING) {
+    printf("info string %s is set only while no search runs\n", name);
+    fflush(stdout);
+    return;
+  }
+  if (strcasecmp(name, "Clear Hash") == 0) {
+    PositionCache.ClearTranspositionTables();
+    return;
+  }
+  char* end;
+  const long asked = strtol(value, &end, 10);
+  if (end == value) {
+    printf("info string Hash needs a number of megabytes\n");
+    fflush(stdout);
+    return;
+  }
+  const int megabytes = PositionCache.Resize((int)std::clamp<long>(asked, TTMinMB, TTMaxMB));
+  // The table holds a power of two of buckets.
+  if (megabytes != asked) {
+    printf("info string Hash %ld MB: the table takes %d MB\n", asked, megabytes);
+    fflush(stdout);
   }
 }
 

@@ -46,6 +46,8 @@ class UCIProtocol {
   void SendBestMove(int v, const GameMove& move);
   void NewGame();
   void SetOption();
+  // The "Hash" (value in megabytes) and "Clear Hash" options.
+  void SetHash(const char* name, const char* value);
   int Stop();
   [[noreturn]] void Quit();
 

@@ -2,6 +2,8 @@
 // from the clock, iterations at depth 1, 2, 3 ... with the full window, and
 // the decision to go on. What it finds it reports to the front end's
 // listener; the move is left to the caller to play.
+#include <algorithm>
+
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "search/InputPoll.h"
@@ -53,7 +55,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   // so that the search has a move to play.
   clock.ElapsedSeconds = 0;
   const int fixedDepth = (char)Limits.FD;
-  const int limit = fixedDepth != 0 ? fixedDepth : (depth >= 1 ? depth : DefaultDepthLimit);
+  int limit = fixedDepth != 0 ? fixedDepth : (depth >= 1 ? depth : DefaultDepthLimit);
+  // A mate in N moves is N moves of the winner and N - 1 replies deep.
+  if (Limits.Mate > 0) limit = std::min(limit, 2 * Limits.Mate - 1);
   NodeCount = LeafNodeCount = QuiesceNodeCount = 0;
   BookMove = clock.TimeExtended = StopSearch = TimeUp = Aborted = 0;
   RootValue = 0;
@@ -67,13 +71,15 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     CompletedDepth = fixedDepth;
     clock.NpsCalibrated = 0;
   }
+  // A node budget is polled as soon as it may be spent.
+  if (Limits.Nodes != 0) clock.PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(clock.PollCountdown, 1));
 
   int v = 0;
   int previousBest = -MateScore;
   bool easyMove = false;
   int d;
   for (d = 1;; d++) {
-    if (d > 1 && BudgetSpentAtIteration()) {
+    if (d > 1 && (BudgetSpentAtIteration() || NodesSpent())) {
       d--;
       break;
     }
@@ -126,6 +132,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     if (v > MateReported || v <= -(MateReported + 1) || LegalMoves == 1 || (fixedDepth != 0 && d == fixedDepth) ||
         d + 1 > limit)
       break;
+    if (Limits.Mate > 0 && v >= MateScore - (2 * Limits.Mate - 1)) break;
     previousBest = v;
   }
 

@@ -26,10 +26,31 @@ bool SearchRoutines::Overrun(bool mayStop) {
   return false;
 }
 
+bool SearchRoutines::NodesSpent() const {
+  return Limits.Nodes != 0 && !Limits.Pondering && NodeCount + QuiesceNodeCount >= Limits.Nodes;
+}
+
 int SearchRoutines::PollNode() {
-  TimeControl& clock = Clock;
   if (Limits.Benchmark || Aborted) return 0;
-  if (clock.PollCountdown-- > 0) return 0;
+  if (Clock.PollCountdown-- > 0) return 0;
+  // A spent node budget ends the search as "stop" does, but never in the
+  // first iteration, which gives the move to play.
+  if (NodesSpent() && IterationDepth > 1) {
+    Aborted = StopSearch = TimeUp = 1;
+    return 1;
+  }
+  const int r = PollClock();
+  // A node budget is polled when it runs out, not up to a hundredth of a
+  // second of nodes later.
+  if (Limits.Nodes != 0) {
+    const i64 left = Limits.Nodes - (NodeCount + QuiesceNodeCount);
+    Clock.PollCountdown = std::clamp<i64>(left, 1, std::max<i64>(Clock.PollCountdown, 1));
+  }
+  return r;
+}
+
+int SearchRoutines::PollClock() {
+  TimeControl& clock = Clock;
 
   switch (Listener->Poll()) {
     case PollResult::Stop:

@@ -35,7 +35,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const char enemy = side ^ 1;
 
   // The book answers the first iteration without a search.
-  if (!Limits.Benchmark && Limits.OwnBook == 1 && depth == 1) {
+  if (!Limits.Benchmark && Limits.OwnBook == 1 && depth == 1 && Limits.SearchMoves.empty()) {
     const int count = BookAnswer(side, board, castleRights, from, to, promo);
     if (count >= 0) return count;
   }
@@ -58,6 +58,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int maxPly = board.RootDepth;
   int best = NoMoveYet;
   int legal = 0;
+  int skipped = 0;  // legal moves the front end left out
   int v = NoMoveYet;
   bool stoppedInMove = false;  // a hard stop inside or after a root move's search
   bool normalEnd = true;
@@ -77,6 +78,11 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     board.MakeMove(f, t, p, &castleMask);
     if (board.InCheck(board.SideKing(side), side)) {
       board.UndoMove(i);
+      continue;
+    }
+    if (!Limits.RootMoveAllowed(SquareOf(f), SquareOf(t))) {
+      board.UndoMove(i);
+      skipped++;
       continue;
     }
     legal++;
@@ -167,8 +173,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     if (StopSearch) return best;
   }
   if (normalEnd) {
-    LegalMoves = legal;
-    if (legal == 0) {
+    LegalMoves = legal + skipped;
+    if (LegalMoves == 0) {
       if (board.InCheck(board.SideKing(side), side)) best = -MateScore;
       else if (board.InCheck(enemyKing, enemy)) best = MateScore;
       else best = StalemateScore;

@@ -1,8 +1,11 @@
 // What a front end asks of the next search besides the clock: a fixed
-// depth, analysis, pondering, the book, tracing. The front ends write these;
-// the search reads them, also while it runs (a command may end analysis or
-// turn a ponder search into a timed one). One instance: Limits.
+// depth, a node budget, a mate to find, the root moves to search, analysis,
+// pondering, the book, tracing. The front ends write these; the search
+// reads them, also while it runs (a command may end analysis or turn a
+// ponder search into a timed one). One instance: Limits.
 #pragma once
+#include <vector>
+
 #include "board/Types.h"
 
 class SearchLimits {
@@ -14,6 +17,14 @@ class SearchLimits {
   u8 OwnBook = 0;       // the first iteration asks the opening book
   u8 Benchmark = 0;     // a benchmark runs: the search never polls
   u8 Trace = 0;         // trace lines of the table and the book
+  i64 Nodes = 0;        // stop after about this many nodes; 0 none
+  i32 Mate = 0;         // look for a mate in this many moves; 0 none
+  // The root moves to search (from x 64 + to), all when empty. The front
+  // end lists only legal moves, at least one.
+  std::vector<u16> SearchMoves;
+
+  // Whether the root search may try the move.
+  bool RootMoveAllowed(int from, int to) const;
 };
 
 extern SearchLimits Limits;

@@ -97,11 +97,15 @@ class SearchRoutines {
   static SearchListener Silent;
 
   bool BudgetSpentAtIteration();
+  // The front end's node budget is used up (a ponder search has none yet).
+  bool NodesSpent() const;
   // The book's move for the first iteration: its place in the generated
   // list goes to from, to and promo; the number of moves generated, or -1
   // when the position is not in the book.
   int BookAnswer(char side, ChessBoard& board, char castleRights, u64* from, u64* to, char* promo);
   bool Overrun(bool mayStop);
+  // The node poll's commands and clock (PollNode adds the node budget).
+  int PollClock();
   // A node at the horizon: the table, else quiescence, whose result is
   // stored.
   int Horizon(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply, u64 code1, u64 code2);

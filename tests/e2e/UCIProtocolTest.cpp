@@ -5,6 +5,10 @@
 // against the reference move generator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,7 +33,44 @@ GameReferee RefereeAfter(const std::string& fen, const std::vector<std::string>&
   return referee;
 }
 
-TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsSixOptions) {
+// The words of a line after `key` up to the next key word of an info line
+// ("score" gives "mate 2"; "pv" the whole line); "" when the key is absent.
+std::string Field(const std::string& line, const std::string& key) {
+  static const std::set<std::string> keys = {"depth", "score", "time", "nodes", "nps", "pv", "string", "currmove"};
+  std::istringstream words(line);
+  std::string word, value;
+  bool in = false;
+  while (words >> word) {
+    if (in && keys.count(word) && key != "pv") break;
+    if (in) value += (value.empty() ? "" : " ") + word;
+    if (word == key) in = true;
+  }
+  return value;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// Info lines with a principal variation.
+std::vector<std::string> PVLines(const std::vector<std::string>& lines) {
+  std::vector<std::string> out;
+  for (const std::string& l : lines)
+    if (l.rfind("info ", 0) == 0 && !Field(l, "pv").empty()) out.push_back(l);
+  return out;
+}
+
+// Every line a UCI GUI may read: nothing of another protocol.
+bool IsUCILine(const std::string& line) {
+  for (const char* start : {"info ", "bestmove ", "readyok", "uciok", "id ", "option ", "Vorn "})
+    if (line.rfind(start, 0) == 0) return true;
+  return false;
+}
+
+TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
   EngineProcess engine;
   engine.Send("uci");
   bool found = false;
@@ -39,6 +80,8 @@ TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsSixOptions) {
       "Vorn ",
       "id name Vorn 1.005-64W",
       "id author the Vorn authors",
+      "option name Hash type spin default 192 min 1 max 4096",
+      "option name Clear Hash type button",
       "option name UCI_AnalyseMode type check default false",
       "option name OwnBook type check default false",
       "option name SecondaryBook type check default false",
@@ -383,5 +426,342 @@ TEST(UCIProtocolTest, NewGameDuringASearchEndsItAndStartsAfresh) {
   EXPECT_TRUE(RefereeAfter(StartFen, {"e2e4"}).IsLegal(best.move));
   engine.Send("position startpos");
   EXPECT_TRUE(GameReferee().IsLegal(engine.Go("go depth 3").move));
+}
+// A mate is given in moves from the side to move's view: "mate N" when it
+// mates in N, "mate -N" when it is mated in N, on every line that carries
+// the score and on the final "info score".
+TEST(UCIProtocolTest, MatesAreScoredInMoves) {
+  const struct {
+    const char* fen;
+    const char* go;
+    const char* score;
+    const char* bestmove;  // "" when more than one move mates as fast
+  } cases[] = {
+      {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "go depth 4", "mate 1", "d1d8"},
+      {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10", "go depth 5", "mate 2", "d5f6"},
+      {"k7/8/2K5/8/8/8/8/7R w - -", "go depth 6", "mate 2", "c6b6"},
+      {"7k/p7/8/4K3/8/8/8/5Q2 w - -", "go depth 8", "mate 3", "f1f8"},
+      {"7k/p4Q2/6K1/8/8/8/8/8 b - -", "go depth 4", "mate -1", ""},
+      {"7k/p7/6K1/8/8/8/8/5Q2 b - -", "go depth 5", "mate -2", ""},
+      {"6k1/p7/6K1/8/8/8/8/5Q2 b - -", "go depth 5", "mate -2", ""},
+  };
+  UCIEngine engine;
+  for (const auto& c : cases) {
+    engine.Send(std::string("position fen ") + c.fen);
+    BestMove best = engine.Go(c.go, 30000);
+    ASSERT_TRUE(best.found) << c.fen;
+    const std::vector<std::string> pvs = PVLines(best.lines);
+    ASSERT_FALSE(pvs.empty()) << c.fen;
+    EXPECT_EQ(Field(pvs.back(), "score"), c.score) << c.fen << "\n" << pvs.back();
+    EXPECT_EQ(best.lines[best.lines.size() - 2], std::string("info score ") + c.score) << c.fen;
+    if (c.bestmove[0]) {
+      EXPECT_EQ(best.move, c.bestmove) << c.fen;
+    }
+    // No mate is ever given in centipawns.
+    for (const std::string& l : best.lines) {
+      const std::vector<std::string> score = Words(Field(l, "score"));
+      if (score.size() == 2 && score[0] == "cp") {
+        EXPECT_LT(std::abs(std::stoi(score[1])), 10980) << c.fen << ": " << l;
+      }
+    }
+  }
+}
+
+// Each info line with nodes has the time from the clock in milliseconds and
+// the speed those give; the time grows and ends near the time searched.
+TEST(UCIProtocolTest, InfoLinesCarryTimeAndSpeed) {
+  UCIEngine engine;
+  engine.Send("position startpos moves e2e4 e7e5 g1f3 b8c6 f1b5 a7a6");
+  BestMove best = engine.Go("go movetime 1500", 10000);
+  long long lastTime = 0;
+  int lines = 0;
+  bool offTheSecond = false;
+  for (const std::string& l : best.lines) {
+    if (Field(l, "nodes").empty()) continue;
+    lines++;
+    ASSERT_FALSE(Field(l, "time").empty()) << l;
+    ASSERT_FALSE(Field(l, "nps").empty()) << l;
+    const long long time = std::stoll(Field(l, "time")), nodes = std::stoll(Field(l, "nodes"));
+    const long long nps = std::stoll(Field(l, "nps"));
+    EXPECT_GE(time, lastTime) << l;
+    EXPECT_EQ(nps, time > 0 ? nodes * 1000 / time : 0) << l;
+    offTheSecond |= time % 1000 != 0;
+    lastTime = time;
+  }
+  EXPECT_GT(lines, 5);
+  EXPECT_TRUE(offTheSecond) << "times are whole seconds";
+  EXPECT_GT(lastTime, 700);
+  EXPECT_LT(lastTime, 5000);
+}
+
+// The final line of a search: its nodes (the stop, or the last iteration).
+long long FinalNodes(const BestMove& best) {
+  const std::vector<std::string> pvs = PVLines(best.lines);
+  return pvs.empty() ? -1 : std::stoll(Field(pvs.back(), "nodes"));
+}
+
+// "Hash" sizes the table in megabytes (a power of two of buckets, which the
+// engine says when it rounds); the default size is the table the engine
+// starts with, so a fixed-depth search gives the same tree; "Clear Hash"
+// forgets what earlier searches stored. Neither acts during a search.
+TEST(UCIProtocolTest, HashSizesTheTableAndClearHashEmptiesIt) {
+  const char* const position = "position fen r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R b KQkq - 3 3";
+  long long fresh;
+  std::string freshMove;
+  {
+    UCIEngine engine;
+    engine.Send(position);
+    BestMove best = engine.Go("go depth 7");
+    fresh = FinalNodes(best);
+    freshMove = best.move;
+  }
+  const struct {
+    const char* option;
+    const char* answer;  // "" when none
+  } sizes[] = {
+      {"setoption name Hash value 1", ""},
+      {"setoption name Hash value 100", "info string Hash 100 MB: the table takes 96 MB"},
+      {"setoption name Hash value 0", "info string Hash 0 MB: the table takes 1 MB"},
+      {"setoption name hash value 64", "info string Hash 64 MB: the table takes 48 MB"},
+      {"setoption name Hash value 192", ""},
+  };
+  UCIEngine engine;
+  for (const auto& c : sizes) {
+    engine.Send(c.option);
+    engine.Send("isready");
+    bool ready = false;
+    std::vector<std::string> lines = engine.ReadUntil("readyok", 5000, &ready);
+    ASSERT_TRUE(ready) << c.option;
+    EXPECT_EQ(lines.size(), c.answer[0] ? 2u : 1u) << c.option;
+    if (c.answer[0]) {
+      EXPECT_EQ(lines[0], c.answer) << c.option;
+    }
+    engine.Send(position);
+    BestMove best = engine.Go("go depth 4");
+    EXPECT_TRUE(RefereeAfter("r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R b KQkq -", {}).IsLegal(best.move))
+        << c.option << ": " << best.move;
+  }
+
+  // A second search finds its tree in the table; after "Clear Hash" it
+  // must search about as much as the first time.
+  engine.Send(position);
+  const long long first = FinalNodes(engine.Go("go depth 7"));
+  engine.Send(position);
+  EXPECT_LT(FinalNodes(engine.Go("go depth 7")), first / 2);
+  engine.Send("setoption name Clear Hash");
+  engine.Send(position);
+  EXPECT_GT(FinalNodes(engine.Go("go depth 7")), first / 2);
+
+  // The table is resized only between searches, not while an infinite
+  // search that has finished waits for "stop".
+  engine.Send(std::string("position fen ") + MateInOne);
+  engine.Send("go infinite");
+  Sleep(300);
+  engine.Send("setoption name Hash value 16");
+  bool refused = false;
+  engine.ReadUntil("info string Hash is set only while no search runs", 3000, &refused);
+  EXPECT_TRUE(refused);
+  engine.Send("stop");
+  EXPECT_TRUE(AwaitBestMove(engine, TestClock::now(), 3000).found);
+
+  // The default size is the table the engine starts with: the same tree as
+  // a fresh engine's; a small table gives another.
+  for (const char* size : {"192", "1"}) {
+    UCIEngine other;
+    other.Send(std::string("setoption name Hash value ") + size);
+    other.Send(position);
+    BestMove best = other.Go("go depth 7");
+    if (std::string(size) == "192") {
+      EXPECT_EQ(FinalNodes(best), fresh);
+      EXPECT_EQ(best.move, freshMove);
+    } else {
+      EXPECT_NE(FinalNodes(best), fresh);
+    }
+  }
+}
+
+// "go nodes N" stops after about N nodes (never inside the first
+// iteration); without a clock nothing else ends it.
+TEST(UCIProtocolTest, GoNodesStopsNearTheBudget) {
+  UCIEngine engine;
+  for (long long budget : {3000LL, 50000LL, 400000LL}) {
+    engine.Send("position startpos moves d2d4 d7d5 c2c4");
+    BestMove best = engine.Go("go nodes " + std::to_string(budget), 30000);
+    const long long nodes = FinalNodes(best);
+    EXPECT_GE(nodes, budget);
+    EXPECT_LE(nodes, budget + budget / 10 + 2000);
+    EXPECT_TRUE(RefereeAfter(StartFen, {"d2d4", "d7d5", "c2c4"}).IsLegal(best.move)) << best.move;
+  }
+  // With a clock as well, the first limit reached ends the search.
+  engine.Send("position startpos");
+  BestMove best = engine.Go("go wtime 600000 btime 600000 nodes 20000");
+  EXPECT_LE(FinalNodes(best), 20000 + 2000 + 2000);
+}
+
+// "go mate N" ends when a mate in N or fewer is found, or after 2N - 1
+// plies of iterations; the clock does not end it.
+TEST(UCIProtocolTest, GoMateStopsAtTheMateOrItsDepth) {
+  const struct {
+    const char* fen;
+    const char* go;
+    int deepest;         // the deepest iteration allowed
+    const char* score;   // of the final line, "" when no mate
+    const char* bestmove;
+  } cases[] = {
+      {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10", "go mate 2", 3, "mate 2", "d5f6"},
+      {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10", "go mate 5", 9, "mate 2", "d5f6"},
+      {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "go mate 1", 1, "mate 1", "d1d8"},
+      {StartFen, "go mate 1", 1, "", ""},
+      {StartFen, "go mate 3", 5, "", ""},
+  };
+  UCIEngine engine;
+  for (const auto& c : cases) {
+    engine.Send(std::string("position fen ") + c.fen);
+    BestMove best = engine.Go(c.go, 30000);
+    ASSERT_TRUE(best.found) << c.fen << " " << c.go;
+    int deepest = 0;
+    for (const std::string& l : best.lines)
+      if (l.rfind("info depth ", 0) == 0) deepest = std::max(deepest, std::stoi(Field(l, "depth")));
+    EXPECT_LE(deepest, c.deepest) << c.fen << " " << c.go;
+    const std::string score = Field(PVLines(best.lines).back(), "score");
+    if (c.score[0]) {
+      EXPECT_EQ(score, c.score) << c.fen << " " << c.go;
+      EXPECT_EQ(best.move, c.bestmove) << c.fen << " " << c.go;
+    } else {
+      EXPECT_EQ(score.rfind("mate", 0), std::string::npos) << c.fen << " " << c.go;
+    }
+  }
+}
+
+// "go searchmoves" searches only the listed legal moves at the root (a
+// word that is no legal move is named and left out; none left, all moves);
+// the next "go" searches every move again.
+TEST(UCIProtocolTest, SearchmovesRestrictsTheRootMoves) {
+  const struct {
+    const char* position;
+    const char* fen;
+    std::vector<std::string> played;
+    const char* go;
+    std::vector<std::string> allowed;  // empty: every move
+    const char* refusal;
+  } cases[] = {
+      {"position startpos", StartFen, {}, "go searchmoves a2a3 h2h3 depth 6", {"a2a3", "h2h3"}, ""},
+      {"position startpos", StartFen, {}, "go depth 5 searchmoves g1h3", {"g1h3"}, ""},
+      {"position startpos", StartFen, {}, "go searchmoves e7e5 b1a3 depth 4", {"b1a3"},
+       "info string searchmoves: e7e5 is not a legal move here"},
+      {"position startpos moves e2e4", StartFen, {"e2e4"}, "go searchmoves e2e4 depth 4", {},
+       "info string searchmoves: e2e4 is not a legal move here"},
+      // The promotions left out, or the only one searched.
+      {"position fen 1r2k3/P7/8/8/8/8/8/4K3 w - -", "1r2k3/P7/8/8/8/8/8/4K3 w - -", {},
+       "go searchmoves e1d2 e1f2 depth 5", {"e1d2", "e1f2"}, ""},
+      {"position fen 1r2k3/P7/8/8/8/8/8/4K3 w - -", "1r2k3/P7/8/8/8/8/8/4K3 w - -", {},
+       "go searchmoves a7b8q depth 5", {"a7b8q"}, ""},
+      // The single legal move listed, in a position with many.
+      {"position startpos moves e2e4", StartFen, {"e2e4"}, "go wtime 2000 btime 2000 searchmoves b8c6", {"b8c6"},
+       ""},
+  };
+  UCIEngine engine;
+  for (const auto& c : cases) {
+    engine.Send(c.position);
+    BestMove best = engine.Go(c.go);
+    ASSERT_TRUE(best.found) << c.go;
+    EXPECT_EQ(AnyStartsWith(best.lines, "info string"), c.refusal[0] != 0) << c.go;
+    if (c.refusal[0]) {
+      EXPECT_TRUE(AnyStartsWith(best.lines, c.refusal)) << c.go;
+    }
+    EXPECT_TRUE(RefereeAfter(c.fen, c.played).IsLegal(best.move)) << c.go << ": " << best.move;
+    if (c.allowed.empty()) continue;
+    EXPECT_NE(std::find(c.allowed.begin(), c.allowed.end(), best.move), c.allowed.end()) << c.go << ": " << best.move;
+    for (const std::string& l : PVLines(best.lines)) {
+      const std::string first = Words(Field(l, "pv"))[0];
+      EXPECT_NE(std::find(c.allowed.begin(), c.allowed.end(), first), c.allowed.end()) << c.go << ": " << l;
+    }
+    // The list is the one "go" only (from the start position a depth-2
+    // search shows more than one best move).
+    if (std::string(c.fen) != StartFen) continue;
+    BestMove next = engine.Go("go depth 2");
+    bool other = false;
+    for (const std::string& l : PVLines(next.lines))
+      other |= std::find(c.allowed.begin(), c.allowed.end(), Words(Field(l, "pv"))[0]) == c.allowed.end();
+    EXPECT_TRUE(other) << c.go;
+  }
+}
+
+// Stopped or not, with UCI_AnalyseMode or not, the engine prints only UCI
+// lines; a stopped search's last line repeats a result it completed (never
+// the score of a move it broke off), "info score" gives that score, and
+// "bestmove" is the line's first move.
+TEST(UCIProtocolTest, OutputIsCleanAndAStopReportsACompletedResult) {
+  const struct {
+    const char* what;
+    std::vector<std::string> options;
+    const char* go;
+    int stopAfterMs;  // 0: the search ends by itself
+  } cases[] = {
+      {"go infinite, stop", {}, "go infinite", 1500},
+      {"analysis mode, stop", {"setoption name UCI_AnalyseMode value true"}, "go infinite", 2500},
+      {"fixed depth, stop", {}, "go depth 40", 1000},
+      {"long clock, stop", {}, "go wtime 600000 btime 600000", 1000},
+      {"ponder, stop", {"setoption name Ponder value true"}, "go ponder wtime 60000 btime 60000", 1000},
+      {"timed, analysis mode", {"setoption name UCI_AnalyseMode value true"}, "go movetime 1000", 0},
+      {"nodes", {}, "go nodes 300000", 0},
+  };
+  for (const auto& c : cases) {
+    UCIEngine engine;
+    for (const std::string& o : c.options) engine.Send(o);
+    engine.Send("position startpos moves e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6");
+    BestMove best;
+    if (c.stopAfterMs) {
+      engine.Send(c.go);
+      Sleep(c.stopAfterMs);
+      engine.Send("stop");
+      best = AwaitBestMove(engine, TestClock::now(), 5000);
+    } else {
+      best = engine.Go(c.go, 20000);
+    }
+    ASSERT_TRUE(best.found) << c.what;
+    engine.Send("quit");
+    engine.Wait(5000);
+    std::istringstream out(engine.Output());
+    for (std::string l; std::getline(out, l);) EXPECT_TRUE(IsUCILine(l)) << c.what << ": " << l;
+    const std::vector<std::string> pvs = PVLines(best.lines);
+    ASSERT_GE(pvs.size(), 2u) << c.what;
+    const std::string& last = pvs.back();
+    // The same depth, score and line were reported as they were completed.
+    bool earlier = false;
+    for (size_t i = 0; i + 1 < pvs.size(); i++)
+      earlier |= Field(pvs[i], "depth") == Field(last, "depth") && Field(pvs[i], "score") == Field(last, "score") &&
+                 Field(pvs[i], "pv") == Field(last, "pv");
+    EXPECT_TRUE(earlier) << c.what << ": " << last;
+    EXPECT_EQ(best.lines[best.lines.size() - 2], "info score " + Field(last, "score")) << c.what;
+    EXPECT_EQ(Words(Field(last, "pv"))[0], best.move) << c.what;
+  }
+}
+
+// Every move of every line is spelled as "bestmove" spells it, promotions
+// with their letter: each line plays out legally from the position.
+TEST(UCIProtocolTest, PrincipalVariationsSpellPromotions) {
+  const struct {
+    const char* fen;
+    const char* promotion;  // a move the lines must contain
+  } cases[] = {
+      {"8/4P1k1/8/8/8/8/8/4K3 w - -", "e7e8q"},
+      {"8/8/8/8/8/6k1/2p5/K7 w - -", "c2c1q"},
+      {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1P/PPPBBPpP/R3K2R b KQkq -", "g2h1q"},
+  };
+  UCIEngine engine;
+  for (const auto& c : cases) {
+    engine.Send(std::string("position fen ") + c.fen);
+    BestMove best = engine.Go("go depth 6", 30000);
+    bool seen = false;
+    for (const std::string& l : PVLines(best.lines)) {
+      GameReferee referee(c.fen);
+      for (const std::string& m : Words(Field(l, "pv"))) {
+        ASSERT_TRUE(referee.Play(m)) << c.fen << ": " << m << " in " << l;
+        seen |= m == c.promotion;
+      }
+    }
+    EXPECT_TRUE(seen) << c.fen << " " << c.promotion;
+  }
 }
 }  // namespace

@@ -3,6 +3,7 @@
 // lines each protocol gets.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "board/BoardMasks.h"
@@ -64,7 +65,7 @@ TEST_F(ThinkingOutputTest, PollReadsCommandsOnlyWhereAGuiOrAnAnalysisWaits) {
        "readyok\n"},
       {"a command that ends the search", 1, 0, 1, 0, 0, "exit\n", PollResult::Stop, true,
        " Search Aborted due to receiveing following string: exit\n"},
-      {"UCI stop", 0, 1, 0, 0, UCIProtocol::SEARCHING, "stop\n", PollResult::Stop, true, "Search Aborted"},
+      {"UCI stop", 0, 1, 0, 0, UCIProtocol::SEARCHING, "stop\n", PollResult::Stop, true, ""},
       {"UCI ponderhit", 0, 1, 0, 0, UCIProtocol::PONDERING, "ponderhit\n", PollResult::PonderHit, true, ""},
   };
   for (const auto& c : cases) {
@@ -97,8 +98,6 @@ TEST_F(ThinkingOutputTest, RootLinesInEachProtocolsForm) {
       {"xboard posting", 1, 0, 1, 0, true, "8 -12 2 1234 e2e4 \n"},
       {"xboard not posting", 1, 0, 0, 0, true, ""},
       {"console", 0, 0, 1, 0, true, ""},
-      {"UCI", 0, 1, 0, 0, true, "info depth 8 score cp -12 nodes 1234 pv e2e4 \n"},
-      {"UCI analysis gives the time", 0, 1, 0, 1, false, "info depth 8 score cp -12 time 2000 nodes 1234 pv e2e4 \n"},
   };
   for (const auto& c : cases) {
     Mode(c.xboard, c.uci, c.analyze, 0);
@@ -107,5 +106,77 @@ TEST_F(ThinkingOutputTest, RootLinesInEachProtocolsForm) {
     Thinking.RootResult(8, -123, Squares("e2"), Squares("e4"), NoPromotion, c.newBest);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.expected) << c.what;
   }
+}
+// A mate score is the mate score less the plies from the root to the mate:
+// a mate given at ply 2N - 1 is "mate N", one suffered at ply 2N "mate -N".
+TEST(UCIScoreTextTest, MatesInMovesOthersInCentipawns) {
+  const struct {
+    int score;
+    const char* text;
+  } cases[] = {
+      {109999, "mate 1"}, {109997, "mate 2"}, {109995, "mate 3"}, {109801, "mate 100"},
+      {-110000, "mate 0"}, {-109998, "mate -1"}, {-109996, "mate -2"}, {-109994, "mate -3"},
+      {109800, "cp 10980"}, {-109800, "cp -10980"}, {-123, "cp -12"}, {0, "cp 0"}, {7, "cp 0"},
+  };
+  for (const auto& c : cases) {
+    char text[32];
+    UCIScoreText(text, c.score);
+    EXPECT_STREQ(text, c.text) << c.score;
+  }
+}
+
+// UCI root lines: the clock's time and the speed, every move spelled as
+// "bestmove" (a promotion with its letter); a line that is no new best (an
+// iteration cut short) repeats the last completed result, and a stop in the
+// poll prints no line of another protocol.
+TEST_F(ThinkingOutputTest, UCIRootLinesRepeatTheLastCompletedResult) {
+  Mode(0, 1, 0, 0);
+  Search.NodeCount = 1200;
+  Search.QuiesceNodeCount = 34;
+  Search.ClearPrincipalVariation();
+  Search.PVLength = 3;
+  Search.PrincipalVariation[0][1] = PVEntry{(u16)(54 * 64 + 45), (i8)NoPromotion};  // g7f6
+  Search.PrincipalVariation[0][2] = PVEntry{(u16)(10 * 64 + 2), (i8)'q'};          // c2c1q
+  Clock.StartTime = ClockMs();
+  Thinking.LastUCIResult.Valid = false;
+  const std::regex line(
+      "info depth (\\d+) score (cp -?\\d+|mate -?\\d+) time (\\d+) nodes 1234 nps (\\d+) pv ([a-h1-8qrbn ]+)\n");
+  const struct {
+    int depth, score;
+    const char* from;
+    const char* to;
+    char promote;
+    bool newBest;
+    const char* expected;  // depth, score and line; "" for no line
+  } cases[] = {
+      {8, -123, "e2", "e4", NoPromotion, false, ""},  // nothing completed yet
+      {8, -123, "e7", "e8", 'Q', true, "8|cp -12|e7e8q g7f6 c2c1q"},
+      {9, 0, "d2", "d4", NoPromotion, false, "8|cp -12|e7e8q g7f6 c2c1q"},
+      {9, 109997, "d2", "d4", NoPromotion, true, "9|mate 2|d2d4 g7f6 c2c1q"},
+  };
+  for (const auto& c : cases) {
+    testing::internal::CaptureStdout();
+    Thinking.RootResult(c.depth, c.score, Squares(c.from), Squares(c.to), c.promote, c.newBest);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    if (!c.expected[0]) {
+      EXPECT_EQ(printed, "") << c.depth << " " << c.score;
+      continue;
+    }
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(printed, m, line)) << printed;
+    EXPECT_EQ(m[1].str() + "|" + m[2].str() + "|" + m[5].str(), c.expected);
+    const long long ms = std::stoll(m[3].str()), nps = std::stoll(m[4].str());
+    EXPECT_EQ(nps, ms > 0 ? 1234 * 1000 / ms : 0) << printed;
+  }
+
+  PipedStdin in;
+  in.Write("stop\n");
+  UCI.UCIState = UCIProtocol::SEARCHING;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(Thinking.Poll(), PollResult::Stop);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  Thinking.LastUCIResult.Valid = false;
+  Search.ClearPrincipalVariation();
+  Search.PVLength = 0;
 }
 }  // namespace
