@@ -318,6 +318,14 @@ int SkipOpponentName(const char*) {
   return Handled;
 }
 
+// The GUI's answer to a feature ("accepted ping"): the feature's name is a
+// command word of its own and must not be read as one.
+int SkipFeatureAnswer(const char*) {
+  char feature[WordSize];
+  ReadRestOfLine(feature, sizeof feature);
+  return Handled;
+}
+
 int NewGame(const char*) {
   Status& s = MainStatus;
   if (EngineThinking) Search.AbortSearch();
@@ -383,7 +391,8 @@ int EnterXboardMode(const char*) {
 }
 
 // "protover N": from 2 on the GUI waits for the features, the last of them
-// done=1. Their answers ("accepted", "rejected") are read and ignored.
+// done=1. Their answers ("accepted ping", "rejected colors") are read to the
+// end of their lines and ignored.
 int AnnounceFeatures(const char*) {
   int version = 0;
   ReadNumber(&version);
@@ -515,6 +524,8 @@ constexpr Command Commands[] = {
     {"traceflag", ToggleTrace},
     {"xboard", EnterXboardMode},
     {"protover", AnnounceFeatures},
+    {"accepted", SkipFeatureAnswer},
+    {"rejected", SkipFeatureAnswer},
     {"ping", Ping},
     {"memory", SetMemory},
     {"usermove", UserMove},
@@ -532,8 +543,6 @@ constexpr Command Commands[] = {
     {"hint", Ignore},
     {"ponder", Ignore},
     {"random", Ignore},
-    {"accepted", Ignore},
-    {"rejected", Ignore},
 };
 
 // The square of an edit word after its piece letter ("e4" of "Pe4").

@@ -440,16 +440,19 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
                               "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0"})
     EXPECT_NE(all.find(feature), std::string::npos) << feature;
   EXPECT_EQ(engine.features.back(), "feature done=1");
-  // The answers are read and ignored; a game follows.
-  engine.Send("accepted ping");
+  // The answers are read and ignored, as xboard sends them; a game follows.
+  for (const char* feature : {"myname", "ping", "setboard", "usermove", "analyze", "colors", "sigint", "sigterm",
+                              "memory", "reuse", "time", "draw", "done"})
+    engine.Send(std::string("accepted ") + feature);
   engine.Send("rejected colors");
+  EXPECT_EQ(engine.Sync(1), std::vector<std::string>{"pong 1"});
   engine.Send("st 1");
   engine.Send("usermove e2e4");
   GameReferee referee;
   ASSERT_TRUE(referee.Play("e2e4"));
   EXPECT_TRUE(referee.IsLegal(engine.AwaitMove(5000))) << engine.Output();
   engine.Send("usermove e2e5");
-  EXPECT_TRUE(AnyStartsWith(engine.Sync(1), "Illegal move: e2e5"));
+  EXPECT_TRUE(AnyStartsWith(engine.Sync(2), "Illegal move: e2e5"));
 }
 
 // "pong N" comes once every command before it is done: after the move the

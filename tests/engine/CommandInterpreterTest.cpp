@@ -114,9 +114,7 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
        [&] { return b.SideToMove == 1 && b.BlackCounts[3] == 1 && b.BlackPieceCount == 1 && b.WhitePieceCount == 0; }},
       {"quit", "", 3, [&] { return s.GameInProgress == 0; }},
       {"", "", 3, [&] { return s.GameInProgress == 0; }},  // the end of input quits
-      // The GUI's answers to the features are read and ignored.
-      {"accepted", "", 4, [&] { return true; }},
-      {"rejected", "", 4, [&] { return true; }},
+      {"accepted", " done\n", 4, [&] { return true; }},
       {"protover", "1\n", 4, [&] { return s.XboardVersion == 0; }},  // an old GUI sees nothing new
   };
   for (const auto& c : cases) {
@@ -136,6 +134,24 @@ TEST_F(CommandInterpreterTest, TheOpponentsNameRunsToTheEndOfItsLine) {
   ASSERT_EQ(scanf("%15s", word), 1);
   EXPECT_STREQ(word, "new");
   EXPECT_EQ(MainBoard.WhitePawns, Squares("a2 b2 c2 d2 e2 f2 g2 h2"));
+}
+
+// The GUI's answers to the features ("accepted ping") are read to the end
+// of their line: the feature's name is a command word of its own.
+TEST_F(CommandInterpreterTest, FeatureAnswersAreReadToTheEndOfTheirLine) {
+  for (const char* answer : {"accepted", "rejected"}) {
+    for (const char* feature : {"ping", "analyze", "setboard", "usermove", "memory"}) {
+      StdinText in(std::string(" ") + feature + "\nnew\n");
+      char word[16];
+      snprintf(word, sizeof word, "%s", answer);
+      testing::internal::CaptureStdout();
+      EXPECT_EQ(DoCommand(word), Handled);
+      EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << answer << " " << feature;
+      ASSERT_EQ(scanf("%15s", word), 1);
+      EXPECT_STREQ(word, "new") << answer << " " << feature;
+      EXPECT_EQ(Limits.Analyze, 0) << answer << " " << feature;
+    }
+  }
 }
 
 TEST_F(CommandInterpreterTest, AMoveTheBoardDoesNotAllowIsRefusedAloud) {
