@@ -140,6 +140,8 @@ void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote
 }
 
 void ThinkingOutput::RememberUCIResult(int depth, int v, u64 from, u64 to, char promote) {
+  // Mate or stalemate at the root: no move, so no line ("bestmove 0000").
+  if (from == to) return;
   UCIResult& r = LastUCIResult;
   r.Valid = true;
   r.Depth = depth;

@@ -764,4 +764,16 @@ TEST(UCIProtocolTest, PrincipalVariationsSpellPromotions) {
     EXPECT_TRUE(seen) << c.fen << " " << c.promotion;
   }
 }
+// Mated or stalemated at the root there is no move: "bestmove 0000" and no
+// line of a move that does not exist.
+TEST(UCIProtocolTest, NoLegalMoveGivesNoLine) {
+  UCIEngine engine;
+  for (const char* fen : {"7k/6Q1/6K1/8/8/8/8/8 b - -", "7k/5Q2/6K1/8/8/8/8/8 b - -"}) {
+    engine.Send(std::string("position fen ") + fen);
+    BestMove best = engine.Go("go depth 3");
+    EXPECT_EQ(best.lines.back(), "bestmove 0000") << fen;
+    EXPECT_TRUE(PVLines(best.lines).empty()) << fen << ": " << PVLines(best.lines)[0];
+    EXPECT_FALSE(AnyStartsWith(best.lines, "info score")) << fen;
+  }
+}
 }  // namespace
