@@ -31,6 +31,7 @@ bool Listening() {
   if (Limits.FD != 0 && !s.UCIMode) return false;
   return s.xboard == 1 || s.UCIMode == 1 || Limits.Analyze;
 }
+
 // Nodes a second over the milliseconds; 0 before the first one is over.
 long long NodesPerSecond(long long nodes, i32 ms) { return ms > 0 ? nodes * 1000 / ms : 0; }
 
@@ -62,6 +63,45 @@ void PrintUCISpeed() {
   fflush(stdout);
 }
 
+// A move of a protocol-2 thinking line, with its promotion piece in lower
+// case, whether the byte holds a letter or a piece-kind code.
+int XboardMoveText(char* text, int from, int to, char promote) {
+  const int n = sprintf(text, "%c%d%c%d", files[from & 7], from / 8 + 1, files[to & 7], to / 8 + 1);
+  char letter = 0;
+  switch (promote) {
+    case 'q': case 'Q': case 4: case 10: letter = 'q'; break;
+    case 'r': case 'R': case 3: case 9: letter = 'r'; break;
+    case 'b': case 'B': case 2: case 8: letter = 'b'; break;
+    case 'n': case 'N': case 1: case 7: letter = 'n'; break;
+    default: return n;
+  }
+  text[n] = letter;
+  text[n + 1] = 0;
+  return n + 1;
+}
+
+// The protocol-2 thinking line: "depth score time nodes pv", the time in
+// centiseconds read from the clock, a mate as 100000 + N for a win in N
+// moves (-100000 - N when mated), every move of the line spelled as the
+// engine's moves are sent.
+void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote) {
+  int score = v / 10;
+  if (v > MateBound) score = 100000 + (MateScore - v + 1) / 2;
+  else if (v < -MateBound) score = -100000 - (MateScore + v + 1) / 2;
+  char line[PVTextSize + 64];
+  int n = sprintf(line, "%d %d %d %lld ", depth, score, Clock.Elapsed() / 10, SearchNodes());
+  n += XboardMoveText(line + n, SquareOf(from), SquareOf(to), promote);
+  const int length = Search.PVLength < SearchTableRows ? Search.PVLength : SearchTableRows;
+  for (int j = 1; j < length; j++) {
+    const PVEntry& e = Search.PrincipalVariation[0][j];
+    const int f = (e.Move >> 6) & 63, t = e.Move & 63;
+    if (f == t) break;
+    line[n++] = ' ';
+    n += XboardMoveText(line + n, f, t, (char)e.Promote);
+  }
+  printf("%s\n", line);
+  fflush(stdout);
+}
 }  // namespace
 
 // A mate score is the mate score less the plies to the mate, counted from
@@ -78,7 +118,8 @@ PollResult ThinkingOutput::HandleWord(bool announceStop) {
   if (scanf("%511s", word) != 1) word[0] = 0;
   const int r = MainStatus.UCIMode ? UCI.UCIPrep(word) : DoCommand(word);
   const bool stop = MainStatus.UCIMode ? r == UCIProtocol::StopResult : r == LeaveReader;
-  if ((stop || announceStop) && !MainStatus.UCIMode) {
+  // A protocol-2 xboard GUI reads only protocol lines.
+  if ((stop || announceStop) && !MainStatus.XboardProtocol2() && !MainStatus.UCIMode) {
     printf(" Search Aborted due to receiveing following string: %s\n", word);
     fflush(stdout);
   }
@@ -127,7 +168,9 @@ void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote
   const Status& s = MainStatus;
   char text[PVTextSize];
   Search.LineText(text, v, from, to, promote);
-  if (s.Post && s.xboard && !(newBest && Search.IterationDepth <= 7)) {
+  if (s.Post && s.XboardProtocol2() && !(newBest && Search.IterationDepth <= 7)) {
+    PrintXboardLine(depth, v, from, to, promote);
+  } else if (s.Post && s.xboard && !(newBest && Search.IterationDepth <= 7)) {
     printf("%d %d %d %lld%s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
     fflush(stdout);
   }
@@ -162,6 +205,10 @@ void ThinkingOutput::PrintUCIResult() const {
 }
 
 void ThinkingOutput::PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote) const {
+  if (!uci && MainStatus.XboardProtocol2()) {
+    PrintXboardLine(depth, v, from, to, promote);
+    return;
+  }
   char text[PVTextSize];
   Search.LineText(text, v, from, to, promote);
   if (uci) {
@@ -190,7 +237,7 @@ void ThinkingOutput::SearchDone(int depth, int v, u64 from, u64 to, char promote
   const Status& s = MainStatus;
   if (s.Post && !Search.Aborted && !s.UCIMode) {
     PrintDriverLine(false, depth, v, from, to, promote);
-    printf("\n");
+    if (!s.XboardProtocol2()) printf("\n");
   }
   if (s.UCIMode) {
     // A book move has no score (v counts the moves generated).
@@ -234,6 +281,7 @@ void ThinkingOutput::SpeedMeasured(i32 nodesPerSecond, i32 milliseconds) {
     PrintUCISpeed();
     return;
   }
+  if (MainStatus.XboardProtocol2()) return;
   printf("info nps %d time %g\n", nodesPerSecond, (double)milliseconds);
   fflush(stdout);
 }
@@ -243,6 +291,7 @@ void ThinkingOutput::AnalysisSpeed(i32 nodesPerSecond) {
     PrintUCISpeed();
     return;
   }
+  if (MainStatus.XboardProtocol2()) return;
   printf("info nps %d\n", nodesPerSecond);
   printf("info time %d\n", 1000 * Clock.ElapsedSeconds);
   fflush(stdout);

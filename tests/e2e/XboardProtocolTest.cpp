@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <functional>
@@ -491,6 +492,8 @@ TEST(XboardProtocolTest, PongComesAfterEverythingBeforeThePing) {
     EXPECT_TRUE(found) << c.name;
     EXPECT_FALSE(AnyContains(after, "pong 77")) << c.name;
     EXPECT_FALSE(AnyStartsWith(after, "move ")) << c.name;
+    EXPECT_EQ(engine.Output().find("Search Aborted"), std::string::npos) << c.name;
+    EXPECT_FALSE(AnyStartsWith(lines, "info ")) << c.name;
   }
 }
 
@@ -614,4 +617,58 @@ TEST(XboardProtocolTest, MoveNowAfterAMoveKeepsPosting) {
   }
 }
 
+// Protocol-2 thinking lines: "depth score time nodes pv", the time in
+// centiseconds, mates as 100000 + N (a win in N moves) or -100000 - N,
+// every move of the line with its promotion letter; nothing but protocol
+// lines.
+TEST(XboardProtocolTest, ProtocolTwoThinkingLinesFollowTheProtocol) {
+  const std::regex line("(\\d+) (-?\\d+) (\\d+) (\\d+) ([a-h][1-8][a-h][1-8][qrbn]?)( [a-h][1-8][a-h][1-8][qrbn]?)*");
+  const struct {
+    const char* fen;
+    const char* limits;
+    std::string score;   // of the last thinking line; empty for any ordinary score
+    std::string inLine;  // a move some line must show
+  } cases[] = {
+      {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "sd 4", "100001", "d1d8"},
+      {"7k/1p6/6K1/8/8/8/8/R7 b - -", "sd 4", "-100001", ""},
+      {"8/P7/8/8/8/8/k7/7K b - -", "sd 4", "", " a7a8q"},
+      {"8/5pk1/6p1/8/3R4/6P1/5PK1/2r5 w - -", "st 2", "", ""},
+  };
+  for (const auto& c : cases) {
+    Xboard2Engine engine;
+    for (const std::string& command : {std::string("setboard ") + c.fen, std::string("st 2"), std::string(c.limits),
+                                       std::string("post")})
+      engine.Send(command);
+    const TestClock::time_point start = TestClock::now();
+    engine.Send("go");
+    std::vector<std::string> lines;
+    const std::string move = engine.AwaitMove(10000, &lines);
+    const long long ms = MsSince(start);
+    ASSERT_FALSE(move.empty()) << c.fen << "\n" << engine.Output();
+    std::smatch last;
+    bool shown = c.inLine.empty();
+    for (const std::string& text : lines) {
+      if (text.compare(0, 5, "move ") == 0 || text.empty()) continue;
+      std::smatch m;
+      ASSERT_TRUE(std::regex_match(text, m, line)) << c.fen << ": " << text;
+      last = m;
+      shown = shown || (" " + text.substr(m.position(5)) + " ").find(c.inLine + " ") != std::string::npos;
+      const int score = std::stoi(m[2]);
+      if (c.score.empty()) {
+        EXPECT_LT(std::abs(score), 100000) << text;
+      }
+    }
+    ASSERT_FALSE(last.empty()) << c.fen;
+    if (!c.score.empty()) {
+      EXPECT_EQ(last[2].str(), c.score) << c.fen;
+    }
+    EXPECT_TRUE(shown) << c.fen << ": no line with" << c.inLine;
+    // Centiseconds from the clock: never more than the search took, and for a
+    // search of over a second more than the whole seconds a node count gives.
+    EXPECT_LE(std::stoll(last[3]), ms / 10 + 10) << c.fen;
+    if (ms > 1000) {
+      EXPECT_GE(std::stoll(last[3]), 20) << c.fen;
+    }
+  }
+}
 }  // namespace
