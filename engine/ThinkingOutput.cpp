@@ -168,8 +168,11 @@ void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote
   const Status& s = MainStatus;
   char text[PVTextSize];
   Search.LineText(text, v, from, to, promote);
-  if (s.Post && s.XboardProtocol2() && !(newBest && Search.IterationDepth <= 7)) {
-    PrintXboardLine(depth, v, from, to, promote);
+  // Protocol 2 hears of new best moves only: an iteration cut short would
+  // show the interrupted move's score, and the driver reports the last
+  // complete iteration's line anyway.
+  if (s.Post && s.XboardProtocol2()) {
+    if (newBest && Search.IterationDepth > 7) PrintXboardLine(depth, v, from, to, promote);
   } else if (s.Post && s.xboard && !(newBest && Search.IterationDepth <= 7)) {
     printf("%d %d %d %lld%s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
     fflush(stdout);

@@ -3,6 +3,8 @@
 // lines each protocol gets.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <regex>
 #include <string>
 
@@ -107,6 +109,46 @@ TEST_F(ThinkingOutputTest, RootLinesInEachProtocolsForm) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.expected) << c.what;
   }
 }
+// Protocol 2: "depth score time nodes pv" with mates as 100000 + N moves
+// and promotion letters, for new best moves only (an iteration cut short
+// would show the interrupted move's score).
+TEST_F(ThinkingOutputTest, ProtocolTwoRootLinesForNewBestMovesOnly) {
+  Search.NodeCount = 1200;
+  Search.QuiesceNodeCount = 34;
+  Search.PVLength = 0;
+  Search.IterationDepth = 9;
+  const struct {
+    int score;
+    const char* from;
+    const char* to;
+    char promote;
+    bool newBest;
+    const char* head;  // before the time
+    const char* tail;  // after it
+  } cases[] = {
+      {-123, "e2", "e4", NoPromotion, true, "9 -12 ", " 1234 e2e4\n"},
+      {109997, "e7", "e8", 'Q', true, "9 100002 ", " 1234 e7e8q\n"},
+      {-109998, "e2", "e4", NoPromotion, true, "9 -100001 ", " 1234 e2e4\n"},
+      {0, "e2", "e4", NoPromotion, false, "", ""},
+  };
+  for (const auto& c : cases) {
+    Mode(1, 0, 0, 0);
+    MainStatus.Post = 1;
+    MainStatus.XboardVersion = 2;
+    testing::internal::CaptureStdout();
+    Thinking.RootResult(9, c.score, Squares(c.from), Squares(c.to), c.promote, c.newBest);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    MainStatus.XboardVersion = 0;
+    if (!c.newBest) {
+      EXPECT_EQ(printed, "") << c.score;
+      continue;
+    }
+    EXPECT_EQ(printed.compare(0, strlen(c.head), c.head), 0) << printed;
+    ASSERT_GE(printed.size(), strlen(c.tail));
+    EXPECT_EQ(printed.substr(printed.size() - strlen(c.tail)), c.tail) << printed;
+  }
+}
+
 // A mate score is the mate score less the plies from the root to the mate:
 // a mate given at ply 2N - 1 is "mate N", one suffered at ply 2N "mate -N".
 TEST(UCIScoreTextTest, MatesInMovesOthersInCentipawns) {
