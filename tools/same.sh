@@ -32,7 +32,7 @@
 #                          moves, castling, ended by "quit" (console.txt)
 #   xboard -fd 5           two xboard games with "post": moves, force mode,
 #                          setboard (a mate in one, a king and pawn ending),
-#                          the ignored "undo" and "remove" (xboard.txt)
+#                          "undo" and "remove" (xboard.txt)
 #   uci                    a UCI session paced as a GUI paces it: searches
 #                          to "go depth N" from the start position, from
 #                          kiwipete (a promotion), of a mate in two, with
@@ -45,9 +45,10 @@
 # reading it.
 #
 # The only figures masked are those read from the wall clock: the Time and
-# NPS columns of the benchmark's table row. Everything else, node counts,
-# hash hits and misses and their ratios included, is compared as printed;
-# repeated runs of every case on one binary print the same bytes.
+# NPS columns of the benchmark's table row, and the "time" and "nps" fields
+# of UCI info lines. Everything else, node counts, hash hits and misses and
+# their ratios included, is compared as printed; repeated runs of every case
+# on one binary print the same bytes.
 set -u
 export LC_ALL=C
 
@@ -123,6 +124,7 @@ mask() {
   awk '
     masknext { sub(/^ *-?[0-9]+/, "TIME"); sub(/ +-?[0-9]+$/, " NPS"); masknext = 0 }
     /^ +Time Interior Nodes Quiesce Nodes Total Nodes +NPS$/ { masknext = 1 }
+    /^info / { gsub(/ time [0-9]+/, " time T"); gsub(/ nps [0-9]+/, " nps N") }
     { print }
   '
 }
