@@ -136,7 +136,7 @@ int MoveCommand(char* word) {
 int SetLevel(const char*) {
   char moves[WordSize], base[WordSize], inc[WordSize];
   if (!ReadWord(moves) || !ReadWord(base) || !ReadWord(inc)) return Handled;
-  Clock.MovesPerSession = atoi(moves);
+  Clock.MovesPerSession = MainStatus.LevelMoves = atoi(moves);
   i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
   if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
   Clock.TimeLeft = ClampClock(1000 * seconds);

@@ -108,6 +108,9 @@ bool EngineTurn() {
     MoveList.RetractMove();
     RecordGamePosition(MainBoard.SideToMove);
   }
+  // The clock is shared by the moves left to the next time control, not by
+  // all the moves of one.
+  if (s.LevelMoves > 0) Clock.MovesPerSession = MovesToControl(s.LevelMoves, Clock.GamePly);
   // "sd" and "-sd" limit the depth; the driver's own limit is 100.
   const int depth =
       Limits.FD != 0 ? Limits.FD : (MainBoard.MaxDepth > 0 && MainBoard.MaxDepth < 100 ? MainBoard.MaxDepth : 0);

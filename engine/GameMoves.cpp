@@ -109,6 +109,11 @@ void ShowBoard() {
   if (!MainStatus.PEV) PE.PrintWhiteScore(&MainBoard);
 }
 
+int MovesToControl(int levelMoves, int gamePly) {
+  const int moveNumber = (gamePly + 1) >> 1;
+  return levelMoves - (moveNumber - 1) % levelMoves;
+}
+
 void CheckBoardAfter(const char* command) {
   if (!Arguments.CheckBoard) return;
   const char* problem = MainBoard.Inconsistency();

@@ -40,6 +40,11 @@ void PlayGameMove(const GameMove& move);
 void ShowBoard();
 
 
+// The moves left to the next time control of `levelMoves` moves each, the
+// move about to be played included, at the game's half-move `gamePly` (1 for
+// White's first move).
+int MovesToControl(int levelMoves, int gamePly);
+
 // With "-checkboard", MainBoard's bookkeeping is checked after a command:
 // an inconsistency is printed with the command and ends the program at once
 // (abort), so that a test or a fuzzer sees it where no sanitizer would.

@@ -23,6 +23,7 @@ class Status {
   u8 Force;           // xboard force mode: the engine does not move
   u8 PEV;             // print the evaluation of every EPD position
   u8 KeepRunning;     // start the outer loop again after a UCI exchange
+  i32 LevelMoves;     // moves per time control of xboard's "level"; 0 none
   // The xboard protocol version the GUI announced with "protover"; 0 when
   // it sent none. From 2 on the engine answers with its features and
   // speaks the protocol's later forms (move lines, thinking lines).

@@ -168,4 +168,18 @@ TEST(GameMovesTest, TheGameRecordCountsRepetitionsSinceTheLastPawnMove) {
   EXPECT_EQ(GameRepetitions(1), 0);
   EXPECT_EQ(MoveList.NumMoves, 10);
 }
+// xboard's "level 40 ..." gives the clock to the moves left to the control,
+// not to all forty at every move.
+TEST(GameMovesTest, MovesToTheNextTimeControl) {
+  const struct {
+    int levelMoves, gamePly, expected;
+  } cases[] = {
+      {40, 1, 40},  // White's first move
+      {40, 2, 40},  // Black's first move
+      {40, 3, 39},  {40, 79, 1}, {40, 80, 1}, {40, 81, 40},  // the control is reached and starts again
+      {1, 57, 1},   {30, 61, 30},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MovesToControl(c.levelMoves, c.gamePly), c.expected) << c.levelMoves << " moves, ply " << c.gamePly;
+}
 }  // namespace
