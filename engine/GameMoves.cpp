@@ -111,7 +111,7 @@ void ShowBoard() {
 
 int MovesToControl(int levelMoves, int gamePly) {
   const int moveNumber = (gamePly + 1) >> 1;
-  return levelMoves - (moveNumber - 1) % levelMoves;
+  return levelMoves - (moveNumber - 1) % levelMoves + 1;
 }
 
 void CheckBoardAfter(const char* command) {

@@ -40,9 +40,10 @@ void PlayGameMove(const GameMove& move);
 void ShowBoard();
 
 
-// The moves left to the next time control of `levelMoves` moves each, the
-// move about to be played included, at the game's half-move `gamePly` (1 for
-// White's first move).
+// The moves the clock is shared by until the next time control of
+// `levelMoves` moves each, at the game's half-move `gamePly` (1 for White's
+// first move): those left, the move about to be played included, and one
+// more, so that the last moves before the control keep a margin.
 int MovesToControl(int levelMoves, int gamePly);
 
 // With "-checkboard", MainBoard's bookkeeping is checked after a command:

@@ -174,10 +174,10 @@ TEST(GameMovesTest, MovesToTheNextTimeControl) {
   const struct {
     int levelMoves, gamePly, expected;
   } cases[] = {
-      {40, 1, 40},  // White's first move
-      {40, 2, 40},  // Black's first move
-      {40, 3, 39},  {40, 79, 1}, {40, 80, 1}, {40, 81, 40},  // the control is reached and starts again
-      {1, 57, 1},   {30, 61, 30},
+      {40, 1, 41},  // White's first move (and one more, for a margin)
+      {40, 2, 41},  // Black's first move
+      {40, 3, 40},  {40, 79, 2}, {40, 80, 2}, {40, 81, 41},  // the control is reached and starts again
+      {1, 57, 2},   {30, 61, 31},
   };
   for (const auto& c : cases)
     EXPECT_EQ(MovesToControl(c.levelMoves, c.gamePly), c.expected) << c.levelMoves << " moves, ply " << c.gamePly;
