@@ -19,7 +19,7 @@ ProcessResult RunEngine(const std::vector<std::string>& args, const std::string&
 class EngineProcess {
  public:
   explicit EngineProcess(const std::vector<std::string>& args = {});
-  ~EngineProcess();
+  virtual ~EngineProcess();
   EngineProcess(const EngineProcess&) = delete;
   EngineProcess& operator=(const EngineProcess&) = delete;
 
