@@ -66,7 +66,7 @@ void ChessBoard::RecountPieces() {
   PawnHashCode = (u32)pawnCode;
 }
 
-const char* ChessBoard::Inconsistency() const {
+bool ChessBoard::PieceBoardsAgree() const {
   const u64 white[6] = {WhitePawns, WhiteKnights, WhiteBishops, WhiteRooks, WhiteQueens, WhiteKing};
   const u64 black[6] = {BlackPawns, BlackKnights, BlackBishops, BlackRooks, BlackQueens, BlackKing};
   u64 whiteMen = 0, blackMen = 0;
@@ -76,10 +76,13 @@ const char* ChessBoard::Inconsistency() const {
     blackMen |= black[i];
     men += BitCount64(white[i]) + BitCount64(black[i]);
   }
-  if (men != BitCount64(whiteMen | blackMen) || (whiteMen & blackMen)) return "two men on one square";
+  return men == BitCount64(whiteMen | blackMen) && WhitePieces == whiteMen && BlackPieces == blackMen &&
+         AllPieces == (whiteMen | blackMen);
+}
+
+const char* ChessBoard::Inconsistency() const {
+  if (!PieceBoardsAgree()) return "two men on one square, or colour boards that disagree with the piece boards";
   if (BitCount64(WhiteKing) != 1 || BitCount64(BlackKing) != 1) return "not exactly one king a side";
-  if (WhitePieces != whiteMen || BlackPieces != blackMen || AllPieces != (whiteMen | blackMen))
-    return "the colour boards disagree with the piece boards";
   // The counts' order: queens, rooks, bishops, knights, pawns.
   const u64 whiteKinds[5] = {WhiteQueens, WhiteRooks, WhiteBishops, WhiteKnights, WhitePawns};
   const u64 blackKinds[5] = {BlackQueens, BlackRooks, BlackBishops, BlackKnights, BlackPawns};

@@ -66,6 +66,9 @@ class ChessBoard {
   // distinct squares, one king a side, the colour boards and the totals
   // agreeing with the piece boards, the counts with the men.
   const char* Inconsistency() const;
+  // Men on distinct squares, and the colour boards and AllPieces the union
+  // of the piece boards.
+  bool PieceBoardsAgree() const;
 
   // Queries.
   bool IsPawn(char side, u64 mask) const { return ((side ? BlackPawns : WhitePawns) & mask) != 0; }

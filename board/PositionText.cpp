@@ -148,8 +148,10 @@ const char* PositionTextProblem(const char* text) {
 }
 
 const char* LoadPosition(const char* text) {
-  const char* problem = PositionTextProblem(text);
-  if (problem == nullptr) SetupBoard(text);
+  ChessBoard b = MainBoard;
+  const char* problem = ReadPositionText(text, &b);
+  if (problem == nullptr) problem = PositionProblem(b);
+  if (problem == nullptr) MainBoard = b;
   return problem;
 }
 

@@ -207,19 +207,14 @@ void ThinkingOutput::PrintUCIResult() const {
   fflush(stdout);
 }
 
-void ThinkingOutput::PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote) const {
-  if (!uci && MainStatus.XboardProtocol2()) {
+void ThinkingOutput::PrintDriverLine(int depth, int v, u64 from, u64 to, char promote) const {
+  if (MainStatus.XboardProtocol2()) {
     PrintXboardLine(depth, v, from, to, promote);
     return;
   }
   char text[PVTextSize];
   Search.LineText(text, v, from, to, promote);
-  if (uci) {
-    printf("info depth %d score cp %d time %d nodes %lld pv%s", depth, v / 10, 1000 * Clock.ElapsedSeconds,
-           SearchNodes(), text);
-  } else {
-    printf("%d %d %d %lld %s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
-  }
+  printf("%d %d %d %lld %s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
   fflush(stdout);
 }
 
@@ -232,14 +227,14 @@ void ThinkingOutput::IterationDone(int depth, int v, u64 from, u64 to, char prom
     if (s.Post || Limits.Analyze) PrintUCIResult();
     return;
   }
-  if (s.Post && Clock.ElapsedSeconds >= 4) PrintDriverLine(false, depth, v, from, to, promote);
-  if (s.Post || Limits.Analyze) PrintDriverLine(s.UCIMode != 0, depth, v, from, to, promote);
+  if (s.Post && Clock.ElapsedSeconds >= 4) PrintDriverLine(depth, v, from, to, promote);
+  if (s.Post || Limits.Analyze) PrintDriverLine(depth, v, from, to, promote);
 }
 
 void ThinkingOutput::SearchDone(int depth, int v, u64 from, u64 to, char promote) {
   const Status& s = MainStatus;
   if (s.Post && !Search.Aborted && !s.UCIMode) {
-    PrintDriverLine(false, depth, v, from, to, promote);
+    PrintDriverLine(depth, v, from, to, promote);
     if (!s.XboardProtocol2()) printf("\n");
   }
   if (s.UCIMode) {

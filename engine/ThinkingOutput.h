@@ -42,8 +42,8 @@ class ThinkingOutput : public SearchListener {
  private:
   // Reads one word and hands it to the interpreter of the protocol in use.
   PollResult HandleWord(bool announceStop);
-  // The post line (console, xboard) or the UCI info line of an iteration.
-  void PrintDriverLine(bool uci, int depth, int v, u64 from, u64 to, char promote) const;
+  // The post line of an iteration (console, xboard).
+  void PrintDriverLine(int depth, int v, u64 from, u64 to, char promote) const;
   // A completed UCI result becomes the one a stopped search reports.
   void RememberUCIResult(int depth, int v, u64 from, u64 to, char promote);
   // The info line of the last completed UCI result, with the time and

@@ -12,19 +12,6 @@
 #include "search/SearchLimits.h"
 
 namespace {
-bool KeepsInvariants(const ChessBoard& b) {
-  const u64 white[6] = {b.WhitePawns, b.WhiteKnights, b.WhiteBishops, b.WhiteRooks, b.WhiteQueens, b.WhiteKing};
-  const u64 black[6] = {b.BlackPawns, b.BlackKnights, b.BlackBishops, b.BlackRooks, b.BlackQueens, b.BlackKing};
-  u64 w = 0, k = 0;
-  int men = 0;
-  for (int i = 0; i < 6; i++) {
-    w |= white[i];
-    k |= black[i];
-    men += BitCount64(white[i]) + BitCount64(black[i]);
-  }
-  return men == BitCount64(w | k) && b.WhitePieces == w && b.BlackPieces == k && b.AllPieces == (w | k);
-}
-
 // Whether the side's king would stand attacked on the board MakeMove leaves
 // after from-to: InCheck's test on that board, worked out on this one. The
 // man on `to`, if any, is gone; `from` is empty and `to` occupied; a king
@@ -50,7 +37,7 @@ PerfT::PerfT(int depth) {
   printf("Starting PerfT test \n");
   TotalNodes = 0;
   LeafNodes = 0;
-  Consistent = KeepsInvariants(MainBoard);
+  Consistent = MainBoard.PieceBoardsAgree();
   const bool tracing = Limits.Trace == 1;
   if (tracing) printf("<Trace name=\"Perft\">\n");
   ChessBoard copy = MainBoard;
