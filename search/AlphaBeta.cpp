@@ -252,7 +252,8 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   }
 
   // Store, unless the best move was a futile one.
-  if (!bestFutile) StoreBound(code1, code2, depth, PrincipalVariation[ply][ply].Move, best, alpha, beta, alphaRaised);
+  if (!bestFutile)
+    StoreBound(code1, code2, depth, ply, PrincipalVariation[ply][ply].Move, best, alpha, beta, alphaRaised);
   return best;
 }
 
@@ -265,16 +266,16 @@ int SearchRoutines::Horizon(char side, int alpha, int beta, const ChessBoard& bo
     return FromTable(v, ply);
   }
   v = Quiesce(side, alpha, beta, board, ply + 1);
-  StoreBound(code1, code2, depth, 0, v, alpha, beta, v > alpha);
+  StoreBound(code1, code2, depth, ply, 0, v, alpha, beta, v > alpha);
   LeafNodeCount++;
   return v;
 }
 
-void SearchRoutines::StoreBound(u64 code1, u64 code2, int depth, int move, int v, int alpha, int beta,
+void SearchRoutines::StoreBound(u64 code1, u64 code2, int depth, int ply, int move, int v, int alpha, int beta,
                                 bool aboveAlpha) {
-  if (v >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, v, LowerBound);
-  else if (aboveAlpha) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, v, ExactBound);
-  else PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, alpha, UpperBound);
+  if (v >= beta) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, v, LowerBound, ply);
+  else if (aboveAlpha) PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, v, ExactBound, ply);
+  else PositionCache.InsertTranspositionTables(code1, code2, depth, (short)move, alpha, UpperBound, ply);
 }
 
 void SearchRoutines::RecordLine(int ply, int move, char promote, bool lastPly) {
@@ -310,7 +311,7 @@ bool SearchRoutines::NullMove(char side, int alpha, int beta, const ChessBoard& 
     return true;
   }
   if (v >= beta) {
-    PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound);
+    PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound, ply);
     if (Limits.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
     PrincipalVariation[ply][0].Move = 0;
     *settled = beta;

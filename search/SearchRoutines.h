@@ -115,7 +115,7 @@ class SearchRoutines {
                 char nodeType, int maxPly, u64 code1, u64 code2, int* settled, bool* mateThreat);
   // Stores a node's result as a lower bound (at or above beta), an exact
   // value, or alpha as an upper bound.
-  void StoreBound(u64 code1, u64 code2, int depth, int move, int v, int alpha, int beta, bool aboveAlpha);
+  void StoreBound(u64 code1, u64 code2, int depth, int ply, int move, int v, int alpha, int beta, bool aboveAlpha);
   // A new best move at ply: it heads the ply's line, followed by the child's
   // line unless the child was the last ply.
   void RecordLine(int ply, int move, char promote, bool lastPly);

@@ -103,7 +103,7 @@ void TranspositionTables::AgeTranspositionTables() {
 }
 
 void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value,
-                                                    char bound) {
+                                                    char bound, int ply) {
   u32 index = (u32)lower & IndexMask;
   if (index > IndexMask) {
     printf("Major problem1: index > TTABLESIZE %u\n", index);
@@ -113,9 +113,11 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
   MarkWritten(index);
 
   bool mayReplace0 = slot[0].Depth <= depth || slot[0].Live <= 0;
-  // Mates are stored relative to the node's depth.
-  if (value > MateBound) value += depth;
-  else if (value < -MateBound) value -= depth;
+  // A mate score counts plies from the root; the table keeps it counted
+  // from this node, so that a probe from another ply reads the right
+  // distance.
+  if (value > MateBound) value += ply;
+  else if (value < -MateBound) value -= ply;
 
   // A live slot 0 is displaced only by a result for the same position at
   // least as deep; everything else goes to slot 1.

@@ -67,7 +67,7 @@ class TranspositionTables {
   int SizeMB() const;
   void ClearTranspositionTables();
   void AgeTranspositionTables();
-  void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound);
+  void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound, int ply = 0);
   int SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move);
   // Starts loading the position's bucket into the cache, so that a probe a
   // little later does not wait for memory.

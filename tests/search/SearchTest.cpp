@@ -94,6 +94,9 @@ TEST_F(SearchTest, FindsMatesAtAFixedDepth) {
       {"Black mates in 3 by a bishop sacrifice", "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", 4,
        "f8c5", 109995},
       {"Black mates in 3 with the queen", "2r3k1/p4p2/3Rp2p/1p2P1pK/8/1P4P1/P3Q2P/1q6 b - - 0 1", 2, "b1g6", 109995},
+      // Deep enough that mates come back out of the table from other plies
+      // than they were stored at; their distance must not grow on the way.
+      {"Black is mated in 2 whatever it plays", "4k3/8/4K3/8/8/8/8/R7 b - - 0 1", 9, "e8d8", -109996},
   };
   for (const Case& c : cases) {
     FreshState();

@@ -138,15 +138,18 @@ TEST_F(TranspositionTablesTest, AgedEntriesGiveTheirMoveButNoScore) {
   EXPECT_EQ(Slot(1).UpperCode, UpperA);
 }
 
-TEST_F(TranspositionTablesTest, MateScoresAreStoredRelativeToDepth) {
+// A mate score counts plies from the root; stored, it counts them from the
+// node (the node's ply added), whatever depth is left to search.
+TEST_F(TranspositionTablesTest, MateScoresAreStoredCountedFromTheNode) {
   struct Case {
-    int value, depth, stored;
+    int value, depth, ply, stored;
   };
-  const Case cases[] = {{109801, 4, 109805}, {109800, 4, 109800}, {-109801, 4, -109805}, {-109800, 4, -109800}};
+  const Case cases[] = {{109801, 4, 3, 109804}, {109801, 9, 3, 109804}, {109800, 4, 3, 109800},
+                        {-109801, 4, 3, -109804}, {-109800, 4, 3, -109800}, {109990, 2, 0, 109990}};
   for (const Case& c : cases) {
     SetUp();
-    tt.InsertTranspositionTables(UpperA, LowerA, c.depth, 0, c.value, ExactBound);
-    EXPECT_EQ(Slot(0).Value, c.stored) << c.value << " at depth " << c.depth;
+    tt.InsertTranspositionTables(UpperA, LowerA, c.depth, 0, c.value, ExactBound, c.ply);
+    EXPECT_EQ(Slot(0).Value, c.stored) << c.value << " at depth " << c.depth << ", ply " << c.ply;
   }
 }
 
