@@ -112,7 +112,10 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
       }
     }
   }
-  const bool pruning = nodeType != PVNode;
+  // A search for a mate prunes nothing that could hide one: every move is
+  // searched to full depth, so a mate in N shows at 2N - 1 plies.
+  const bool mateSearch = Limits.Mate != 0;
+  const bool pruning = nodeType != PVNode && !mateSearch;
 
   // Reverse futility pruning (static null move).
   if (pruning && allowNull == 1 && !inCheck && depth <= 3 && beta >= -MateReported && beta <= MateReported &&
@@ -188,7 +191,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
                            (!board.IsPawn(side, to) || EnemyPawnAhead(board, side, to));
     const int extension = (childType == PVNode || givesCheck) && x > 0 ? 1 : 0;
     int r = 0, f = 0;
-    if (extension == 0) {
+    if (extension == 0 && !mateSearch) {
       if (reducible && !inCheck) r = depth > 3 ? 2 : 1;
       if (depth == 2 && !inCheck && childType != PVNode && !promotion && !capture &&
           alpha > PE.MaterialOnly(side, board) + FutilityGap)

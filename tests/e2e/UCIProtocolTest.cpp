@@ -599,7 +599,9 @@ TEST(UCIProtocolTest, GoNodesStopsNearTheBudget) {
 }
 
 // "go mate N" ends when a mate in N or fewer is found, or after 2N - 1
-// plies of iterations; the clock does not end it.
+// plies of iterations; the clock does not end it. Nothing is pruned that
+// could hide a mate: the king-and-rook mate, which a normal search sees
+// only at six plies, is found at three.
 TEST(UCIProtocolTest, GoMateStopsAtTheMateOrItsDepth) {
   const struct {
     const char* fen;
@@ -611,6 +613,7 @@ TEST(UCIProtocolTest, GoMateStopsAtTheMateOrItsDepth) {
       {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10", "go mate 2", 3, "mate 2", "d5f6"},
       {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10", "go mate 5", 9, "mate 2", "d5f6"},
       {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "go mate 1", 1, "mate 1", "d1d8"},
+      {"k7/8/2K5/8/8/8/8/7R w - - 0 1", "go mate 2", 3, "mate 2", "c6b6"},
       {StartFen, "go mate 1", 1, "", ""},
       {StartFen, "go mate 3", 5, "", ""},
   };
