@@ -84,22 +84,27 @@ int XboardMoveText(char* text, int from, int to, char promote) {
 // centiseconds read from the clock, a mate as 100000 + N for a win in N
 // moves (-100000 - N when mated), every move of the line spelled as the
 // engine's moves are sent.
-void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote) {
+void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote, char* lastShown) {
   int score = v / 10;
   if (v > MateBound) score = 100000 + (MateScore - v + 1) / 2;
   else if (v < -MateBound) score = -100000 - (MateScore + v + 1) / 2;
-  char line[PVTextSize + 64];
-  int n = sprintf(line, "%d %d %d %lld ", depth, score, Clock.Elapsed() / 10, SearchNodes());
-  n += XboardMoveText(line + n, SquareOf(from), SquareOf(to), promote);
+  char moves[SearchTableRows * 6 + 8];
+  int n = XboardMoveText(moves, SquareOf(from), SquareOf(to), promote);
   const int length = Search.PVLength < SearchTableRows ? Search.PVLength : SearchTableRows;
   for (int j = 1; j < length; j++) {
     const PVEntry& e = Search.PrincipalVariation[0][j];
     const int f = (e.Move >> 6) & 63, t = e.Move & 63;
     if (f == t) break;
-    line[n++] = ' ';
-    n += XboardMoveText(line + n, f, t, (char)e.Promote);
+    moves[n++] = ' ';
+    n += XboardMoveText(moves + n, f, t, (char)e.Promote);
   }
-  printf("%s\n", line);
+  // The end of an iteration and the end of the search report the same
+  // result: a GUI is shown it once.
+  char shown[XboardLineKeySize];
+  snprintf(shown, sizeof shown, "%d %d %s", depth, score, moves);
+  if (strcmp(shown, lastShown) == 0) return;
+  strcpy(lastShown, shown);
+  printf("%d %d %d %lld %s\n", depth, score, Clock.Elapsed() / 10, SearchNodes(), moves);
   fflush(stdout);
 }
 }  // namespace
@@ -172,7 +177,7 @@ void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote
   // show the interrupted move's score, and the driver reports the last
   // complete iteration's line anyway.
   if (s.Post && s.XboardProtocol2()) {
-    if (newBest && Search.IterationDepth > 7) PrintXboardLine(depth, v, from, to, promote);
+    if (newBest && Search.IterationDepth > 7) PrintXboardLine(depth, v, from, to, promote, LastXboardLine);
   } else if (s.Post && s.xboard && !(newBest && Search.IterationDepth <= 7)) {
     printf("%d %d %d %lld%s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
     fflush(stdout);
@@ -207,9 +212,9 @@ void ThinkingOutput::PrintUCIResult() const {
   fflush(stdout);
 }
 
-void ThinkingOutput::PrintDriverLine(int depth, int v, u64 from, u64 to, char promote) const {
+void ThinkingOutput::PrintDriverLine(int depth, int v, u64 from, u64 to, char promote) {
   if (MainStatus.XboardProtocol2()) {
-    PrintXboardLine(depth, v, from, to, promote);
+    PrintXboardLine(depth, v, from, to, promote, LastXboardLine);
     return;
   }
   char text[PVTextSize];
@@ -237,6 +242,7 @@ void ThinkingOutput::SearchDone(int depth, int v, u64 from, u64 to, char promote
     PrintDriverLine(depth, v, from, to, promote);
     if (!s.XboardProtocol2()) printf("\n");
   }
+  LastXboardLine[0] = 0;
   if (s.UCIMode) {
     // A book move has no score (v counts the moves generated).
     if (!Search.StopSearch) RememberUCIResult(depth, Search.BookMove == 1 ? 0 : v, from, to, promote);

@@ -7,6 +7,10 @@
 #include "search/SearchListener.h"
 #include "search/SearchRoutines.h"
 
+// Depth, score and the moves of a protocol-2 thinking line (a move is at
+// most five letters and a space).
+constexpr int XboardLineKeySize = SearchTableRows * 6 + 32;
+
 // A score in UCI's form: "cp N" in centipawns, or "mate N" for a mate in N
 // moves (negative when the engine is the one mated).
 void UCIScoreText(char* text, int score);
@@ -43,7 +47,10 @@ class ThinkingOutput : public SearchListener {
   // Reads one word and hands it to the interpreter of the protocol in use.
   PollResult HandleWord(bool announceStop);
   // The post line of an iteration (console, xboard).
-  void PrintDriverLine(int depth, int v, u64 from, u64 to, char promote) const;
+  void PrintDriverLine(int depth, int v, u64 from, u64 to, char promote);
+  // Depth, score and moves of the last protocol-2 thinking line of this
+  // search, so that the same result is not shown twice.
+  char LastXboardLine[XboardLineKeySize] = "";
   // A completed UCI result becomes the one a stopped search reports.
   void RememberUCIResult(int depth, int v, u64 from, u64 to, char promote);
   // The info line of the last completed UCI result, with the time and

@@ -620,7 +620,8 @@ TEST(XboardProtocolTest, MoveNowAfterAMoveKeepsPosting) {
 // Protocol-2 thinking lines: "depth score time nodes pv", the time in
 // centiseconds, mates as 100000 + N (a win in N moves) or -100000 - N,
 // every move of the line with its promotion letter; nothing but protocol
-// lines.
+// lines, and no result shown twice in a row (an iteration's end and the
+// search's end report the same one).
 TEST(XboardProtocolTest, ProtocolTwoThinkingLinesFollowTheProtocol) {
   const std::regex line("(\\d+) (-?\\d+) (\\d+) (\\d+) ([a-h][1-8][a-h][1-8][qrbn]?)( [a-h][1-8][a-h][1-8][qrbn]?)*");
   const struct {
@@ -646,12 +647,16 @@ TEST(XboardProtocolTest, ProtocolTwoThinkingLinesFollowTheProtocol) {
     const long long ms = MsSince(start);
     ASSERT_FALSE(move.empty()) << c.fen << "\n" << engine.Output();
     std::smatch last;
+    std::string previous;
     bool shown = c.inLine.empty();
     for (const std::string& text : lines) {
       if (text.compare(0, 5, "move ") == 0 || text.empty()) continue;
       std::smatch m;
       ASSERT_TRUE(std::regex_match(text, m, line)) << c.fen << ": " << text;
       last = m;
+      const std::string result = m[1].str() + " " + m[2].str() + " " + text.substr(m.position(5));
+      EXPECT_NE(result, previous) << c.fen << ": shown twice";
+      previous = result;
       shown = shown || (" " + text.substr(m.position(5)) + " ").find(c.inLine + " ") != std::string::npos;
       const int score = std::stoi(m[2]);
       if (c.score.empty()) {
