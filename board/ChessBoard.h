@@ -119,6 +119,9 @@ class ChessBoard {
   // Draw rules. CheckDraw returns a DrawCode and sets MatingMaterial: bit 0
   // when White has mating material, bit 5 when Black has.
   int CheckDraw(char side);
+  // No sequence of legal moves can end in mate: bare kings, a single minor
+  // piece, or bishops all on squares of one colour. What a result may claim.
+  bool IsDeadPosition() const;
   bool Test50MoveRule(int fromIndex, int toIndex);
 
   u64 SideKing(char side) const { return side ? BlackKing : WhiteKing; }

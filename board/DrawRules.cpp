@@ -1,4 +1,5 @@
-// Draws by material and by the fifty-move rule. Repetition lives in
+// Draws by material and by the fifty-move rule, as the search scores them,
+// and the dead positions a game result may claim. Repetition lives in
 // MoveHistory.
 #include <cstdlib>
 
@@ -54,6 +55,21 @@ int ChessBoard::CheckDraw(char) {
       return DrawByMaterial;
   }
   return NoDraw;
+}
+
+// Stricter than CheckDraw's material rule, which the search keeps: a side
+// with two knights, or a bishop against a knight, cannot force mate, but a
+// mate can still happen, and a GUI forfeits an engine that claims a draw
+// there. Only positions no sequence of legal moves can end in mate count.
+bool ChessBoard::IsDeadPosition() const {
+  if (WhitePawns | BlackPawns | WhiteRooks | BlackRooks | WhiteQueens | BlackQueens) return false;
+  const u64 knights = WhiteKnights | BlackKnights, bishops = WhiteBishops | BlackBishops;
+  // A bare king, or one minor piece against it.
+  if (BitCount64(knights | bishops) <= 1) return true;
+  // Bishops of either side, all on squares of one colour: a king they check
+  // always keeps a free neighbour of the other colour, which no bishop and
+  // not the other king can cover.
+  return knights == 0 && ((bishops & LightSquareMask) == 0 || (bishops & DarkSquareMask) == 0);
 }
 
 bool ChessBoard::Test50MoveRule(int fromIndex, int toIndex) {

@@ -29,9 +29,10 @@ GameMove EnteredMove;
 // A move that arrived during analysis: it ends the analysis and is played
 // by the next HumanMove, after which the new position is analysed.
 char PendingMove[WordSize] = "";
-// "force" during the engine's own search: the search is dropped and the
-// next HumanMove must stay in force mode.
-u8 ForceDuringSearch = 0;
+// The next HumanMove stays in force mode, though the reader was left: after
+// "force" during the engine's own search (the search is dropped), and after
+// a game ended or went on again in force mode.
+u8 KeepForceMode = 0;
 u8 GameResetPending = 0;
 // The fixed time per move in force before analysis, which sets its own.
 i32 STBeforeAnalysis = 0;
@@ -112,6 +113,11 @@ int Quit() {
 int MoveCommand(char* word) {
   // During the engine's own search the opponent cannot move.
   if (EngineThinking && !Limits.Analyze) return Handled;
+  if (MainStatus.GameInProgress == 0) {
+    printf("Illegal move (the game is over): %s\n", word);
+    fflush(stdout);
+    return Handled;
+  }
   GameMove move;
   if (!FindLegalMove(word, MainBoard, &move)) {
     printf("Illegal move: %s\n", word);
@@ -196,6 +202,15 @@ int MoveNow(const char*) {
 
 int Ignore(const char*) { return Handled; }
 
+// A take-back or a set-up after the game's end leaves a position to play
+// on from: the game goes on, in force mode if it was in it.
+int ResumeGame() {
+  Status& s = MainStatus;
+  s.GameInProgress = 1;
+  KeepForceMode = s.Force;
+  return LeaveReader;
+}
+
 int AbortGame(const char*) {
   Status& s = MainStatus;
   if (EngineThinking) Search.AbortSearch();
@@ -247,6 +262,7 @@ int DisplayBoard(const char*) {
 // After "edit" and "setboard": a search of the old position is abandoned.
 int NewPositionEntered() {
   PositionWasSetUp();
+  if (MainStatus.GameInProgress == 0) return ResumeGame();
   if (!EngineThinking) return Handled;
   Search.AbortSearch();
   return LeaveReader;
@@ -296,7 +312,7 @@ int EnterForceMode(const char*) {
   // A move found after "force" would be played on a board the GUI no
   // longer follows, so the engine's own search is dropped.
   if (EngineThinking && !Limits.Analyze) {
-    ForceDuringSearch = 1;
+    KeepForceMode = 1;
     Search.AbortSearch();
     return LeaveReader;
   }
@@ -467,6 +483,7 @@ int TakeBack(const char* word, int count) {
   }
   if (!EngineThinking) {
     TakeBackMoves(count);
+    if (MainStatus.GameInProgress == 0) return ResumeGame();
     if (!Limits.Analyze) return Handled;
     MainStatus.HumanToMove = 0;
     return LeaveReader;
@@ -476,7 +493,7 @@ int TakeBack(const char* word, int count) {
     RestartAnalysis = 1;
   } else {
     MainStatus.Force = 1;
-    ForceDuringSearch = 1;
+    KeepForceMode = 1;
   }
   Search.AbortSearch();
   return LeaveReader;
@@ -612,8 +629,8 @@ int DoCommand(char* word) {
 
 int HumanMove() {
   Status& s = MainStatus;
-  if (!ForceDuringSearch) s.Force = 0;
-  ForceDuringSearch = 0;
+  if (!KeepForceMode) s.Force = 0;
+  KeepForceMode = 0;
   FinishDeferredCommands();
   if (RestartAnalysis) {
     RestartAnalysis = 0;
@@ -649,6 +666,12 @@ int HumanMove() {
     }
     MainBoard.SideToMove ^= 1;
     RecordGamePosition(MainBoard.SideToMove);
+    // A game that ends in force mode leaves the reader, which then waits
+    // for the next game still in force mode.
+    if (AnnounceFinalPosition()) {
+      KeepForceMode = 1;
+      return LeaveReader;
+    }
   }
 }
 

@@ -90,12 +90,6 @@ void RunTools() {
 // The value of the engine's last search, shown at the console.
 int GameScore = 0;
 
-void PrintResult(const char* text) {
-  printf("%s\n", text);
-  fflush(stdout);
-  MainStatus.GameInProgress = 0;
-}
-
 // The engine's turn. False when no move was made: analysis, a search cut
 // off by a command (whose flags say what comes next), or the game's end.
 bool EngineTurn() {
@@ -108,6 +102,9 @@ bool EngineTurn() {
     MoveList.RetractMove();
     RecordGamePosition(MainBoard.SideToMove);
   }
+  // To move, the engine claims a draw that the moves fed in force mode
+  // allow, and finds a game already over in a position set up for it.
+  if (AnnounceGameEnd()) return false;
   // The clock is shared by the moves left to the next time control, not by
   // all the moves of one.
   if (s.LevelMoves > 0) Clock.MovesPerSession = MovesToControl(s.LevelMoves, Clock.GamePly);
@@ -146,13 +143,11 @@ bool EngineTurn() {
   }
 
   GameScore = v;
-  const bool whiteToMove = MainBoard.SideToMove == 0;
-  if (v == MateScore || v == -MateScore) {
-    PrintResult((v == MateScore) == whiteToMove ? "White mates!" : "Black mates!");
-    return false;
-  }
-  if (v == StalemateScore) {
-    PrintResult("Stalemate");
+  // No legal move at the root: the side to move is mated or stalemated,
+  // and the reader waits.
+  if (v == MateScore || v == -MateScore || v == StalemateScore) {
+    AnnounceGameEnd();
+    s.HumanToMove = 1;
     return false;
   }
 
@@ -182,21 +177,8 @@ bool EngineTurn() {
   return true;
 }
 
-// After a move: the draws by rule, in PGN form.
-void CheckGameEnd(int opponentResult) {
-  Status& s = MainStatus;
-  if (opponentResult == FiftyMoveMove && s.HumanToMove == 0) {
-    PrintResult("1/2-1/2 {Draw by 50 Move Rule}");
-    return;
-  }
-  int d = MainBoard.CheckDraw(0);
-  if (d == NoDraw && GameRepetitions(MainBoard.SideToMove) >= 2) d = DrawByRepetition;
-  if (d == DrawByMaterial) PrintResult("1/2-1/2 {Draw by insufficient material}");
-  else if (d == DrawByRepetition) PrintResult("1/2-1/2 {Draw by repetition}");
-  else if (d == DrawByFiftyMoves && s.HumanToMove == 1) PrintResult("1/2-1/2 {Draw by 50 Move Rule}");
-}
-
-// True when the game ended by "quit" (or the end of input).
+// Plays until the game ends; true when it ended by "quit" (or the end of
+// input), false after a result.
 bool PlayGame() {
   Status& s = MainStatus;
   while (s.GameInProgress == 1 && s.UCIMode == 0) {
@@ -209,11 +191,10 @@ bool PlayGame() {
     // short by "sd" ends before it ever reads its input.
     if (s.SelfPlay && !Limits.Analyze) s.HumanToMove = 0;
 
-    int r = 0;
     if (s.HumanToMove == 1) {
       PositionCache.AgeTranspositionTables();
       Search.ClearHistory();
-      r = HumanMove();
+      const int r = HumanMove();
       if (r == LeaveReader) continue;
       s.HumanToMove = 0;
       MainBoard.SideToMove ^= 1;
@@ -229,14 +210,16 @@ bool PlayGame() {
       printf("Game Score %d\n", GameScore);
       ShowBoard();
     }
-    CheckGameEnd(r);
+    AnnounceGameEnd();
   }
   return false;
 }
 
 // An xboard GUI keeps its engine from one game to the next and ends it with
-// "quit": after a result the engine waits for the next "new" instead of
-// leaving. True when "quit" came instead.
+// "quit", and the console plays on in the same way: after a result the
+// reader answers moves with the reason they are refused and waits for "new"
+// (or a take-back or a set-up, which let play go on from their position).
+// True when "quit" came instead.
 bool WaitForNextGame() {
   while (MainStatus.GameInProgress == 0) {
     if (HumanMove() == QuitProgram) return true;
@@ -277,6 +260,7 @@ int RunEngine(int argc, char** argv) {
   MainBoard.RecountPieces();
   StartGameRecord();
 
+  bool greeted = false;
   for (;;) {
     if (s.xboard) {
       ClearPawnHash();
@@ -287,14 +271,20 @@ int RunEngine(int argc, char** argv) {
     Search.ClearHistory();
     RunTools();
 
+    // At the console every game starts with the board, the first one with
+    // the greeting too.
     if (!s.xboard && !s.UCIMode) {
-      printf("\nHello! I am Vorn.\n");
-      printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
+      if (!greeted) {
+        printf("\nHello! I am Vorn.\n");
+        printf("MAXDEPTH = %d\n", MainBoard.MaxDepth);
+        greeted = true;
+      }
       ShowBoard();
     }
     s.HumanToMove = 1;
+    GameScore = 0;
     const bool quit = PlayGame();
-    if (s.xboard && !quit && !WaitForNextGame()) continue;
+    if (!s.UCIMode && !quit && !WaitForNextGame()) continue;
 
     if (s.UCIMode) {
       UCI.UCIPrep(LineBuffer);

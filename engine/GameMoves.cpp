@@ -12,6 +12,7 @@
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
+#include "search/SearchLimits.h"
 #include "search/TimeControl.h"
 
 namespace {
@@ -161,3 +162,36 @@ bool TakeBackMoves(int count) {
   RecordGamePosition(MainBoard.SideToMove);
   return true;
 }
+
+namespace {
+// The result line of a game that has ended at MainBoard, or nullptr; the
+// draws a player claims only when `claims`. Mate comes before every draw,
+// and material before the count of moves.
+const char* GameResult(bool claims) {
+  const ChessBoard& b = MainBoard;
+  const char side = b.SideToMove;
+  GameMove any;
+  if (!FirstLegalMove(b, &any)) {
+    if (!b.InCheck(b.SideKing(side), side)) return "1/2-1/2 {Stalemate}";
+    return side == 1 ? "1-0 {White mates}" : "0-1 {Black mates}";
+  }
+  if (b.IsDeadPosition()) return "1/2-1/2 {Draw by insufficient material}";
+  if (!claims) return nullptr;
+  if (b.FiftyMoveCount > 99) return "1/2-1/2 {Draw by 50 Move Rule}";
+  if (GameRepetitions(side) >= 2) return "1/2-1/2 {Draw by repetition}";
+  return nullptr;
+}
+
+bool Announce(bool claims) {
+  if (Limits.Analyze) return false;
+  const char* result = GameResult(claims);
+  if (result == nullptr) return false;
+  printf("%s\n", result);
+  fflush(stdout);
+  MainStatus.GameInProgress = 0;
+  return true;
+}
+}  // namespace
+
+bool AnnounceGameEnd() { return Announce(true); }
+bool AnnounceFinalPosition() { return Announce(false); }

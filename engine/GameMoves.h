@@ -1,8 +1,8 @@
 // Moves at game level, shared by the console/xboard reader, the game loop and
 // the UCI front end: a move word matched against the legal moves of the game
-// position, the move text sent to a GUI, piece counts after a set-up, and the
-// game's positions on the repetition stack. The search's own move handling
-// lives in search/.
+// position, the move text sent to a GUI, piece counts after a set-up, the
+// game's positions on the repetition stack and the game's end. The search's
+// own move handling lives in search/.
 #pragma once
 #include "board/Types.h"
 
@@ -76,3 +76,18 @@ bool TakeBackMoves(int count);
 // the last capture or pawn move: 2 means the position stands for the third
 // time.
 int GameRepetitions(char side);
+
+// The game's end at MainBoard, its side to move the one to reply and the
+// position already in the repetition record. When the game is over, each
+// prints the result line in PGN form, ends the game (GameInProgress 0) and
+// answers true. Analysis plays no game and announces nothing.
+// AnnounceGameEnd, after a player's move or when the engine is to move:
+// mate, stalemate, a dead position (ChessBoard::IsDeadPosition, not the
+// search's wider material rule), and the draws a player claims, by the
+// fifty-move rule and by the third occurrence of a position.
+bool AnnounceGameEnd();
+// AnnounceFinalPosition, after a move fed in force mode: only the endings
+// nobody claims, mate, stalemate and a dead position. A game fed move by
+// move may go on past a repetition that neither of its players claimed;
+// the engine claims it once it is to move.
+bool AnnounceFinalPosition();

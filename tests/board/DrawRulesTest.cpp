@@ -66,6 +66,44 @@ TEST(DrawRulesTest, CheckDrawByMaterialAndFiftyMoves) {
   }
 }
 
+// A result may claim a draw only where no sequence of legal moves mates;
+// the search's own rule stays wider (two knights, bishop against knight,
+// the wrong rook-pawn bishop), so both are checked side by side.
+TEST(DrawRulesTest, DeadPositionsAreOnlyThoseNoMoveSequenceCanMate) {
+  const struct {
+    const char* fen;
+    bool dead;
+    int checkDraw;
+  } cases[] = {
+      {"8/8/8/4k3/8/8/8/4K3 w - -", true, 8},               // king against king
+      {"8/8/8/4k3/8/8/8/4KN2 w - -", true, 8},              // a knight
+      {"8/8/8/4k3/8/2n5/8/4K3 b - -", true, 8},             // Black's knight
+      {"8/8/8/4k3/8/8/8/2B1K3 w - -", true, 8},             // a bishop
+      {"5b2/8/8/4k3/8/8/8/2B1K3 w - -", true, 8},           // bishops both on dark squares
+      {"2b5/8/8/4k3/8/8/8/2B1K3 w - -", false, 8},          // on squares of both colours
+      {"8/8/8/4k3/8/4B3/8/2B1K3 w - -", true, 0},           // two dark-square bishops of one side
+      {"5b2/8/8/4k3/8/4B3/8/2B1K3 w - -", true, 0},         // and one more of the other side
+      {"5b2/8/8/4k3/8/4B3/8/2B1K1b1 w - -", true, 0},       // two dark-square bishops a side
+      {"2b5/8/8/4k3/8/8/8/4KB2 w - -", true, 8},            // both on light squares
+      {"8/8/8/4k3/8/8/8/2B1KB2 w - -", false, 0},           // a pair on both colours
+      {"8/8/8/4k3/8/8/8/1N2K1N1 w - -", false, 8},          // two knights
+      {"8/8/8/4k3/8/2n5/8/4KN2 w - -", false, 8},           // knight against knight
+      {"8/8/8/4k3/8/2b5/8/4KN2 w - -", false, 8},           // knight against bishop
+      {"8/8/8/8/8/2n5/3B4/4k2K w - -", false, 8},           // bishop against knight
+      {"8/8/8/4k3/8/2n5/3P4/2B1K3 w - -", false, 0},        // bishop and pawn against knight
+      {"8/8/8/3pk3/8/2n5/3P4/2B1K3 w - -", false, 0},       // and a pawn each
+      {"7k/8/8/8/7P/8/8/1K1B4 w - -", false, 8},            // the wrong bishop for the rook pawn
+      {"8/8/8/4k3/8/8/3P4/4K3 w - -", false, 0},            // a pawn
+      {"8/8/8/4k3/8/8/8/R3K3 w - -", false, 0},             // a rook
+      {"8/8/8/4k3/8/8/8/3QK3 w - -", false, 0},             // a queen
+  };
+  for (const auto& c : cases) {
+    ChessBoard& b = LoadFen(c.fen);
+    EXPECT_EQ(b.IsDeadPosition(), c.dead) << c.fen;
+    EXPECT_EQ(b.CheckDraw(0), c.checkDraw) << c.fen << ": the search's rule";
+  }
+}
+
 TEST(DrawRulesTest, Test50MoveRuleResetsOnPawnMovesAndCaptures) {
   const struct {
     const char* from;

@@ -1,5 +1,8 @@
 #include "e2e/GameReferee.h"
 
+#include <algorithm>
+#include <random>
+
 #include "board/ChessBoard.h"
 #include "support/EngineSetup.h"
 
@@ -74,4 +77,27 @@ std::string GameReferee::Over() const {
 
 std::string GameReferee::Key() const {
   return std::string(position_.squares, 64) + (char)('0' + position_.side) + (char)('a' + position_.rights);
+}
+
+std::vector<std::string> QuietWalk(const std::string& fen, int plies, unsigned seed) {
+  GameReferee referee(fen);
+  std::mt19937 random(seed);
+  std::vector<std::string> walk;
+  while ((int)walk.size() < plies) {
+    std::vector<std::string> moves = referee.QuietMoves();
+    std::shuffle(moves.begin(), moves.end(), random);
+    bool played = false;
+    for (const std::string& m : moves) {
+      GameReferee next = referee;
+      next.Play(m);
+      const std::string over = next.Over();
+      if (referee.Seen(next.Key()) || (!over.empty() && over != "fifty-move rule")) continue;
+      referee = next;
+      walk.push_back(m);
+      played = true;
+      break;
+    }
+    if (!played) break;
+  }
+  return walk;
 }

@@ -37,3 +37,9 @@ class GameReferee {
   int quietPlies_ = 0;
   int plies_ = 0;
 };
+
+// A walk of `plies` quiet moves (no capture, no pawn move) from `fen` that
+// never comes back to a position and ends no game before the fifty-move
+// rule: moves picked at random, by a generator seeded with `seed`. Shorter
+// when the walk gets stuck.
+std::vector<std::string> QuietWalk(const std::string& fen, int plies, unsigned seed = 7);

@@ -269,31 +269,8 @@ TEST(XboardProtocolTest, AnalysisFollowsTheMovesAndPlaysNothing) {
   EXPECT_TRUE(referee.IsLegal(reply)) << reply;
 }
 
-// A walk of quiet moves that never repeats a position, from the reference
-// generator, for the fifty-move rule.
-std::vector<std::string> QuietWalk(const std::string& fen, int plies) {
-  GameReferee referee(fen);
-  std::mt19937 random(7);
-  std::vector<std::string> walk;
-  while ((int)walk.size() < plies) {
-    std::vector<std::string> moves = referee.QuietMoves();
-    std::shuffle(moves.begin(), moves.end(), random);
-    bool played = false;
-    for (const std::string& m : moves) {
-      GameReferee next = referee;
-      next.Play(m);
-      const std::string over = next.Over();
-      if (referee.Seen(next.Key()) || (!over.empty() && over != "fifty-move rule")) continue;
-      referee = next;
-      walk.push_back(m);
-      played = true;
-      break;
-    }
-    if (!played) break;
-  }
-  return walk;
-}
-
+// The opponent's move ends each game: the engine, to reply, sends the
+// result instead of a move.
 TEST(XboardProtocolTest, ResultLinesEndTheGameInPGNForm) {
   std::vector<std::string> fifty = {"setboard r3k3/8/8/8/8/8/8/R3K3 w - -", "force"};
   std::vector<std::string> walk = QuietWalk("r3k3/8/8/8/8/8/8/R3K3 w - -", 100);
@@ -307,8 +284,9 @@ TEST(XboardProtocolTest, ResultLinesEndTheGameInPGNForm) {
     std::vector<std::string> commands;
     const char* result;
   } cases[] = {
-      {"mate", {"setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "d1d8"}, "White mates!"},
-      {"stalemate", {"setboard 7k/8/8/8/8/8/8/6QK w - -", "g1g6"}, "Stalemate"},
+      {"White mates", {"setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "d1d8"}, "1-0 {White mates}"},
+      {"Black mates", {"setboard 3r2k1/5ppp/8/8/8/8/5PPP/6K1 b - -", "d8d1"}, "0-1 {Black mates}"},
+      {"stalemate", {"setboard 7k/8/8/8/8/8/8/6QK w - -", "g1g6"}, "1/2-1/2 {Stalemate}"},
       {"material", {"setboard 8/8/8/4k3/8/8/3nK3/8 w - -", "e2d2"}, "1/2-1/2 {Draw by insufficient material}"},
       {"repetition",
        {"force", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "?", "f6g8"},

@@ -305,7 +305,7 @@ TEST_F(CommandInterpreterTest, TakeBacksLeaveTheGameOfTheMovesThatRemain) {
       {castles, "e1g1 e8c8 f1f8", "undo", "e1g1 e8c8"},
       {"4k3/8/8/8/8/8/4P3/R3K3 w - -", "a1a2 e8d8 a2a1 d8e8 e2e4 e8d8", "undo undo", "a1a2 e8d8 a2a1 d8e8"},
       {start, "g1f3 g8f6 f3g1 f6g8 g1f3", "undo undo undo", "g1f3 g8f6"},
-      {"4k3/1P6/8/8/8/8/8/4K3 w - -", "b7b8n e8f7", "remove", ""},
+      {"4k3/1P6/8/8/8/8/7P/4K3 w - -", "b7b8n e8f7", "remove", ""},  // a pawn more: no dead position
       {"4k3/8/8/8/3p4/8/4P3/4K3 w - -", "e2e4 d4e3", "undo", "e2e4"},
       {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -", "e7e5 g1f3", "undo undo", ""},
   };
@@ -318,6 +318,42 @@ TEST_F(CommandInterpreterTest, TakeBacksLeaveTheGameOfTheMovesThatRemain) {
     const GameState taken = PlaySession(setUp + c.played + "\n" + c.takeBacks + "\n", &printed);
     EXPECT_EQ(FirstDifference(taken, fresh), "") << c.fen << ": " << c.played << ", " << c.takeBacks;
     EXPECT_EQ(printed, "") << c.played << ", " << c.takeBacks;
+  }
+}
+
+// Moves fed in force mode end the game only where nobody has to claim:
+// mate, stalemate, a dead position; after that a move is refused with the
+// reason. A repetition or fifty-move draw is the engine's claim once it is
+// to move, and a game fed move by move may go on past one.
+TEST_F(CommandInterpreterTest, ForceModeEndsTheGameOnlyWhereNobodyClaims) {
+  const char* const start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+  const std::string knights = "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8";
+  const struct {
+    const char* fen;
+    std::string moves;
+    const char* printed;  // while the moves are fed
+    const char* claim;    // then, with the engine to move
+  } cases[] = {
+      {start, "f2f3 e7e5 g2g4 d8h4 e2e4",
+       "0-1 {Black mates}\nIllegal move (the game is over): e2e4\n", "0-1 {Black mates}\n"},
+      {"7k/8/8/8/8/8/8/6QK w - -", "g1g6 h8g8", "1/2-1/2 {Stalemate}\nIllegal move (the game is over): h8g8\n",
+       "1/2-1/2 {Stalemate}\n"},
+      {"8/8/8/4k3/8/8/3nK3/8 w - -", "e2d2", "1/2-1/2 {Draw by insufficient material}\n",
+       "1/2-1/2 {Draw by insufficient material}\n"},
+      {"4k1b1/8/8/6p1/8/8/8/2B1K3 w - -", "c1g5", "", ""},  // bishops on both colours
+      {start, knights, "", "1/2-1/2 {Draw by repetition}\n"},
+      {start, knights + " g1f3 g8f6 f3g1", "", "1/2-1/2 {Draw by repetition}\n"},
+      {start, knights + " e2e4", "", ""},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    std::string printed;
+    PlaySession(std::string("setboard ") + c.fen + "\nforce\n" + c.moves + "\n", &printed);
+    EXPECT_EQ(printed, c.printed) << c.fen << ": " << c.moves;
+    testing::internal::CaptureStdout();
+    AnnounceGameEnd();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.claim) << c.fen << ": " << c.moves;
+    TearDown();
   }
 }
 
