@@ -23,6 +23,7 @@ const char* const HelpLines[] = {
     "-sd  n   sets max search depth to n ply (min n = 3)",
     "-sp  self play",
     "-ts  filename run through a testsuite (EPD Format)",
+    "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)",
 };
 }  // namespace
 
@@ -95,6 +96,7 @@ void CommandLine::Read(int argc, char** argv) {
     if (has("-trace")) Limits.Trace = 1;
     if (has("-st") && takeValue()) {
       SecondsPerMove = atoi(argv[i]);
+      SecondsPerPosition = atof(argv[i]);
       SetSecondsPerMove(SecondsPerMove);
     }
     if (has("-tc")) takeValue();  // accepted for old scripts, not used

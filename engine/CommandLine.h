@@ -12,6 +12,9 @@ class CommandLine {
   int MaxDepth = -1;
   int FixedDepth = -1;
   int SecondsPerMove = -1;
+  // "-st" as a test suite reads it: seconds a position, fractions kept
+  // (0.5 is half a second); 0 when not given.
+  double SecondsPerPosition = 0;
   // "-checkboard": the board's bookkeeping is checked after every command
   // (for tests and fuzzing).
   bool CheckBoard = false;

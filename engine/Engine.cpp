@@ -53,6 +53,7 @@ void RunTools() {
   options.Search = s.DoTestSuite;
   options.Mimic = s.Mimic == 1;
   options.Evaluate = s.PEV;
+  options.SecondsPerPosition = Arguments.SecondsPerPosition;
   if (s.PERFT) {
     PerfT perft((char)Limits.FD);
     exit(0);
@@ -251,7 +252,10 @@ int RunEngine(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IONBF, 0);
 
   Status& s = MainStatus;
-  if (!s.PERFT && !s.BenchNumber && !s.SATrain) {
+  // The tools start at once and read nothing; a script runs them with no
+  // input at all.
+  const bool tool = s.PERFT || s.BenchNumber || s.SATrain || s.DoTestSuite || s.PEV || s.Mimic == 1;
+  if (!tool) {
     if (!ReadFirstWord()) {
       Finish();
       return 0;

@@ -11,18 +11,6 @@
 using namespace evalmask;
 
 namespace {
-constexpr SquareTable WKingSquare = FromPrinted({
-    -700, -700, -700, -700, -700, -700, -700, -700,  // 8
-    -700, -700, -700, -700, -700, -700, -700, -700,  // 7
-    -600, -600, -600, -600, -600, -600, -600, -600,  // 6
-    -500, -500, -500, -500, -500, -500, -500, -500,  // 5
-    -400, -400, -400, -400, -400, -400, -400, -400,  // 4
-    -100, -100, -100, -100, -100, -100, -100, -100,  // 3
-    -100, -100, -100, -120, -120, -120, -100, -100,  // 2
-     180,  210,  130, -210, -210,  130,  210,  180,  // 1
-});
-constexpr SquareTable BKingSquare = Mirrored(WKingSquare);
-
 // Long diagonals aimed at a castled king: {h2-c7, g2-b7, f2-a7} reach the
 // king side of White's camp, {c2-h7, b2-g7, a2-f7} the queen side (and the
 // other way round for Black's camp).

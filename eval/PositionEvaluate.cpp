@@ -11,23 +11,18 @@
 #include "board/ChessBoard.h"
 #include "eval/EvalAttacks.h"
 #include "eval/EvalMasks.h"
+#include "eval/EvalWeights.h"
 #include "eval/SquareTables.h"
 
 using namespace evalmask;
 using namespace evalattack;
 
+using namespace evalweight;
+
 PositionEvaluate PE;
 ChessBoard* bb = nullptr;
 
 namespace {
-// The pawn gains up to this much as pieces come off.
-constexpr int PawnEndingBonus = 200;
-
-constexpr int LazyMargin1 = 6000, LazyMargin2 = 2000;
-
-constexpr int MatingMaterialBonus = 800;
-constexpr int MinorAgainstPawns = 1100;
-
 // Short names of the count slots: the terms read many counts at once.
 constexpr int Q = Queens, R = Rooks, B = Bishops, N = Knights, P = Pawns;
 }  // namespace
@@ -165,8 +160,8 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board)
 
   // Pawn structure, and passed pawns weighted by phase.
   s += PawnEval04(side);
-  MgScore += 13 * WhitePassedScore / 10 - 13 * BlackPassedScore / 10;
-  EgScore += 19 * WhitePassedScore / 10 - 19 * BlackPassedScore / 10;
+  MgScore += PasserMg * WhitePassedScore / 10 - PasserMg * BlackPassedScore / 10;
+  EgScore += PasserEg * WhitePassedScore / 10 - PasserEg * BlackPassedScore / 10;
 
   // King placement, then the first blend.
   s += KingEval();
@@ -182,11 +177,11 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board)
   // safe from it.
   if (k[B] == 1) {
     const u64 colour = (b.BlackBishops & LightSquareMask) ? LightSquareMask : DarkSquareMask;
-    EgScore -= 50 * BitCount64(b.WhitePawns & colour);
+    EgScore -= PawnOnBishopColour * BitCount64(b.WhitePawns & colour);
   }
   if (w[B] == 1) {
     const u64 colour = (b.WhiteBishops & LightSquareMask) ? LightSquareMask : DarkSquareMask;
-    EgScore += 50 * BitCount64(b.BlackPawns & colour);
+    EgScore += PawnOnBishopColour * BitCount64(b.BlackPawns & colour);
   }
 
   // Trapped pieces, in either phase.
@@ -214,13 +209,13 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board)
     const int n = BitCount64(b.WhiteRooks & (Rank7 | Rank8));
     EgScore += Majorson7[n];
     MgScore += Majorson7[n] >> 1;
-    if (b.WhiteQueens & (Rank7 | Rank8)) EgScore += 200;
+    if (b.WhiteQueens & (Rank7 | Rank8)) EgScore += QueenOnSeventh;
   }
   if ((b.WhitePawns & Rank2) || (b.WhiteKing & Rank1)) {
     const int n = BitCount64(b.BlackRooks & (Rank1 | Rank2));
     EgScore -= Majorson7[n];
     MgScore -= Majorson7[n] >> 1;
-    if (b.BlackQueens & (Rank1 | Rank2)) EgScore -= 200;
+    if (b.BlackQueens & (Rank1 | Rank2)) EgScore -= QueenOnSeventh;
   }
 
   // Corrections by material, then the second blend.
@@ -234,19 +229,21 @@ int PositionEvaluate::PosEval(char side, int alpha, int beta, ChessBoard* board)
   s += PawnPhalanx();
 
   // Blocked centre pawns that shut in their own bishop.
-  if ((b.BlackPawns & Squares("d7")) && (b.AllPieces & Squares("d6"))) s += 90;
-  if ((b.BlackPawns & Squares("e7")) && (b.AllPieces & Squares("e6")) && (b.BlackBishops & Squares("f8"))) s += 90;
-  if ((b.WhitePawns & Squares("d2")) && (b.AllPieces & Squares("d3"))) s -= 90;
-  if ((b.WhitePawns & Squares("e2")) && (b.AllPieces & Squares("e3")) && (b.WhiteBishops & Squares("f1"))) s -= 90;
+  if ((b.BlackPawns & Squares("d7")) && (b.AllPieces & Squares("d6"))) s += BlockedCentrePawn;
+  if ((b.BlackPawns & Squares("e7")) && (b.AllPieces & Squares("e6")) && (b.BlackBishops & Squares("f8")))
+    s += BlockedCentrePawn;
+  if ((b.WhitePawns & Squares("d2")) && (b.AllPieces & Squares("d3"))) s -= BlockedCentrePawn;
+  if ((b.WhitePawns & Squares("e2")) && (b.AllPieces & Squares("e3")) && (b.WhiteBishops & Squares("f1")))
+    s -= BlockedCentrePawn;
 
   // Pieces bearing on the centre. Both accumulators are empty here: this sets the middle-game part.
-  MgScore = 30 * (BitCount64(WhiteKnightAttacks & Centre) + BitCount64(WhiteBishopAttacks & Centre) +
+  MgScore = CentreAttack * (BitCount64(WhiteKnightAttacks & Centre) + BitCount64(WhiteBishopAttacks & Centre) +
                   BitCount64(WhiteRookAttacks & Centre) - BitCount64(BlackKnightAttacks & Centre) -
                   BitCount64(BlackBishopAttacks & Centre) - BitCount64(BlackRookAttacks & Centre));
 
   // Undefended men, the king among them.
-  s -= 50 * BitCount64(b.WhitePieces & ~b.WhitePawns & ~WhiteAttacks);
-  s += 50 * BitCount64(b.BlackPieces & ~b.BlackPawns & ~BlackAttacks);
+  s -= UndefendedMan * BitCount64(b.WhitePieces & ~b.WhitePawns & ~WhiteAttacks);
+  s += UndefendedMan * BitCount64(b.BlackPieces & ~b.BlackPawns & ~BlackAttacks);
 
   // The pieces' own terms, then the last blend.
   s += KnightEval() + BishopEval() + RookEval() + QueenEval();

@@ -79,6 +79,9 @@ class PositionEvaluate {
   int AttackCounts(char side);
 
  private:
+  // The breakdown by term runs the pawn analysis and the passed-pawn terms
+  // one colour at a time.
+  friend class EvaluationDetail;
   // (Phase x EgScore + (24 - Phase) x MgScore) / 24; empties both
   // accumulators for the next block.
   int Blend();

@@ -36,6 +36,20 @@ inline constexpr SquareTable KingEnding = FromPrinted({
     -250, -150, -80, -50, -50, -80, -150, -250,  // 1
 });
 
+// King placement for the middle game: at home, castled; the breakdown of
+// the evaluation by term reads it too.
+inline constexpr SquareTable WKingSquare = FromPrinted({
+    -700, -700, -700, -700, -700, -700, -700, -700,  // 8
+    -700, -700, -700, -700, -700, -700, -700, -700,  // 7
+    -600, -600, -600, -600, -600, -600, -600, -600,  // 6
+    -500, -500, -500, -500, -500, -500, -500, -500,  // 5
+    -400, -400, -400, -400, -400, -400, -400, -400,  // 4
+    -100, -100, -100, -100, -100, -100, -100, -100,  // 3
+    -100, -100, -100, -120, -120, -120, -100, -100,  // 2
+     180,  210,  130, -210, -210,  130,  210,  180,  // 1
+});
+inline constexpr SquareTable BKingSquare = Mirrored(WKingSquare);
+
 // Knight outposts; move ordering reads them as well.
 inline constexpr SquareTable WKnightPost = FromPrinted({
     0, 0,   0,   0,   0,   0, 0, 0,  // 8

@@ -40,13 +40,13 @@
 #   uci at once            a UCI session read in one go, so that the
 #                          search's poll answers "isready" and skips the
 #                          position and "go" sent out of turn (uci-at-once.txt)
-# -pev and -ts read the first input word before they start; their input is
-# go.txt, one word that picks no protocol, so it serves also once they stop
-# reading it.
+# -pev and -ts read no input; they are given go.txt, one word that picks no
+# protocol, which also served the revisions that read a first word.
 #
 # The only figures masked are those read from the wall clock: the Time and
-# NPS columns of the benchmark's table row, and the "time" and "nps" fields
-# of UCI info lines. Everything else, node counts, hash hits and misses and
+# NPS columns of the benchmark's table row, the "time" and "nps" fields
+# of UCI info lines, and the test suite's "time ... s" of a position and of
+# the run. Everything else, node counts, hash hits and misses and
 # their ratios included, is compared as printed; repeated runs of every case
 # on one binary print the same bytes.
 set -u
@@ -120,11 +120,14 @@ mkdir -p "$out_dir" "$run_dir/base" "$run_dir/work"
 # The benchmark's table row under its header: Time (first column) and NPS
 # (last column) come from the clock; the node counts between stay. The
 # blanks that pad the two columns go too, as their width follows the digits.
+# The test suite's time of a position and of the whole run come from the
+# clock too.
 mask() {
   awk '
     masknext { sub(/^ *-?[0-9]+/, "TIME"); sub(/ +-?[0-9]+$/, " NPS"); masknext = 0 }
     /^ +Time Interior Nodes Quiesce Nodes Total Nodes +NPS$/ { masknext = 1 }
     /^info / { gsub(/ time [0-9]+/, " time T"); gsub(/ nps [0-9]+/, " nps N") }
+    { gsub(/, time [0-9]+\.[0-9]+ s, nodes /, ", time T s, nodes ") }
     { print }
   '
 }

@@ -152,6 +152,11 @@ TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
   EXPECT_EQ(Clock.TimePerMove, 2700);
   EXPECT_EQ(Clock.TimeLeft, 180000);
   EXPECT_EQ(line.EPDFile, nullptr);
+  EXPECT_EQ(line.SecondsPerPosition, 3.0);
+  // A suite keeps the fraction; a game reads the number as atoi does.
+  line = Read({"-st", "0.25"});
+  EXPECT_EQ(line.SecondsPerPosition, 0.25);
+  EXPECT_EQ(line.SecondsPerMove, 0);
 
   EXPECT_STREQ(Read({"-ts", "suite.epd"}).EPDFile, "suite.epd");
   EXPECT_STREQ(Read({"-pev", "eval.epd"}).EPDFile, "eval.epd");
@@ -275,7 +280,8 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-pev  filename - run through a testsuite (EPD Format) & output full evaluation detail per position\n"
       "-sd  n   sets max search depth to n ply (min n = 3)\n"
       "-sp  self play\n"
-      "-ts  filename run through a testsuite (EPD Format)\n";
+      "-ts  filename run through a testsuite (EPD Format)\n"
+      "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;
