@@ -31,11 +31,15 @@ test-order: build
 slow: build
 	cd $(BUILD) && ctest --output-on-failure -L slow
 
-# Speed on this machine against the stockfish binary as a yardstick: perft 6,
-# "-bench" at a fixed depth (BENCH_DEPTH, default 12) and the start-up time
-# to "uciok"; every figure the best of BENCH_RUNS runs (default 3).
+# Speed on this machine, each figure a ratio against its yardstick: perft 6
+# against stockfish, "-bench" at a fixed depth (BENCH_DEPTH, default 12)
+# against a previous build (PREVIOUS=/path/to/old/vorn) and stockfish, the
+# short benchmark (BENCH_SHORT, default 7) against the long one, start-up to
+# "uciok" and its memory, a game's first search against a later one; every
+# figure the best of BENCH_RUNS runs (default 5), the engines by turns.
+PREVIOUS ?=
 bench: build
-	tools/bench.sh ./$(BUILD)/vorn
+	tools/bench.sh ./$(BUILD)/vorn $(PREVIOUS)
 
 # Nanoseconds per static evaluation (needs Google Benchmark).
 bench-eval: $(BUILD)/CMakeCache.txt

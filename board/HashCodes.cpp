@@ -107,3 +107,60 @@ void UpdateHashCodes(char side, char castleRights, char newSide, char newRights,
   *code1 = c1 ^ sideAndRights;
   *code2 = c2 ^ sideAndRights;
 }
+
+namespace {
+// The kind of the side's man on the square, numbered as White's (WPawn to
+// WKingKind); -1 for none.
+int KindOn(const ChessBoard& b, char side, u64 square) {
+  if (!(b.SidePieces(side) & square)) return -1;
+  if ((side ? b.BlackPawns : b.WhitePawns) & square) return WPawn;
+  if ((side ? b.BlackKnights : b.WhiteKnights) & square) return WKnight;
+  if ((side ? b.BlackBishops : b.WhiteBishops) & square) return WBishop;
+  if ((side ? b.BlackRooks : b.WhiteRooks) & square) return WRook;
+  if ((side ? b.BlackQueens : b.WhiteQueens) & square) return WQueen;
+  return WKingKind;
+}
+
+// The kind a pawn reaching the last rank becomes, as MakeMove reads the
+// letter; the pawn stays one without a letter.
+int PromotedKind(char promote) {
+  switch (promote) {
+    case 'Q': case 'q': return WQueen;
+    case 'R': case 'r': return WRook;
+    case 'B': case 'b': return WBishop;
+    case 'N': case 'n': return WKnight;
+    default: return WPawn;
+  }
+}
+
+// The rights a move by this kind of man from this square leaves, as
+// MakeMove reports them: only the man that moves counts.
+char RightsKept(char side, int kind, int fromSq) {
+  if (kind == WKingKind) return side ? AllCastleRights & ~(BlackKingSide | BlackQueenSide)
+                                     : AllCastleRights & ~(WhiteKingSide | WhiteQueenSide);
+  if (kind != WRook) return AllCastleRights;
+  if (fromSq == (side ? 63 : 7)) return AllCastleRights & ~(side ? BlackKingSide : WhiteKingSide);
+  if (fromSq == (side ? 56 : 0)) return AllCastleRights & ~(side ? BlackQueenSide : WhiteQueenSide);
+  return AllCastleRights;
+}
+}  // namespace
+
+bool LowerCodeAfter(const ChessBoard& b, char side, char castleRights, u64 from, u64 to, char promote, u64 code2,
+                    u64* after) {
+  const int kind = KindOn(b, side, from);
+  if (kind < 0) return false;
+  const int fromSq = SquareOf(from), toSq = SquareOf(to);
+  const int taken = KindOn(b, side ^ 1, to);
+  const bool castling = kind == WKingKind && (fromSq - toSq == 2 || toSq - fromSq == 2);
+  const bool enPassant = kind == WPawn && taken < 0 && ((fromSq ^ toSq) & 7);
+  if (castling || enPassant) return false;
+  const int own = side ? BPawn : WPawn, enemy = side ? WPawn : BPawn;
+  const bool lastRank = (toSq >> 3) == (side ? 0 : 7);
+  const int arrives = kind == WPawn && lastRank ? PromotedKind(promote) : kind;
+  u64 c = code2 ^ LPStable[own + kind][fromSq] ^ LPStable[own + arrives][toSq];
+  if (taken >= 0) c ^= LPStable[enemy + taken][toSq];
+  const int rights = castleRights & AllCastleRights;
+  c ^= WtoMove ^ BtoMove ^ CastleCode[rights] ^ CastleCode[rights & RightsKept(side, kind, fromSq)];
+  *after = c;
+  return true;
+}

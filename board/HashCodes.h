@@ -23,5 +23,13 @@ void genpawnhashcode(char side, const ChessBoard* board, unsigned long* code);
 void UpdateHashCodes(char side, char castleRights, char newSide, char newRights, u64* code1, u64* code2,
                      const ChessBoard* board);
 
+// The lower code of the position after from-to, worked out on the board
+// before the move is made, for loading its table bucket early: a plain move,
+// a capture or a promotion, with the castling rights a king or rook leaving
+// its square ends (as MakeMove has them). False for castling and en
+// passant, which it leaves out.
+bool LowerCodeAfter(const ChessBoard& b, char side, char castleRights, u64 from, u64 to, char promote, u64 code2,
+                    u64* after);
+
 // Low 32 bits of a pawn-table entry: what MakeMove folds into PawnHashCode.
 inline u32 PawnCodeEntry(int kind, int square) { return (u32)LPStable[kind][square]; }

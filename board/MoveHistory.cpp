@@ -4,7 +4,10 @@
 
 MoveHistory MoveList;
 
-MoveHistory::MoveHistory() : entries(), NumMoves(0) {}
+// Records at and above NumMoves are never read, so the records are left as
+// they are: the global's start zeroed, without a write that would map all
+// its pages at start-up.
+MoveHistory::MoveHistory() : NumMoves(0) {}
 
 void MoveHistory::InsertHashCodeMoveHistory(u64 code1, u64 code2) {
   // Past the end the count still grows, so pushes and pops stay balanced,

@@ -148,6 +148,9 @@ int UCIProtocol::Dispatch() {
     Identify();
   } else if (strcmp(line, "isready") == 0) {
     // Answered at once in every state: GUIs use it to see the engine lives.
+    // Between searches it is also the GUI's wait for the engine to be ready,
+    // with no clock running: the search's memory is mapped then.
+    if (UCIState == WAITING) Search.MapTables();
     PrintLine("readyok");
   } else if (FirstWordIs(line, "position")) {
     // A position while a search is served is out of turn and ignored.
@@ -405,6 +408,7 @@ void UCIProtocol::NewGame() {
   s.initVars();
   ClearPawnHash();
   PositionCache.ClearTranspositionTables();
+  Search.MapTables();
   UCIPonder = 1;
   UCIState = WAITING;
   s.HumanToMove = 1;

@@ -247,7 +247,7 @@ void PositionEvaluate::PawnStructure() {
 
 void PositionEvaluate::StorePawnHash() {
   const ChessBoard& b = *bb;
-  PawnHashEntry& e = PawnHashSlot(b.PawnHashCode);
+  PawnHashEntry& e = PawnHashSlotToWrite(b.PawnHashCode);
   e.Code = b.PawnHashCode;
   e.Pawns = b.WhitePawns | b.BlackPawns;
   e.WhiteDoubled = WhiteDoubled;

@@ -2,7 +2,17 @@
 // PositionEvaluate's business (PawnEval.cpp).
 #include "eval/PawnHash.h"
 
-PawnHashEntry PawnHashArray[PawnHashSize];
+#include <cstring>
+
+#include "board/MemoryPages.h"
+
+namespace {
+constexpr size_t PawnHashBytes = PawnHashSize * sizeof(PawnHashEntry);
+}  // namespace
+
+// In large pages, as the transposition table is: probes then rarely miss
+// the address cache.
+PawnHashEntry* const PawnHashArray = static_cast<PawnHashEntry*>(AllocateLargePageTable(PawnHashBytes));
 int Phashattempts = 0;
 int Phashmisses = 0;
 
@@ -11,25 +21,34 @@ bool InPawnHash(u32 code, u64 pawns) {
   return e.Code == code && e.Pawns == pawns;
 }
 
-// An emptied slot must not answer a probe: with Code and Pawns both 0, slot 0
-// would "hit" for a pawnless position whose pawn code is 0 (as it is at the
-// root) and hand back an all-zero summary, no open files among it. So an
-// emptied slot gets a code whose low bits differ from its index, which no
-// probe can match.
+// An emptied slot must not answer a probe. A slot of zeros answers none but
+// slot 0, which would "hit" for a pawnless position whose pawn code is 0 (as
+// it is at the root) and hand back an all-zero summary, no open files among
+// it: slot 0 gets a code whose low bits differ from its index, which no
+// probe can match. The table starts out so without touching the other
+// slots, so that start-up stays quick and small and the slots are mapped as
+// the search fills them; a clear with nothing written since the last one
+// has nothing to do.
+bool PawnHashWritten = false;
+
 void ClearPawnHash() {
-  for (u32 i = 0; i < (u32)PawnHashSize; i++) {
-    PawnHashEntry& e = PawnHashArray[i];
-    e.Code = ~i;
-    e.Pawns = 0;
-    e.WhiteDoubled = e.BlackDoubled = 0;
-    e.BlackStatic = e.WhiteStatic = 0;
-    e.BlackPassed = e.WhitePassed = 0;
-    e.BlackPasserCount = e.WhitePasserCount = 0;
-    for (int f = 0; f < 8; f++) e.WhitePasserRank[f] = e.BlackPasserRank[f] = 0;
-  }
+  if (!PawnHashWritten) return;
+  memset(static_cast<void*>(PawnHashArray), 0, PawnHashBytes);
+  PawnHashArray[0].Code = ~0u;
+  PawnHashWritten = false;
+}
+
+void MapPawnHashPages() {
+  static bool mapped = false;
+  if (mapped) return;
+  mapped = true;
+  MapPagesNow(static_cast<void*>(PawnHashArray), PawnHashBytes);
 }
 
 namespace {
-// The table starts out empty in the same sense.
-const bool emptiedAtStart = (ClearPawnHash(), true);
+bool EmptyAtStart() {
+  PawnHashArray[0].Code = ~0u;
+  return true;
+}
+const bool emptiedAtStart = EmptyAtStart();
 }  // namespace

@@ -23,10 +23,21 @@ struct PawnHashEntry {
 
 constexpr int PawnHashSize = 65536;
 
-extern PawnHashEntry PawnHashArray[PawnHashSize];
+// PawnHashSize entries.
+extern PawnHashEntry* const PawnHashArray;
 extern int Phashattempts, Phashmisses;
 
 inline PawnHashEntry& PawnHashSlot(u32 code) { return PawnHashArray[code & 0xFFFF]; }
+// Set by a write to the table, cleared by ClearPawnHash.
+extern bool PawnHashWritten;
+// The slot a new entry for `code` goes to.
+inline PawnHashEntry& PawnHashSlotToWrite(u32 code) {
+  PawnHashWritten = true;
+  return PawnHashSlot(code);
+}
 // True when the slot of `code` holds exactly this code and these pawns.
 bool InPawnHash(u32 code, u64 pawns);
 void ClearPawnHash();
+// Has the system map the table's memory now rather than at the search's
+// first writes to it (SearchRoutines::MapTables): once, contents kept.
+void MapPawnHashPages();

@@ -183,41 +183,69 @@ int MoveGen::AddEnPassant(char side, u64 pawns, int n) {
   return n;
 }
 
+// The targets are worked out for all pawns at once; the moves are then
+// appended pawn by pawn, lowest first, each pawn's in the order double
+// step, single step, the two captures, en passant. Pawns with no move are
+// skipped.
 int MoveGen::GenPawns(char side, int n) {
   const ChessBoard& b = *board;
   const u64 empty = ~b.AllPieces;
   const u64 enemy = ENEMY_MEN;
+  const u64 pawns = OWN(Pawns);
   // Only a pawn beside the last move's square can take en passant.
-  const u64 besideLast = (b.LastTo >> 1) | (b.LastTo << 1);
-  for (u64 pawns = OWN(Pawns); pawns; pawns &= pawns - 1) {
-    u64 pawn = LowestBit(pawns);
-    if (side == 0) {
-      char promo = (pawn & Rank7) ? 'Q' : NoPromotion;
-      u64 ahead = pawn << 8;
-      if ((pawn & Rank2) && (ahead & empty) && ((ahead << 8) & empty)) n = AddMove(pawn, ahead << 8, NoPromotion, n);
-      if (ahead & empty) n = AddMove(pawn, ahead, promo, n);
-      if (!(pawn & FileA) && ((pawn << 7) & enemy)) n = AddMove(pawn, pawn << 7, promo, n);
-      if (!(pawn & FileH) && ((pawn << 9) & enemy)) n = AddMove(pawn, pawn << 9, promo, n);
-    } else {
-      char promo = (pawn & Rank2) ? 'q' : NoPromotion;
-      u64 ahead = pawn >> 8;
-      if ((pawn & Rank7) && (ahead & empty) && ((ahead >> 8) & empty)) n = AddMove(pawn, ahead >> 8, NoPromotion, n);
-      if (ahead & empty) n = AddMove(pawn, ahead, promo, n);
-      if (!(pawn & FileH) && ((pawn >> 7) & enemy)) n = AddMove(pawn, pawn >> 7, promo, n);
-      if (!(pawn & FileA) && ((pawn >> 9) & enemy)) n = AddMove(pawn, pawn >> 9, promo, n);
+  const u64 besideLast = pawns & ((b.LastTo >> 1) | (b.LastTo << 1));
+  if (side == 0) {
+    const u64 single = (pawns << 8) & empty;
+    const u64 twice = ((single & Rank3) << 8) & empty;
+    const u64 west = ((pawns & ~FileA) << 7) & enemy;
+    const u64 east = ((pawns & ~FileH) << 9) & enemy;
+    for (u64 movers = (single >> 8) | (west >> 7) | (east >> 9) | besideLast; movers; movers &= movers - 1) {
+      const u64 pawn = LowestBit(movers);
+      const char promo = (pawn & Rank7) ? 'Q' : NoPromotion;
+      if (twice & (pawn << 16)) n = AddMove(pawn, pawn << 16, NoPromotion, n);
+      if (single & (pawn << 8)) n = AddMove(pawn, pawn << 8, promo, n);
+      if (west & (pawn << 7)) n = AddMove(pawn, pawn << 7, promo, n);
+      if (east & (pawn << 9)) n = AddMove(pawn, pawn << 9, promo, n);
+      if (pawn & besideLast) n = AddEnPassant(side, pawn, n);
     }
-    if (pawn & besideLast) n = AddEnPassant(side, pawn, n);
+  } else {
+    const u64 single = (pawns >> 8) & empty;
+    const u64 twice = ((single & Rank6) >> 8) & empty;
+    const u64 east = ((pawns & ~FileH) >> 7) & enemy;
+    const u64 west = ((pawns & ~FileA) >> 9) & enemy;
+    for (u64 movers = (single << 8) | (east << 7) | (west << 9) | besideLast; movers; movers &= movers - 1) {
+      const u64 pawn = LowestBit(movers);
+      const char promo = (pawn & Rank2) ? 'q' : NoPromotion;
+      if (twice & (pawn >> 16)) n = AddMove(pawn, pawn >> 16, NoPromotion, n);
+      if (single & (pawn >> 8)) n = AddMove(pawn, pawn >> 8, promo, n);
+      if (east & (pawn >> 7)) n = AddMove(pawn, pawn >> 7, promo, n);
+      if (west & (pawn >> 9)) n = AddMove(pawn, pawn >> 9, promo, n);
+      if (pawn & besideLast) n = AddEnPassant(side, pawn, n);
+    }
   }
   return n;
+}
+
+int MoveGen::GenEnPassant(char side, int n) {
+  const u64 besideLast = (board->LastTo >> 1) | (board->LastTo << 1);
+  return AddEnPassant(side, OWN(Pawns) & besideLast, n);
 }
 
 #undef OWN
 #undef ENEMY_MEN
 
 void MoveGen::NextMove(int i, int count, u64* fromOut, u64* toOut, char* promoteOut) {
+  // The best value so far stays in a register: the scan then waits on no
+  // load from one step to the next.
   int best = i;
-  for (int j = i + 1; j < count; j++)
-    if (value[j] > value[best]) best = j;
+  i32 bestValue = value[i];
+  for (int j = i + 1; j < count; j++) {
+    const i32 v = value[j];
+    if (v > bestValue) {
+      bestValue = v;
+      best = j;
+    }
+  }
   if (best != i) {
     u64 f = from[i], t = to[i];
     char p = promote[i];

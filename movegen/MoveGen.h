@@ -43,6 +43,8 @@ class MoveGen {
   int GenKingCaptures(char side, int n);
   int GenCastle(char side, int n, char castleRights);
   int GenPawns(char side, int n);
+  // The en-passant captures GenPawns makes, alone.
+  int GenEnPassant(char side, int n);
 
   int GenKingEvasions(char side, u64 checkMask, u64 enemyPieces, int n);
   int GenKnightEvasions(char side, u64 checkMask, u64 enemyPieces, int n);

@@ -160,10 +160,27 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   bool alphaRaised = false;
   int bestFutile = 0;
   char childType = nodeType;
+  int selected = -1;  // the move already selected into place i + 1
   for (int i = 0; best < beta && i < count; i++) {
     u64 from, to;
     char promote, castleMask;
-    list.NextMove(i, count, &from, &to, &promote);
+    if (selected == i) {
+      list.GetMove(i, count, &from, &to, &promote);
+    } else {
+      list.NextMove(i, count, &from, &to, &promote);
+    }
+    // The next move's child bucket starts loading while this move is
+    // searched (the first move of a node expected to cut off mostly ends
+    // it). Selecting the next move early selects the same move: the values
+    // do not change while the loop runs.
+    if (depth > 1 && i + 1 < count && (i > 0 || nodeType != CutNode)) {
+      u64 nextFrom, nextTo, nextCode;
+      char nextPromote;
+      list.NextMove(i + 1, count, &nextFrom, &nextTo, &nextPromote);
+      selected = i + 1;
+      if (LowerCodeAfter(board, side, castleRights, nextFrom, nextTo, nextPromote, code2, &nextCode))
+        PositionCache.Prefetch(nextCode);
+    }
     board.MakeMove(from, to, promote, &castleMask);
     if (board.InCheck(board.SideKing(side), side)) {
       board.UndoMove(i);

@@ -4,8 +4,11 @@
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
+#include "board/MemoryPages.h"
+#include "eval/PawnHash.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
+#include "search/TranspositionTables.h"
 
 SearchListener SearchRoutines::Silent;
 SearchRoutines Search;
@@ -13,6 +16,9 @@ SearchRoutines Search;
 namespace {
 // Above this a history counter halves its whole side's table.
 constexpr int HistoryLimit = 65536;
+// Stack a search of some depth takes below its caller (a node keeps its
+// move list and a board on the stack).
+constexpr size_t SearchStackBytes = 512 * 1024;
 }  // namespace
 
 void SearchRoutines::InitValues() {
@@ -55,6 +61,13 @@ void SearchRoutines::AddKiller(int ply, int move) {
 }
 
 void SearchRoutines::ClearPrincipalVariation() { memset(PrincipalVariation, 0, sizeof PrincipalVariation); }
+
+void SearchRoutines::MapTables() {
+  PositionCache.MapPages();
+  MapPawnHashPages();
+  MapPagesNow(static_cast<void*>(PrincipalVariation), sizeof PrincipalVariation);
+  MapStackBelow(SearchStackBytes);
+}
 
 // Killers are kept from one search to the next, but demoted: the second
 // killer of every ply takes the first place.

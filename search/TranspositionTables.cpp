@@ -1,13 +1,11 @@
 #include "search/TranspositionTables.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
+
+#include "board/MemoryPages.h"
 
 TranspositionTables PositionCache;
 
@@ -16,25 +14,22 @@ bool SamePosition(const TTEntry& e, u64 upper, u64 lower) { return e.UpperCode =
 }  // namespace
 
 namespace {
-// Large pages for the table: a probe then rarely misses the address cache
-// as well as the data cache.
-constexpr size_t LargePage = 2 * 1024 * 1024;
-
 // calloc hands out zeroed memory without touching its pages, so start-up
-// stays fast; the pages are mapped as the search writes to them. The table
-// starts on a large-page boundary inside the block.
+// stays fast and small; the pages are mapped by MapPages, or as the search
+// writes to them. The table starts on a large-page boundary inside the
+// block, advised as large pages: a 4 KB page costs a fault of its own when
+// first written and an entry of the address cache ever after, and with 4 KB
+// pages those faults took as long as the search in a short benchmark.
 // Three spare buckets beyond the addressed ones, as the start-up table has
 // always had. Null when the memory cannot be had.
 TTBucket* AllocateTable(u32 buckets, void** block) {
   const size_t bytes = sizeof(TTBucket) * ((size_t)buckets + 3);
-  char* raw = static_cast<char*>(calloc(bytes + LargePage, 1));
+  char* raw = static_cast<char*>(calloc(bytes + LargePageBytes, 1));
   *block = raw;
   if (raw == nullptr) return nullptr;
-  const uintptr_t aligned = (reinterpret_cast<uintptr_t>(raw) + LargePage - 1) & ~(uintptr_t)(LargePage - 1);
-  // No large-page advice: the kernel zeroes (and may first compact memory
-  // for) a large page when the search first writes to it, which made the
-  // first timed searches of engines started side by side take seconds, and
-  // a GUI's clock runs meanwhile.
+  const uintptr_t aligned =
+      (reinterpret_cast<uintptr_t>(raw) + LargePageBytes - 1) & ~(uintptr_t)(LargePageBytes - 1);
+  AdviseLargePages(reinterpret_cast<void*>(aligned), bytes);
   return reinterpret_cast<TTBucket*>(aligned);
 }
 
@@ -49,12 +44,15 @@ u32 BucketsFor(int megabytes) {
 }
 }  // namespace
 
-TranspositionTables::TranspositionTables()
-    : Hits(0), Misses(0), WrittenBuckets((TTIndexMask + 1) / 64, 0) {
+TranspositionTables::TranspositionTables() : Hits(0), Misses(0) {
   Table = AllocateTable(TTIndexMask + 1, &Block);
+  WrittenBuckets = static_cast<u64*>(calloc(WrittenWords(), sizeof(u64)));
 }
 
-TranspositionTables::~TranspositionTables() { free(Block); }
+TranspositionTables::~TranspositionTables() {
+  free(Block);
+  free(WrittenBuckets);
+}
 
 // Rounded up: below 4 MB the buckets fill a megabyte only in part.
 int TranspositionTables::SizeMB() const {
@@ -68,15 +66,29 @@ int TranspositionTables::Resize(int megabytes) {
   if (buckets == IndexMask + 1) return SizeMB();
   void* block;
   TTBucket* table = AllocateTable(buckets, &block);
-  if (table == nullptr) return SizeMB();
+  // Fewer than 64 buckets never happens (a megabyte holds thousands).
+  u64* written = static_cast<u64*>(calloc(buckets / 64, sizeof(u64)));
+  if (table == nullptr || written == nullptr) {
+    free(block);
+    free(written);
+    return SizeMB();
+  }
   free(Block);
+  free(WrittenBuckets);
   Block = block;
   Table = table;
+  WrittenBuckets = written;
+  Mapped = false;
   IndexMask = buckets - 1;
-  // Fewer than 64 buckets never happens (a megabyte holds thousands).
-  WrittenBuckets.assign(buckets / 64, 0);
   WrittenCount = 0;
   return SizeMB();
+}
+
+void TranspositionTables::MapPages() {
+  if (Mapped) return;
+  Mapped = true;
+  MapPagesNow(static_cast<void*>(Table), sizeof(TTBucket) * ((size_t)IndexMask + 1));
+  MapPagesNow(static_cast<void*>(WrittenBuckets), WrittenWords() * sizeof(u64));
 }
 
 void TranspositionTables::ClearTranspositionTables() {
@@ -86,18 +98,18 @@ void TranspositionTables::ClearTranspositionTables() {
   if (WrittenCount > (IndexMask + 1) / 8) {
     memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * ((size_t)IndexMask + 1));
   } else {
-    for (u32 w = 0; w < WrittenBuckets.size(); w++)
+    for (u32 w = 0; w < WrittenWords(); w++)
       for (u64 bits = WrittenBuckets[w]; bits; bits &= bits - 1)
         memset(static_cast<void*>(&Table[w * 64 + __builtin_ctzll(bits)]), 0, sizeof(TTBucket));
   }
-  std::fill(WrittenBuckets.begin(), WrittenBuckets.end(), 0);
+  memset(WrittenBuckets, 0, WrittenWords() * sizeof(u64));
   WrittenCount = 0;
 }
 
 // Aged entries still give their move to a probe but never a score, and are
 // the first to be overwritten. A bucket never written holds no live entry.
 void TranspositionTables::AgeTranspositionTables() {
-  for (u32 w = 0; w < WrittenBuckets.size(); w++)
+  for (u32 w = 0; w < WrittenWords(); w++)
     for (u64 bits = WrittenBuckets[w]; bits; bits &= bits - 1)
       for (TTEntry& e : Table[w * 64 + __builtin_ctzll(bits)].Slot) e.Live = 0;
 }

@@ -3,8 +3,6 @@
 // three entries: slot 0 the primary, slots 1 and 2 a short history below it.
 // One instance: PositionCache. The side to move is folded into the codes.
 #pragma once
-#include <vector>
-
 #include "board/Types.h"
 
 // The table at start-up: 2^21 + 3 buckets; only the first 2^21 are ever
@@ -65,6 +63,10 @@ class TranspositionTables {
   int Resize(int megabytes);
   // The megabytes the addressed buckets take, rounded up.
   int SizeMB() const;
+  // Has the system map every page of the table now rather than at the
+  // search's first writes to it (SearchRoutines::MapTables). Once per
+  // allocation; the entries stay as they are.
+  void MapPages();
   void ClearTranspositionTables();
   void AgeTranspositionTables();
   void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound, int ply = 0);
@@ -80,12 +82,15 @@ class TranspositionTables {
  private:
   // The allocated block, which Table points into.
   void* Block = nullptr;
+  bool Mapped = false;
   // One bit per addressed bucket: set once the bucket is written, cleared
   // when it is emptied again. Clearing and aging visit only these buckets
   // (a search writes to a small part of the table), or sweep the whole
-  // table when most of it is written.
-  std::vector<u64> WrittenBuckets;
+  // table when most of it is written. Allocated zeroed, as the table is,
+  // so that start-up maps none of it.
+  u64* WrittenBuckets = nullptr;
   u32 WrittenCount = 0;
+  u32 WrittenWords() const { return (IndexMask + 1) / 64; }
   void MarkWritten(u32 index) {
     u64& word = WrittenBuckets[index >> 6];
     const u64 bit = 1ULL << (index & 63);

@@ -61,10 +61,13 @@ void SetUpPosition(int number) {
   Search.ClearHistory();
 }
 
+// The counters, and the tables mapped before the clock starts, as a front
+// end has them mapped before a game's first search.
 void ZeroCounters() {
   Search.NodeCount = 0;
   Search.QuiesceNodeCount = 0;
   Search.LeafNodeCount = 0;
+  Search.MapTables();
 }
 
 // The move found is played on the board, whose state (the fifty-move

@@ -12,6 +12,9 @@
 #include "search/SearchLimits.h"
 
 namespace {
+// Castling starts from these squares only.
+constexpr u64 KingHome[2] = {Squares("e1"), Squares("e8")};
+
 // Whether the side's king would stand attacked on the board MakeMove leaves
 // after from-to: InCheck's test on that board, worked out on this one. The
 // man on `to`, if any, is gone; `from` is empty and `to` occupied; a king
@@ -30,6 +33,46 @@ bool LeavesKingAttacked(const ChessBoard& b, char side, u64 king, u64 from, u64 
                       ((b.WhiteBishops | b.WhiteQueens) & BishopLookup(sq, occupied)) |
                       ((b.WhiteRooks | b.WhiteQueens) & RookLookup(sq, occupied));
   return (attackers & ~to) != 0;
+}
+
+// Calls pinned(man, line) for every own man alone between the side's king
+// and an enemy slider on the slider's kind of line; `line` holds the
+// squares between the two and the slider's own, the only ones the man may
+// still move to. True when a slider with nothing between gives check.
+template <typename Pinned>
+bool ForEachPin(const ChessBoard& b, char side, Pinned pinned) {
+  const u64 king = b.SideKing(side);
+  const int kingSq = SquareIndex(king);
+  const u64 enemy = side ? b.WhitePieces : b.BlackPieces;
+  const u64 enemyLines = side ? b.WhiteRooks | b.WhiteQueens : b.BlackRooks | b.BlackQueens;
+  const u64 enemyDiagonals = side ? b.WhiteBishops | b.WhiteQueens : b.BlackBishops | b.BlackQueens;
+  // The sliders that see the king through own men only.
+  bool check = false;
+  auto along = [&](u64 snipers, u64 (*lookup)(int, u64)) {
+    for (; snipers; snipers &= snipers - 1) {
+      const u64 sniper = LowestBit(snipers);
+      const u64 between = lookup(kingSq, sniper) & lookup(SquareIndex(sniper), king);
+      const u64 men = between & b.AllPieces;
+      if (OneSquare(men)) pinned(men, between | sniper);
+      check |= men == 0;
+    }
+  };
+  along(RookLookup(kingSq, enemy) & enemyLines, RookLookup);
+  along(BishopLookup(kingSq, enemy) & enemyDiagonals, BishopLookup);
+  return check;
+}
+
+// The own men whose moves keep the king safe without a test on the board
+// after them, for a side with one king, not in check: men off the king's
+// lines or not alone on them, but not the king, nor a pawn that may take
+// en passant (which takes a man off a second square).
+u64 MenMovingFreely(const ChessBoard& b, char side) {
+  const u64 king = b.SideKing(side);
+  const u64 own = side ? b.BlackPieces : b.WhitePieces;
+  const u64 pawns = side ? b.BlackPawns : b.WhitePawns;
+  u64 pinned = 0;
+  ForEachPin(b, side, [&](u64 man, u64) { pinned |= man; });
+  return own & ~king & ~pinned & ~(pawns & ((b.LastTo >> 1) | (b.LastTo << 1)));
 }
 }  // namespace
 
@@ -63,14 +106,16 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
     return;
   }
   MoveGen list;
-  int n = board.InCheck(board.SideKing(side), side) ? list.GenCheckEvasions(side, &board)
-                                                    : list.GenerateAllMoves(side, &board, castleRights);
+  const u64 king = board.SideKing(side);
+  const bool inCheck = board.InCheck(king, side);
+  const int n = inCheck ? list.GenCheckEvasions(side, &board) : list.GenerateAllMoves(side, &board, castleRights);
+  const u64 free = countLastLevel && !inCheck && OneSquare(king) ? MenMovingFreely(board, side) : 0;
   for (int i = 0; i < n; i++) {
     u64 from, to;
     char promote, mask;
     list.GetMove(i, n, &from, &to, &promote);
     board.MakeMove(from, to, promote, &mask);
-    if (board.InCheck(board.SideKing(side), side)) {
+    if (!(from & free) && board.InCheck(board.SideKing(side), side)) {
       board.UndoMove(i);
       continue;
     }
@@ -94,35 +139,25 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
   }
 }
 
-// The moves are generated as for any level; a move is made (on a copy, so
-// the board's own undo record survives) only where its legality cannot be
-// read off the board: castling, en passant, a move from a square without
-// an own man, or a side with no king or several. A side not in check can
-// only expose its king by moving it or by opening one of its lines, so a
-// man standing on none of them moves legally (a pawn beside the pawn that
-// just made a double step aside: en passant takes a second man away).
+// A side in check, or with no king or several, generates its moves as at
+// any level; a move is made (on a copy, so that the board's own undo record
+// survives) only where its legality cannot be read off the board:
+// castling, en passant, a move from a square without an own man, or a side
+// with no king or several. Any other side is counted without a list.
 u64 PerfT::CountLegalMoves(char side, ChessBoard& board, char castleRights) {
-  MoveGen list;
   const u64 king = board.SideKing(side);
-  const bool inCheck = board.InCheck(king, side);
+  const bool oneKing = OneSquare(king);
+  u64 count;
+  if (oneKing && CountOutOfCheck(side, board, castleRights, &count)) return count;
+  MoveGen list;
+  const bool inCheck = oneKing || board.InCheck(king, side);
   const int n = inCheck ? list.GenCheckEvasions(side, &board) : list.GenerateAllMoves(side, &board, castleRights);
   const u64 own = side ? board.BlackPieces : board.WhitePieces;
   const u64 pawns = side ? board.BlackPawns : board.WhitePawns;
   const u64 enemy = side ? board.WhitePieces : board.BlackPieces;
-  const bool oneKing = OneSquare(king);
-  u64 free = 0;
-  if (oneKing && !inCheck) {
-    const u64 lastTo = board.LastTo;
-    const u64 besideLast = ((lastTo & ~FileA) >> 1) | ((lastTo & ~FileH) << 1);
-    free = own & ~QueenLookup(SquareIndex(king), 0) & ~king & ~(pawns & besideLast);
-  }
   u64 legal = 0;
   for (int i = 0; i < n; i++) {
     const u64 from = list.from[i], to = list.to[i];
-    if (from & free) {
-      legal++;
-      continue;
-    }
     const int fromSq = SquareIndex(from), toSq = SquareIndex(to);
     const bool castling = from == king && (fromSq - toSq == 2 || toSq - fromSq == 2);
     const bool enPassant = (from & pawns) && !(to & enemy) && ((fromSq ^ toSq) & 7);
@@ -136,4 +171,102 @@ u64 PerfT::CountLegalMoves(char side, ChessBoard& board, char castleRights) {
     legal += !copy.InCheck(copy.SideKing(side), side);
   }
   return legal;
+}
+
+// The generator's moves of a side with one king, not in check, counted off
+// the board: each man's targets, with the men pinned to the king held to
+// their line. A man off the king's lines cannot expose it; a king's step
+// is tested on the board without it; castling that GenCastle lets through
+// never ends in check (its squares were tested, and the rook only moves
+// beside the king); en passant, which takes a man off a second square, is
+// made. Promotions count once: the generator promotes to a queen only.
+bool PerfT::CountOutOfCheck(char side, ChessBoard& board, char castleRights, u64* legal) {
+  const ChessBoard& b = board;
+  const u64 king = b.SideKing(side);
+  const int kingSq = SquareIndex(king);
+  // A check by a man that does not slide; a slider's shows among the pins.
+  const u64 leapers = side ? (b.WhitePawns & PawnCaptureSquares[1][kingSq]) | (b.WhiteKnights & KnightSquares[kingSq]) |
+                                 (b.WhiteKing & KingSquares[kingSq])
+                           : (b.BlackPawns & PawnCaptureSquares[0][kingSq]) | (b.BlackKnights & KnightSquares[kingSq]) |
+                                 (b.BlackKing & KingSquares[kingSq]);
+  if (leapers) return false;
+  const u64 own = side ? b.BlackPieces : b.WhitePieces;
+  const u64 enemy = side ? b.WhitePieces : b.BlackPieces;
+  const u64 occupied = b.AllPieces;
+  const u64 empty = ~occupied;
+  const u64 pawns = side ? b.BlackPawns : b.WhitePawns;
+  const u64 knights = side ? b.BlackKnights : b.WhiteKnights;
+  const u64 bishops = side ? b.BlackBishops : b.WhiteBishops;
+  const u64 rooks = side ? b.BlackRooks : b.WhiteRooks;
+  const u64 queens = side ? b.BlackQueens : b.WhiteQueens;
+
+  // A pawn's moves onto the squares allowed: pushes onto empty squares, a
+  // double step from its start rank over an empty square, captures.
+  auto pawnMoves = [&](u64 men, u64 allowed) -> u64 {
+    u64 single, twice, west, east;
+    if (side == 0) {
+      single = (men << 8) & empty;
+      twice = ((single & Rank3) << 8) & empty;
+      west = ((men & ~FileA) << 7) & enemy;
+      east = ((men & ~FileH) << 9) & enemy;
+    } else {
+      single = (men >> 8) & empty;
+      twice = ((single & Rank6) >> 8) & empty;
+      west = ((men & ~FileA) >> 9) & enemy;
+      east = ((men & ~FileH) >> 7) & enemy;
+    }
+    return BitCount64(single & allowed) + BitCount64(twice & allowed) + BitCount64(west & allowed) +
+           BitCount64(east & allowed);
+  };
+
+  // Pinned men move along their line only.
+  u64 count = 0;
+  u64 pinned = 0;
+  const bool check = ForEachPin(b, side, [&](u64 man, u64 line) {
+    pinned |= man;
+    const int sq = SquareIndex(man);
+    if (man & pawns) count += pawnMoves(man, line);
+    else if (man & bishops) count += BitCount64(BishopLookup(sq, occupied) & line);
+    else if (man & rooks) count += BitCount64(RookLookup(sq, occupied) & line);
+    else if (man & queens) count += BitCount64(QueenLookup(sq, occupied) & line);
+  });
+  if (check) return false;
+
+  // The free men.
+  const u64 targets = ~own;
+  for (u64 men = knights & ~pinned; men; men &= men - 1) count += BitCount64(KnightSquares[SquareIndex(men)] & targets);
+  for (u64 men = bishops & ~pinned; men; men &= men - 1)
+    count += BitCount64(BishopLookup(SquareIndex(men), occupied) & targets);
+  for (u64 men = rooks & ~pinned; men; men &= men - 1)
+    count += BitCount64(RookLookup(SquareIndex(men), occupied) & targets);
+  for (u64 men = queens & ~pinned; men; men &= men - 1)
+    count += BitCount64(QueenLookup(SquareIndex(men), occupied) & targets);
+  count += pawnMoves(pawns & ~pinned, ~0ULL);
+
+  // The king's steps.
+  for (u64 steps = KingSquares[kingSq] & targets; steps; steps &= steps - 1)
+    count += !LeavesKingAttacked(b, side, king, king, LowestBit(steps));
+
+  // Castling and en passant, as the generator has them (mostly neither is
+  // there to look for).
+  const bool mayCastle =
+      (castleRights & (side ? BlackKingSide | BlackQueenSide : WhiteKingSide | WhiteQueenSide)) &&
+      (king & KingHome[side ? 1 : 0]);
+  const bool mayTakeEnPassant = pawns & ((b.LastTo >> 1) | (b.LastTo << 1));
+  if (!mayCastle && !mayTakeEnPassant) {
+    *legal = count;
+    return true;
+  }
+  MoveGen list;
+  list.board = &board;
+  if (mayCastle) count += list.GenCastle(side, 0, castleRights);
+  const int captures = mayTakeEnPassant ? list.GenEnPassant(side, 0) : 0;
+  for (int i = 0; i < captures; i++) {
+    ChessBoard copy = board;
+    char mask;
+    copy.MakeMove(list.from[i], list.to[i], list.promote[i], &mask);
+    count += !copy.InCheck(copy.SideKing(side), side);
+  }
+  *legal = count;
+  return true;
 }

@@ -17,6 +17,9 @@ class PerfT {
   // adds to both counters. Moves are not made where their legality can be
   // read off the board (see PerfT.cpp).
   u64 CountLegalMoves(char side, ChessBoard& board, char castleRights);
+  // The same for a side with one king, into *legal; false, with nothing
+  // counted, when the side is in check.
+  bool CountOutOfCheck(char side, ChessBoard& board, char castleRights, u64* legal);
 
  private:
   // The root position keeps the board's invariants (one man per square,

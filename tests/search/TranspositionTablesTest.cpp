@@ -255,6 +255,26 @@ TEST(TranspositionTablesResize, ResizedTableStoresFindsAndClears) {
   }
 }
 
+// Mapping the table's memory ahead of the search changes nothing it holds,
+// whether entries were written before or not, and a resized table is
+// mapped afresh.
+TEST(TranspositionTablesResize, MappingThePagesKeepsWhatTheTableHolds) {
+  TranspositionTables table;
+  for (int megabytes : {3, 6}) {
+    table.Resize(megabytes);
+    const u32 mask = table.IndexMask;
+    table.InsertTranspositionTables(0xD4, mask, 5, 44, 80, ExactBound);
+    table.MapPages();
+    table.MapPages();
+    int value = 0, move = 0;
+    EXPECT_EQ(table.SearchTranspositionTables(0xD4, mask, 5, -100, 100, &value, &move), TTExact) << megabytes;
+    EXPECT_EQ(value, 80);
+    EXPECT_EQ(move, 44);
+    for (u32 i = 0; i < mask; i++)
+      ASSERT_EQ(table.Table[i].Slot[0].UpperCode | table.Table[i].Slot[0].LowerCode, 0u) << megabytes << " MB, " << i;
+  }
+}
+
 // A table at the largest size the front ends accept: the bucket count
 // still fits the 32-bit index.
 TEST(TranspositionTablesResize, LargestSizeIsAddressable) {

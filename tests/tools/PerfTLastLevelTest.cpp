@@ -110,6 +110,15 @@ TEST(PerfTLastLevelTest, CountsLikeMakingEveryMoveWhereTheShortCutsDoNotHold) {
       // diagonal again, though the capturing pawn stands on none of the
       // king's lines.
       "8/7k/8/8/3p4/8/2B1P3/4K3 w - -",
+      // Men pinned to the king: a knight along the rank, a rook along the
+      // file, a pawn on the diagonal with nothing to take; a queen along
+      // the rank and a pawn that takes its pinner; a queen along a
+      // diagonal, with two pawns on one rank that pin neither; a pawn
+      // pinned along its rank.
+      "4r1k1/8/8/8/1b6/4R3/3P4/q1N1K3 w - -",
+      "3k4/8/8/8/b7/1q6/2PN4/3KQ2r w - -",
+      "k7/8/8/8/r1P1P1K1/5Q2/8/3b4 w - -",
+      "4k3/8/8/8/1b6/8/K2P3r/8 w - -",
       // Castling through and out of attacked squares.
       "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -",
       "r3k2r/8/8/8/3q4/8/8/R3K2R w KQkq -",
