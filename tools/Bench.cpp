@@ -11,7 +11,6 @@
 #include "search/SearchRoutines.h"
 #include "search/TranspositionTables.h"
 
-namespace {
 const char* const BenchPositions[6] = {
     "3r1k2/4npp1/1ppr3p/p6P/P2PPPP1/1NR5/5K2/2R5 w - - 0 0",
     "rnbqkb1r/p3pppp/1p6/2ppP3/3N4/2P5/PPP1QPPP/R1B1KB1R w KQkq - 0 0",
@@ -21,6 +20,7 @@ const char* const BenchPositions[6] = {
     "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0",
 };
 
+namespace {
 struct NodeSums {
   i64 interior = 0;
   i64 quiesce = 0;

@@ -3,6 +3,9 @@
 // first iteration). Each prints a report; the caller ends the program.
 #pragma once
 
+// The benchmark's positions (FEN with move counters).
+extern const char* const BenchPositions[6];
+
 // Six positions through the iterative-deepening driver.
 void Bench();
 // Position 5 twice: through the driver, then through the exact-depth search.

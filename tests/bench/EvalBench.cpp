@@ -4,6 +4,7 @@
 // cold one misses the pawn cache on every call.
 #include <benchmark/benchmark.h>
 
+#include <iterator>
 #include <vector>
 
 #include "board/ChessBoard.h"
@@ -12,15 +13,11 @@
 #include "engine/Engine.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
+#include "tools/Bench.h"
 
 namespace {
-const char* const Positions[] = {
-    "3r1k2/4npp1/1ppr3p/p6P/P2PPPP1/1NR5/5K2/2R5 w - -",
-    "rnbqkb1r/p3pppp/1p6/2ppP3/3N4/2P5/PPP1QPPP/R1B1KB1R w KQkq -",
-    "4b3/p3kp2/6p1/3pP2p/2pP1P2/4K1P1/P3N2P/8 w - -",
-    "r3r1k1/ppqb1ppp/8/4p1NQ/8/2P5/PP3PPP/R3R1K1 b - -",
-    "2r2rk1/1bqnbpp1/1p1ppn1p/pP6/N1P1P3/P2B1N1P/1B2QPP1/R2R2K1 b - -",
-    "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq -",
+// Besides the benchmark positions.
+const char* const MorePositions[] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
     "8/5k2/8/2PP4/8/8/5K2/8 b - -",
     "6k1/1R3ppp/8/8/8/8/5PPP/1r4K1 w - -",
@@ -34,7 +31,9 @@ std::vector<ChessBoard> Boards() {
     initialised = true;
   }
   std::vector<ChessBoard> boards;
-  for (const char* fen : Positions) {
+  std::vector<const char*> fens(std::begin(BenchPositions), std::end(BenchPositions));
+  fens.insert(fens.end(), std::begin(MorePositions), std::end(MorePositions));
+  for (const char* fen : fens) {
     SetupBoard(fen);
     ChessBoard b = MainBoard;
     b.InitPieceCounts();
