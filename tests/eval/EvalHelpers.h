@@ -25,3 +25,14 @@ void SetPawnCodeWithKings(ChessBoard& b);
 // pawn summary in PE are current; then empties both accumulators, so that a
 // term function called next shows only its own contribution.
 ChessBoard& PrepareTerms(const char* fen);
+
+// Where the tests' random games start: the opening, a middle game rich in
+// tactics, a pawn ending, a rook-and-knight ending and bishops of both
+// colours.
+inline constexpr const char* RandomGameStarts[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+    "4k3/pppp1ppp/8/8/8/8/PPPP1PPP/4K3 w - -",
+    "2r3k1/1p3ppp/p1n5/8/8/P1N5/1P3PPP/2R3K1 b - -",
+    "4k3/2b1pp2/8/8/8/8/2PP1B2/4K3 w - -",
+};

@@ -92,16 +92,9 @@ TEST(EvaluationDetailTest, TermsAddUpToTheEvaluation) {
 }
 
 TEST(EvaluationDetailTest, TermsAddUpInRandomGames) {
-  const char* const starts[] = {
-      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
-      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
-      "4k3/pppp1ppp/8/8/8/8/PPPP1PPP/4K3 w - -",
-      "2r3k1/1p3ppp/p1n5/8/8/P1N5/1P3PPP/2R3K1 b - -",
-      "4k3/2b1pp2/8/8/8/8/2PP1B2/4K3 w - -",
-  };
   std::mt19937 rng(5);
   int positions = 0;
-  for (const char* start : starts) {
+  for (const char* start : RandomGameStarts) {
     for (int game = 0; game < 6; game++) {
       ChessBoard b = LoadFen(start);
       for (int ply = 0; ply < 100; ply++) {

@@ -121,16 +121,9 @@ TEST(MirrorTest, HandMadePositionsScoreAsTheirMirrors) {
 }
 
 TEST(MirrorTest, RandomGamesScoreAsTheirMirrors) {
-  const char* const starts[] = {
-      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
-      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
-      "4k3/pppp1ppp/8/8/8/8/PPPP1PPP/4K3 w - -",
-      "2r3k1/1p3ppp/p1n5/8/8/P1N5/1P3PPP/2R3K1 b - -",
-      "4k3/2b1pp2/8/8/8/8/2PP1B2/4K3 w - -",
-  };
   int seed = 1;
   size_t total = 0;
-  for (const char* start : starts) {
+  for (const char* start : RandomGameStarts) {
     for (int game = 0; game < 8; game++) {
       std::vector<ChessBoard> positions = RandomGame(start, seed++, 80);
       total += positions.size();
