@@ -35,21 +35,20 @@ bool Listening() {
 // Nodes a second over the milliseconds; 0 before the first one is over.
 long long NodesPerSecond(long long nodes, i32 ms) { return ms > 0 ? nodes * 1000 / ms : 0; }
 
-// " e2e4 e7e5 ..." for a UCI line: the root move, then the rest of the
-// principal variation up to its first empty entry, each move spelled as
-// "bestmove" spells it (a promotion with its letter).
+// " e2e4 e7e5 ..." for a UCI line: the line the search shows for the root
+// move, each move spelled as "bestmove" spells it (a promotion with its
+// letter).
 void UCILineText(char* text, u64 from, u64 to, char promote) {
+  PVEntry line[SearchTableRows];
+  const int length = Search.ShownLine(from, to, promote, line);
   GameMove move;
   move.From = from, move.To = to, move.Promote = promote;
   text[0] = ' ';
   MoveWord(text + 1, move);
   int n = (int)strlen(text);
-  const int length = Search.PVLength < SearchTableRows ? Search.PVLength : SearchTableRows;
   for (int j = 1; j < length; j++) {
-    const PVEntry& e = Search.PrincipalVariation[0][j];
-    const int f = (e.Move >> 6) & 63, t = e.Move & 63;
-    if (f == t) break;
-    move.From = SquareMask(f), move.To = SquareMask(t), move.Promote = (char)e.Promote;
+    const PVEntry& e = line[j];
+    move.From = SquareMask((e.Move >> 6) & 63), move.To = SquareMask(e.Move & 63), move.Promote = (char)e.Promote;
     text[n++] = ' ';
     MoveWord(text + n, move);
     n += (int)strlen(text + n);
@@ -89,14 +88,13 @@ void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote, char* las
   if (v > MateBound) score = 100000 + (MateScore - v + 1) / 2;
   else if (v < -MateBound) score = -100000 - (MateScore + v + 1) / 2;
   char moves[SearchTableRows * 6 + 8];
+  PVEntry line[SearchTableRows];
+  const int length = Search.ShownLine(from, to, promote, line);
   int n = XboardMoveText(moves, SquareOf(from), SquareOf(to), promote);
-  const int length = Search.PVLength < SearchTableRows ? Search.PVLength : SearchTableRows;
   for (int j = 1; j < length; j++) {
-    const PVEntry& e = Search.PrincipalVariation[0][j];
-    const int f = (e.Move >> 6) & 63, t = e.Move & 63;
-    if (f == t) break;
+    const PVEntry& e = line[j];
     moves[n++] = ' ';
-    n += XboardMoveText(moves + n, f, t, (char)e.Promote);
+    n += XboardMoveText(moves + n, (e.Move >> 6) & 63, e.Move & 63, (char)e.Promote);
   }
   // The end of an iteration and the end of the search report the same
   // result: a GUI is shown it once.

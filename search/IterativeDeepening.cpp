@@ -39,6 +39,7 @@ bool SearchRoutines::BudgetSpentAtIteration() {
 
 void SearchRoutines::PrepareRoot(ChessBoard& board, u64* code1, u64* code2) {
   board.InitPieceCounts();
+  RootPosition = board;
   ClearPrincipalVariation();
   PromoteKillers();
   Clock.StartTime = ClockMs();

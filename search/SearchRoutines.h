@@ -52,6 +52,7 @@ class SearchRoutines {
   u8 BookMove;
   i32 LegalMoves;
   i32 CompletedDepth;  // the depth reported for the search's result
+  ChessBoard RootPosition;  // the position the search started from
 
   SearchRoutines() {}  // the global starts zeroed
 
@@ -80,8 +81,12 @@ class SearchRoutines {
   // True when the search that returned v has a move to play: it was not
   // aborted, and the side to move is neither mated nor stalemated.
   bool MoveToPlay(int v) const { return !Aborted && v != StalemateScore && v != -MateScore; }
+  // The line to show for a root move: the move itself, then the rest of the
+  // principal variation as far as it can be played from the root position
+  // (a buffer of SearchTableRows entries). Returns its length, at least 1.
+  int ShownLine(u64 from, u64 to, char promote, PVEntry* line) const;
   // The move text of a root move followed by the rest of the principal
-  // variation (a buffer of PVTextSize).
+  // variation as ShownLine has it (a buffer of PVTextSize).
   void LineText(char* text, int v, u64 from, u64 to, char promote) const;
 
   // Runs the node poll; 1 when the node must return 0 at once.

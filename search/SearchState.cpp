@@ -6,6 +6,7 @@
 #include "board/ChessBoard.h"
 #include "board/MemoryPages.h"
 #include "eval/PawnHash.h"
+#include "search/LegalLine.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
@@ -75,9 +76,27 @@ void SearchRoutines::PromoteKillers() {
   for (auto& killers : KillerMoves) killers[0] = killers[1];
 }
 
+int SearchRoutines::ShownLine(u64 from, u64 to, char promote, PVEntry* line) const {
+  line[0] = PVEntry{(u16)(SquareOf(from) * 64 + SquareOf(to)), (i8)promote};
+  if (from == to) return 1;  // no move: the side to move is mated or stalemated
+  // The table's line follows its own first move only.
+  const int length = PrincipalVariation[0][0].Move != line[0].Move ? 1
+                     : PVLength < SearchTableRows                   ? PVLength
+                                                                    : SearchTableRows;
+  int n = 1;
+  for (int j = 1; j < length; j++) line[n++] = PrincipalVariation[0][j];
+  // The root move is the search's answer and is shown as it is, even when
+  // there is none (a mated side); only what follows it is checked.
+  const char rootPromote = (char)line[0].Promote;
+  const int legal = LegalLineLength(RootPosition, line, n);
+  line[0].Promote = (i8)rootPromote;
+  return legal > 1 ? legal : 1;
+}
+
 void SearchRoutines::LineText(char* text, int v, u64 from, u64 to, char promote) const {
-  const int length = PVLength < SearchTableRows ? PVLength : SearchTableRows;
-  fillmovestring(text, v, (char)SquareOf(from), (char)SquareOf(to), promote, PrincipalVariation[0], length);
+  PVEntry line[SearchTableRows];
+  const int length = ShownLine(from, to, promote, line);
+  fillmovestring(text, v, (char)SquareOf(from), (char)SquareOf(to), promote, line, length);
 }
 
 int SearchRoutines::ValueCapturedPiece(char side, u64 square, const ChessBoard* board) const {
