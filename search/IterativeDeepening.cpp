@@ -130,10 +130,14 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       Aborted = StopSearch = TimeUp = 1;
       break;
     }
-    if (v > MateReported || v <= -(MateReported + 1) || LegalMoves == 1 || (fixedDepth != 0 && d == fixedDepth) ||
-        d + 1 > limit)
+    if ((fixedDepth != 0 && d == fixedDepth) || d + 1 > limit || v <= -(MateReported + 1)) break;
+    if (Limits.Mate > 0) {
+      // A mate search goes on until it has a mate in the moves asked for or
+      // fewer: a longer mate, or a single legal move, does not end it.
+      if (v >= MateScore - (2 * Limits.Mate - 1)) break;
+    } else if (v > MateReported || LegalMoves == 1) {
       break;
-    if (Limits.Mate > 0 && v >= MateScore - (2 * Limits.Mate - 1)) break;
+    }
     previousBest = v;
   }
 

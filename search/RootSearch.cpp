@@ -95,8 +95,9 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     // Queens, rooks, bishops and knights of both sides.
     int pieces = 0;
     for (int kind = Queens; kind <= Knights; kind++) pieces += board.WhiteCounts[kind] + board.BlackCounts[kind];
+    // A search for a mate reduces no root move: a mate there must show.
     const bool reducible = p == NoPromotion && depth >= 3 && legal >= 3 && !gives && !capture &&
-                           list.value[i] <= ReducibleMaxValue && pieces > 2;
+                           list.value[i] <= ReducibleMaxValue && pieces > 2 && Limits.Mate == 0;
     const char childRights = castleRights & castleMask;
     const int childDepth = depth + gives - 1;
     // The child's line starts empty, so that no other branch's moves follow
