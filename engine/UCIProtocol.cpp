@@ -280,8 +280,7 @@ void UCIProtocol::Go() {
   clock.BookExitBonus = 0;  // the GUI sends the game anew with every position
   Limits.FD = 0;
   clock.ST = 0;
-  // Only "go infinite" analyses: an analysis flag left by UCI_AnalyseMode
-  // would make a timed search endless.
+  // Only "go infinite" analyses.
   Limits.Analyze = 0;
   Limits.Nodes = 0;
   Limits.Mate = 0;
@@ -363,6 +362,9 @@ void UCIProtocol::SendBestMove(int v, const GameMove& found) {
   // its own; any legal move is better than none.
   GameMove move = found;
   if (!IsLegalMove(MainBoard, move) && !FirstLegalMove(MainBoard, &move)) {
+    // No legal move: GUIs read the score of the ending before "bestmove".
+    const char side = MainBoard.SideToMove;
+    PrintLine(MainBoard.InCheck(MainBoard.SideKing(side), side) ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
     PrintLine("bestmove 0000");
     return;
   }
@@ -423,7 +425,6 @@ void UCIProtocol::NewGame() {
 }
 
 void UCIProtocol::SetOption() {
-  Status& s = MainStatus;
   const char* line = Command;
   const bool value = strstr(line, "true") != nullptr;
   if (strstr(line, "OwnBook")) {
@@ -438,19 +439,8 @@ void UCIProtocol::SetOption() {
   const char* text;
   OptionParts(line, name, sizeof name, &text);
   if (strcasecmp(name, "Hash") == 0 || strcasecmp(name, "Clear Hash") == 0) SetHash(name, text);
-  if (strstr(line, "UCI_AnalyseMode")) {
-    if (value) {
-      Limits.Analyze = 1;
-      s.Post = 1;
-      s.Force = 0;
-      s.HumanToMove = 0;
-      Clock.NodesPerSecond = 200005;
-      Clock.ST = Clock.ST == 0 ? AnalysisTime : ClampClock(1000 * (i64)Clock.ST);
-    } else {
-      s.Post = 0;
-      Limits.Analyze = 0;
-    }
-  }
+  // UCI_AnalyseMode is accepted and changes nothing: every search reports
+  // each iteration and each new best move, analysing or playing.
   if (strstr(line, "Ponder")) {
     if (value) {
       Limits.Pondering = 0;
