@@ -85,6 +85,7 @@ int SearchRoutines::ShownLine(u64 from, u64 to, char promote, PVEntry* line) con
                                                                     : SearchTableRows;
   int n = 1;
   for (int j = 1; j < length; j++) line[n++] = PrincipalVariation[0][j];
+  if (n == 1) return 1;
   // The root move is the search's answer and is shown as it is, even when
   // there is none (a mated side); only what follows it is checked.
   const char rootPromote = (char)line[0].Promote;

@@ -767,16 +767,113 @@ TEST(UCIProtocolTest, PrincipalVariationsSpellPromotions) {
     EXPECT_TRUE(seen) << c.fen << " " << c.promotion;
   }
 }
-// Mated or stalemated at the root there is no move: "bestmove 0000" and no
-// line of a move that does not exist.
-TEST(UCIProtocolTest, NoLegalMoveGivesNoLine) {
+// Mated or stalemated at the root there is no move: the score of the
+// ending at depth 0, then "bestmove 0000", and no line of a move that does
+// not exist.
+TEST(UCIProtocolTest, NoLegalMoveIsScoredBeforeBestmove0000) {
+  const struct {
+    const char* fen;
+    const char* go;
+    const char* score;
+  } cases[] = {
+      {"7k/6Q1/6K1/8/8/8/8/8 b - -", "go depth 3", "info depth 0 score mate 0"},
+      {"7k/5Q2/6K1/8/8/8/8/8 b - -", "go depth 3", "info depth 0 score cp 0"},
+      {"7k/6Q1/6K1/8/8/8/8/8 b - -", "go wtime 1000 btime 1000", "info depth 0 score mate 0"},
+      {"7k/5Q2/6K1/8/8/8/8/8 b - -", "go mate 3", "info depth 0 score cp 0"},
+  };
   UCIEngine engine;
-  for (const char* fen : {"7k/6Q1/6K1/8/8/8/8/8 b - -", "7k/5Q2/6K1/8/8/8/8/8 b - -"}) {
-    engine.Send(std::string("position fen ") + fen);
-    BestMove best = engine.Go("go depth 3");
-    EXPECT_EQ(best.lines.back(), "bestmove 0000") << fen;
-    EXPECT_TRUE(PVLines(best.lines).empty()) << fen << ": " << PVLines(best.lines)[0];
-    EXPECT_FALSE(AnyStartsWith(best.lines, "info score")) << fen;
+  for (const auto& c : cases) {
+    engine.Send(std::string("position fen ") + c.fen);
+    BestMove best = engine.Go(c.go);
+    ASSERT_GE(best.lines.size(), 2u) << c.fen;
+    EXPECT_EQ(best.lines.back(), "bestmove 0000") << c.fen << " " << c.go;
+    EXPECT_EQ(best.lines[best.lines.size() - 2], c.score) << c.fen << " " << c.go;
+    EXPECT_TRUE(PVLines(best.lines).empty()) << c.fen << ": " << PVLines(best.lines)[0];
   }
+  // Stopped in an endless search, the same.
+  engine.Send(std::string("position fen ") + cases[0].fen);
+  engine.Send("go infinite");
+  Sleep(200);
+  engine.Send("stop");
+  BestMove best = AwaitBestMove(engine, TestClock::now(), 5000);
+  ASSERT_TRUE(best.found);
+  ASSERT_GE(best.lines.size(), 2u);
+  EXPECT_EQ(best.lines[best.lines.size() - 2], "info depth 0 score mate 0");
+}
+
+// The principal-variation table may hold moves left from other branches:
+// no line shows one. Each line of these searches is played out from the
+// position by the reference rules (the second search once showed "h1f3
+// b3b4 f3e4 b4c5 d5d6", with no White man on d5, and "h1d5 b3c3 c3d4").
+TEST(UCIProtocolTest, EveryPrincipalVariationCanBePlayedFromThePosition) {
+  const struct {
+    const char* fen;
+    const char* go;
+  } searches[] = {
+      {"8/8/8/8/2k5/8/8/2K1Q3 w - - 0 1", "go depth 10"},
+      {"8/8/8/8/8/1k6/8/1K5Q w - - 0 1", "go depth 10"},
+      {"r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4", "go depth 8"},
+      {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1P/PPPBBPpP/R3K2R b KQkq -", "go depth 7"},
+  };
+  UCIEngine engine;
+  for (const auto& c : searches) {
+    engine.Send(std::string("position fen ") + c.fen);
+    BestMove best = engine.Go(c.go, 60000);
+    ASSERT_TRUE(best.found) << c.fen;
+    const std::vector<std::string> pvs = PVLines(best.lines);
+    ASSERT_FALSE(pvs.empty()) << c.fen;
+    for (const std::string& l : pvs) {
+      GameReferee referee(c.fen);
+      for (const std::string& m : Words(Field(l, "pv"))) {
+        if (!referee.Play(m)) {
+          ADD_FAILURE() << c.fen << ": " << m << " cannot be played in " << l;
+          break;
+        }
+      }
+    }
+  }
+}
+
+// "go mate N" is not ended by a longer mate found on the way (here a mate in
+// 8 at depth 8), nor by a single legal move: it searches on to a mate in N
+// or fewer, or to 2N - 1 plies.
+TEST(UCIProtocolTest, GoMateSearchesOnPastALongerMate) {
+  {
+    UCIEngine engine;
+    engine.Send("position fen 8/8/8/8/8/1k6/8/1K5Q w - - 0 1");
+    BestMove best = engine.Go("go mate 5", 120000);
+    ASSERT_TRUE(best.found);
+    const std::vector<std::string> pvs = PVLines(best.lines);
+    ASSERT_FALSE(pvs.empty());
+    const std::vector<std::string> score = Words(Field(pvs.back(), "score"));
+    ASSERT_EQ(score.size(), 2u) << pvs.back();
+    EXPECT_EQ(score[0], "mate") << pvs.back();
+    EXPECT_LE(std::stoi(score[1]), 5) << pvs.back();
+    EXPECT_EQ(best.lines[best.lines.size() - 2], "info score mate " + score[1]);
+    EXPECT_EQ(Words(Field(pvs.back(), "pv"))[0], best.move);
+  }
+  UCIEngine engine;
+  engine.Send(std::string("position fen ") + OneLegalMove);
+  BestMove best = engine.Go("go mate 2");
+  int deepest = 0;
+  for (const std::string& l : best.lines)
+    if (l.rfind("info depth ", 0) == 0) deepest = std::max(deepest, std::stoi(Field(l, "depth")));
+  EXPECT_EQ(deepest, 3);
+  EXPECT_EQ(best.move, "a1b2");
+}
+
+// UCI_AnalyseMode changes nothing in what a search reports, wherever the
+// GUI sets it.
+TEST(UCIProtocolTest, AnalyseModeChangesNoOutput) {
+  auto Search = [](bool analyse) {
+    UCIEngine engine;
+    engine.Send("position startpos moves e2e4 e7e5");
+    if (analyse) engine.Send("setoption name UCI_AnalyseMode value true");
+    std::vector<std::string> lines;
+    for (const std::string& l : engine.Go("go depth 6").lines)
+      lines.push_back(Field(l, "depth") + "|" + Field(l, "score") + "|" + Field(l, "nodes") + "|" + Field(l, "pv"));
+    return lines;
+  };
+  EXPECT_EQ(Search(true), Search(false));
 }
 }  // namespace

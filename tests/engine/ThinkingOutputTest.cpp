@@ -8,6 +8,7 @@
 #include <regex>
 #include <string>
 
+#include "board/BitOps.h"
 #include "board/BoardMasks.h"
 #include "engine/Status.h"
 #include "engine/ThinkingOutput.h"
@@ -149,6 +150,42 @@ TEST_F(ThinkingOutputTest, ProtocolTwoRootLinesForNewBestMovesOnly) {
   }
 }
 
+// The table's line as a search may leave it, a move left from another
+// branch at its end (no White man stands on d5): every protocol's line
+// ends before it.
+TEST_F(ThinkingOutputTest, LinesEndBeforeAMoveThatCannotBePlayed) {
+  Search.RootPosition = LoadFen("8/8/8/8/8/1k6/8/1K5Q w - - 0 1");
+  const char* const moves[] = {"h1f3", "b3b4", "f3e4", "b4c5", "d5d6"};
+  for (int j = 0; j < 5; j++) {
+    const u64 from = Squares(std::string(moves[j], 2).c_str()), to = Squares(moves[j] + 2);
+    Search.PrincipalVariation[0][j] = PVEntry{(u16)(SquareOf(from) * 64 + SquareOf(to)), (i8)NoPromotion};
+  }
+  Search.PVLength = 5;
+  Search.IterationDepth = 9;
+  const struct {
+    const char* what;
+    u8 xboard, version, uci;
+    const char* tail;
+  } cases[] = {
+      {"xboard protocol 1", 1, 0, 0, " h1f3 b3b4 f3e4 b4c5 \n"},
+      {"xboard protocol 2", 1, 2, 0, " h1f3 b3b4 f3e4 b4c5\n"},
+      {"UCI", 0, 0, 1, " pv h1f3 b3b4 f3e4 b4c5\n"},
+  };
+  for (const auto& c : cases) {
+    Mode(c.xboard, c.uci, 0, 0);
+    MainStatus.Post = 1;
+    MainStatus.XboardVersion = c.version;
+    Thinking.LastUCIResult.Valid = false;
+    testing::internal::CaptureStdout();
+    Thinking.RootResult(9, 1123, Squares("h1"), Squares("f3"), NoPromotion, true);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    MainStatus.XboardVersion = 0;
+    const std::string tail = c.tail;
+    ASSERT_GE(printed.size(), tail.size()) << c.what;
+    EXPECT_EQ(printed.substr(printed.size() - tail.size()), tail) << c.what << ": " << printed;
+  }
+}
+
 // A mate score is the mate score less the plies from the root to the mate:
 // a mate given at ply 2N - 1 is "mate N", one suffered at ply 2N "mate -N".
 TEST(UCIScoreTextTest, MatesInMovesOthersInCentipawns) {
@@ -176,9 +213,11 @@ TEST_F(ThinkingOutputTest, UCIRootLinesRepeatTheLastCompletedResult) {
   Search.NodeCount = 1200;
   Search.QuiesceNodeCount = 34;
   Search.ClearPrincipalVariation();
+  // Both root moves below may be followed by the table's line.
+  Search.RootPosition = LoadFen("8/1P2P1k1/8/8/8/8/3P4/K7 w - - 0 1");
   Search.PVLength = 3;
   Search.PrincipalVariation[0][1] = PVEntry{(u16)(54 * 64 + 45), (i8)NoPromotion};  // g7f6
-  Search.PrincipalVariation[0][2] = PVEntry{(u16)(10 * 64 + 2), (i8)'q'};          // c2c1q
+  Search.PrincipalVariation[0][2] = PVEntry{(u16)(49 * 64 + 57), (i8)'q'};         // b7b8q
   Clock.StartTime = ClockMs();
   Thinking.LastUCIResult.Valid = false;
   const std::regex line(
@@ -192,13 +231,16 @@ TEST_F(ThinkingOutputTest, UCIRootLinesRepeatTheLastCompletedResult) {
     const char* expected;  // depth, score and line; "" for no line
   } cases[] = {
       {8, -123, "e2", "e4", NoPromotion, false, ""},  // nothing completed yet
-      {8, -123, "e7", "e8", 'Q', true, "8|cp -12|e7e8q g7f6 c2c1q"},
-      {9, 0, "d2", "d4", NoPromotion, false, "8|cp -12|e7e8q g7f6 c2c1q"},
-      {9, 109997, "d2", "d4", NoPromotion, true, "9|mate 2|d2d4 g7f6 c2c1q"},
+      {8, -123, "e7", "e8", 'Q', true, "8|cp -12|e7e8q g7f6 b7b8q"},
+      {9, 0, "d2", "d4", NoPromotion, false, "8|cp -12|e7e8q g7f6 b7b8q"},
+      {9, 109997, "d2", "d4", NoPromotion, true, "9|mate 2|d2d4 g7f6 b7b8q"},
   };
   for (const auto& c : cases) {
+    // A new best move heads the table's line, as the root search has it.
+    const u64 from = Squares(c.from), to = Squares(c.to);
+    if (c.newBest) Search.PrincipalVariation[0][0] = PVEntry{(u16)(SquareOf(from) * 64 + SquareOf(to)), (i8)c.promote};
     testing::internal::CaptureStdout();
-    Thinking.RootResult(c.depth, c.score, Squares(c.from), Squares(c.to), c.promote, c.newBest);
+    Thinking.RootResult(c.depth, c.score, from, to, c.promote, c.newBest);
     const std::string printed = testing::internal::GetCapturedStdout();
     if (!c.expected[0]) {
       EXPECT_EQ(printed, "") << c.depth << " " << c.score;
