@@ -1,10 +1,12 @@
 // A self-play game over UCI at a fast control, as a tournament manager runs
 // it: the whole game sent with every "go", the clocks counted down by the
 // real time each answer took. Every move and ponder move must be legal (the
-// reference generator judges), and no answer may take longer than the time
-// left on the mover's clock.
+// reference generator judges), every principal variation must play out
+// from the position, and no answer may take longer than the time left on
+// the mover's clock.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,18 @@ TEST(UCISelfPlayTest, AFastGameOfAtLeast150PliesHasOnlyLegalMovesInTime) {
       slowest = std::max(slowest, best.ms);
       clock[side] += IncrementMs - best.ms;
 
+      for (const std::string& l : best.lines) {
+        const size_t at = l.find(" pv ");
+        if (l.rfind("info ", 0) != 0 || at == std::string::npos) continue;
+        GameReferee line = referee;
+        std::istringstream words(l.substr(at + 4));
+        for (std::string m; words >> m;) {
+          if (!line.Play(m)) {
+            ADD_FAILURE() << "ply " << plies << ": " << m << " cannot be played in " << l << " after" << moves;
+            break;
+          }
+        }
+      }
       ASSERT_TRUE(referee.Play(best.move)) << "ply " << plies << ": illegal " << best.move << " after" << moves;
       if (!best.ponder.empty()) {
         EXPECT_TRUE(referee.IsLegal(best.ponder)) << "ply " << plies << ": ponder " << best.ponder;
