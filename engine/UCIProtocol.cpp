@@ -364,7 +364,8 @@ void UCIProtocol::SendBestMove(int v, const GameMove& found) {
   if (!IsLegalMove(MainBoard, move) && !FirstLegalMove(MainBoard, &move)) {
     // No legal move: GUIs read the score of the ending before "bestmove".
     const char side = MainBoard.SideToMove;
-    PrintLine(MainBoard.InCheck(MainBoard.SideKing(side), side) ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
+    const bool mated = MainBoard.InCheck(MainBoard.SideKing(side), side);
+    PrintLine(mated ? "info depth 0 score mate 0" : "info depth 0 score cp 0");
     PrintLine("bestmove 0000");
     return;
   }
