@@ -110,7 +110,7 @@ class SearchRoutines {
   // list goes to from, to and promo; the number of moves generated, or -1
   // when the position is not in the book.
   int BookAnswer(char side, ChessBoard& board, char castleRights, u64* from, u64* to, char* promo);
-  bool Overrun(bool mayStop);
+  bool Overrun();
   // The node poll's commands and clock (PollNode adds the node budget).
   int PollClock();
   // A node at the horizon: the table, else quiescence, whose result is

@@ -434,6 +434,27 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
   EXPECT_TRUE(AnyStartsWith(engine.Sync(2), "Illegal move: e2e5"));
 }
 
+// However little the clock holds, the move comes from a complete first
+// iteration: the move "sd 1" plays, not the first root move searched (here
+// f3e5, which loses the knight).
+TEST(XboardProtocolTest, NoClockIsTooShortForTheFirstIteration) {
+  const std::string position = "setboard r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4";
+  auto play = [&](const std::vector<std::string>& clock) {
+    Xboard2Engine engine;
+    engine.Send("force");
+    engine.Send(position);
+    for (const std::string& command : clock) engine.Send(command);
+    engine.Send("go");
+    return engine.AwaitMove(10000);
+  };
+  const std::string fixed = play({"sd 1"});
+  ASSERT_FALSE(fixed.empty());
+  ASSERT_NE(fixed, "f3e5");
+  const std::vector<std::vector<std::string>> clocks = {
+      {"time 0", "otim 0"}, {"time 3", "otim 3"}, {"st 0"}, {"level 40 0 0", "time 0"}, {"level 0 0 0"}};
+  for (const auto& clock : clocks) EXPECT_EQ(play(clock), fixed) << clock.front();
+}
+
 // "pong N" comes once every command before it is done: after the move the
 // engine was thinking about, at once in force mode and in analysis.
 TEST(XboardProtocolTest, PongComesAfterEverythingBeforeThePing) {
