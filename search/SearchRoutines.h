@@ -4,6 +4,8 @@
 // iterative-deepening driver. The clock lives in TimeControl, the front
 // end's side of things behind SearchListener. One instance: Search.
 #pragma once
+#include <cstddef>
+
 #include "board/ChessBoard.h"
 #include "board/MoveText.h"
 #include "board/Types.h"
@@ -72,6 +74,13 @@ class SearchRoutines {
   // than the later ones. The front ends call it where no clock runs; it
   // changes nothing the tables hold.
   void MapTables();
+  // The same a piece at a time for as long as no input is waiting: for a
+  // front end about to wait for its next command. Mapping the whole of a
+  // large table takes a tenth of a second or more on a busy machine; here
+  // it fills the GUI's pauses (xboard starting the other engine, a person
+  // thinking) and a command is read within a piece's time. What is left
+  // is mapped at the next wait, or by the search's own writes.
+  void MapTablesUntilInput();
   void PromoteKillers();  // the second killer of every ply becomes the first
   // The start of every search: piece counts, a clear principal variation,
   // killers moved up, the clock started, the root's pawn code and its two
@@ -84,6 +93,9 @@ class SearchRoutines {
   // variation (a buffer of PVTextSize).
   void LineText(char* text, int v, u64 from, u64 to, char promote) const;
 
+  // Maps the next piece of the search's memory (MapTables), at most about
+  // `bytes`; false once all of it is mapped.
+  bool MapSomeTables(size_t bytes);
   // Runs the node poll; 1 when the node must return 0 at once.
   int PollNode();
   int ValueCapturedPiece(char side, u64 square, const ChessBoard* board) const;

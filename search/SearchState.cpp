@@ -1,11 +1,13 @@
 // The search's state between nodes and between searches: stop flags,
 // history and killer tables, the principal-variation table, piece values.
+#include <cstdint>
 #include <cstring>
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
 #include "board/MemoryPages.h"
 #include "eval/PawnHash.h"
+#include "search/InputPoll.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
@@ -62,11 +64,27 @@ void SearchRoutines::AddKiller(int ply, int move) {
 
 void SearchRoutines::ClearPrincipalVariation() { memset(PrincipalVariation, 0, sizeof PrincipalVariation); }
 
-void SearchRoutines::MapTables() {
-  PositionCache.MapPages();
-  MapPawnHashPages();
+// Maps the next piece of the search's memory, at most about `bytes`; false
+// once all of it is mapped. The principal-variation table and the stack
+// stay mapped once they are.
+bool SearchRoutines::MapSomeTables(size_t bytes) {
+  static bool searchMemoryMapped = false;
+  if (PositionCache.MapSomePages(bytes) || MapSomePawnHashPages(bytes)) return true;
+  if (searchMemoryMapped) return false;
+  searchMemoryMapped = true;
   MapPagesNow(static_cast<void*>(PrincipalVariation), sizeof PrincipalVariation);
   MapStackBelow(SearchStackBytes);
+  return true;
+}
+
+void SearchRoutines::MapTables() {
+  while (MapSomeTables(SIZE_MAX)) {
+  }
+}
+
+void SearchRoutines::MapTablesUntilInput() {
+  while (!InputWaiting() && MapSomeTables(LargePageBytes)) {
+  }
 }
 
 // Killers are kept from one search to the next, but demoted: the second

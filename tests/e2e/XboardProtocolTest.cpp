@@ -5,6 +5,9 @@
 // move the engine sends is checked against the reference move generator.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <fstream>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -16,6 +19,7 @@
 
 #include "e2e/GameReferee.h"
 #include "e2e/ProtocolSession.h"
+#include "search/TranspositionTables.h"
 
 namespace {
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -453,6 +457,40 @@ TEST(XboardProtocolTest, NoClockIsTooShortForTheFirstIteration) {
   const std::vector<std::vector<std::string>> clocks = {
       {"time 0", "otim 0"}, {"time 3", "otim 3"}, {"st 0"}, {"level 40 0 0", "time 0"}, {"level 0 0 0"}};
   for (const auto& clock : clocks) EXPECT_EQ(play(clock), fixed) << clock.front();
+}
+
+// Resident memory of a process in kB, -1 when it cannot be read.
+long ResidentKB(int pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.compare(0, 6, "VmRSS:") == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+// The features come before the search's memory is touched: mapping the
+// whole transposition table first kept xboard waiting for them up to half
+// a second on a busy machine, only for the table to be replaced by the
+// "memory" command that follows them. The engine maps its memory while it
+// waits for commands, and reads a command that comes (here half a word
+// keeps it reading).
+TEST(XboardProtocolTest, FeaturesComeBeforeTheTablesAreMappedAndIdleTimeMapsThem) {
+  if (ResidentKB(getpid()) < 0) GTEST_SKIP() << "no /proc";
+  EngineProcess engine;
+  engine.SendText("xboard\nprotover 2\npi");
+  bool found = false;
+  engine.ReadUntil("done=1", 5000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  const long tableKB = TTDefaultMB * 1024L;
+  EXPECT_LT(ResidentKB(engine.Pid()), tableKB / 2);
+  engine.SendText("ng 1\n");
+  engine.ReadUntil("pong 1", 5000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  // With nothing to read, the engine maps the table.
+  long kb = 0;
+  for (int i = 0; i < 300 && (kb = ResidentKB(engine.Pid())) < tableKB; i++) Sleep(50);
+  EXPECT_GE(kb, tableKB);
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
 }
 
 // "pong N" comes once every command before it is done: after the move the
