@@ -52,6 +52,9 @@ int SearchRoutines::PollClock() {
 
   switch (Listener->Poll()) {
     case PollResult::Stop:
+      // The GUI's "stop", held for the end of the first iteration, lets it
+      // finish; any other command that ends the search ends it now.
+      if (HeldStop == AbortHeld) break;
       Aborted = StopSearch = TimeUp = 1;
       return 1;
     case PollResult::PonderHit:

@@ -54,6 +54,10 @@ class SearchRoutines {
   u8 BookMove;
   i32 LegalMoves;
   i32 CompletedDepth;  // the depth reported for the search's result
+  // The first iteration runs; a stop that wants a move waits for its end
+  // in HeldStop (MoveNowHeld or AbortHeld).
+  u8 FirstIteration;
+  u8 HeldStop;
 
   SearchRoutines() {}  // the global starts zeroed
 
@@ -62,6 +66,10 @@ class SearchRoutines {
   void AbortSearch();
   // "Move now": the search stops and plays the best move it has.
   void MoveNow();
+  // A GUI's "stop" that still wants a move: as AbortSearch, except that in
+  // the first iteration the stop waits for the iteration's end (well under
+  // a millisecond), as MoveNow does, so that the move played was searched.
+  void StopWithMove();
   void ClearHistory();
   void AddHistory(char side, int index, int depth);
   // A quiet move that cut off becomes the first killer of its ply.
@@ -114,6 +122,11 @@ class SearchRoutines {
 
  private:
   static SearchListener Silent;
+  static constexpr u8 MoveNowHeld = 1;
+  static constexpr u8 AbortHeld = 2;
+
+  // The end of the first iteration: a stop held until now takes effect.
+  void ReleaseHeldStop();
 
   bool BudgetSpentAtIteration();
   // The front end's node budget is used up (a ponder search has none yet).

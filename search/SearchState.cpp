@@ -37,8 +37,27 @@ void SearchRoutines::AbortSearch() {
 }
 
 void SearchRoutines::MoveNow() {
+  if (FirstIteration) {
+    if (HeldStop == 0) HeldStop = MoveNowHeld;
+    return;
+  }
   StopSearch = 1;
   TimeUp = 1;
+}
+
+void SearchRoutines::StopWithMove() {
+  if (FirstIteration) {
+    HeldStop = AbortHeld;
+    return;
+  }
+  AbortSearch();
+}
+
+void SearchRoutines::ReleaseHeldStop() {
+  FirstIteration = 0;
+  if (HeldStop == AbortHeld) AbortSearch();
+  else if (HeldStop == MoveNowHeld) StopSearch = TimeUp = 1;
+  HeldStop = 0;
 }
 
 void SearchRoutines::ClearHistory() {
