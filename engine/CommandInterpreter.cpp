@@ -649,6 +649,8 @@ int HumanMove() {
         printf("Enter Move: ");
         fflush(stdout);
       }
+      // The time until the next command maps the search's memory.
+      Search.MapTablesUntilInput();
       if (!ReadWord(word)) return Quit();
       if (!s.xboard) printf("%s\n", word);
     }

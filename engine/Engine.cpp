@@ -270,10 +270,11 @@ int RunEngine(int argc, char** argv) {
       ClearPawnHash();
       PositionCache.ClearTranspositionTables();
     }
-    // The search's memory, before a game's (or a suite's) first search and
-    // while no clock runs. UCI maps it at "isready", a benchmark its own;
-    // perft and the static evaluations need none of it.
-    if (!s.UCIMode && !s.PERFT && s.BenchNumber == 0 && !s.PEV && s.Mimic != 1) Search.MapTables();
+    // The search's memory, before a suite's first search and while no clock
+    // runs. Under xboard and at the console the reader maps it while it
+    // waits for commands, UCI at "isready"; a benchmark maps its own; perft
+    // and the static evaluations need none of it.
+    if (s.DoTestSuite) Search.MapTables();
     Phashattempts = 0;
     Phashmisses = 0;
     Search.ClearHistory();

@@ -484,7 +484,7 @@ void UCIProtocol::SetHash(const char* name, const char* value) {
 // infinite; "bestmove" follows from the search's caller.
 int UCIProtocol::Stop() {
   if (UCIState == WAITING) return 0;
-  Search.AbortSearch();
+  Search.StopWithMove();
   Limits.Analyze = 0;
   Limits.Pondering = 0;
   Limits.PonderSearch = 0;

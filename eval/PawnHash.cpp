@@ -2,6 +2,7 @@
 // PositionEvaluate's business (PawnEval.cpp).
 #include "eval/PawnHash.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "board/MemoryPages.h"
@@ -38,11 +39,13 @@ void ClearPawnHash() {
   PawnHashWritten = false;
 }
 
-void MapPawnHashPages() {
-  static bool mapped = false;
-  if (mapped) return;
-  mapped = true;
-  MapPagesNow(static_cast<void*>(PawnHashArray), PawnHashBytes);
+bool MapSomePawnHashPages(size_t bytes) {
+  static size_t mapped = 0;
+  if (mapped >= PawnHashBytes) return false;
+  const size_t piece = std::min(bytes, PawnHashBytes - mapped);
+  MapPagesNow(reinterpret_cast<char*>(PawnHashArray) + mapped, piece);
+  mapped += piece;
+  return true;
 }
 
 namespace {

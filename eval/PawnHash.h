@@ -4,6 +4,8 @@
 // the passed-pawn terms that depend on pieces and the side to move are
 // recomputed every time.
 #pragma once
+#include <cstddef>
+
 #include "board/Types.h"
 
 struct PawnHashEntry {
@@ -39,5 +41,6 @@ inline PawnHashEntry& PawnHashSlotToWrite(u32 code) {
 bool InPawnHash(u32 code, u64 pawns);
 void ClearPawnHash();
 // Has the system map the table's memory now rather than at the search's
-// first writes to it (SearchRoutines::MapTables): once, contents kept.
-void MapPawnHashPages();
+// first writes to it (SearchRoutines::MapTables), the next `bytes` of it
+// at a time: false (and nothing done) once it is all mapped. Contents kept.
+bool MapSomePawnHashPages(size_t bytes);

@@ -63,6 +63,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   BookMove = clock.TimeExtended = StopSearch = TimeUp = Aborted = 0;
   RootValue = 0;
   LegalMoves = 0;
+  FirstIteration = 1;
+  HeldStop = 0;
   u64 code1, code2;
   PrepareRoot(board, &code1, &code2);
 
@@ -94,6 +96,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     RootValue = v;
 
     if (BookMove == 1) {
+      ReleaseHeldStop();
       Listener->BookMoveFound();
       break;
     }
@@ -103,6 +106,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     clock.ElapsedSeconds = clock.NodesPerSecond > 0 ? (i32)(nodes / clock.NodesPerSecond) : 0;
     if (StopSearch) v = previousBest;
     Listener->IterationDone(d, v, *from, *to, *promotion);
+    // A stop that came during the first iteration takes effect now that
+    // the search has a move to play.
+    if (d == 1) ReleaseHeldStop();
 
     // Decide whether to go on.
     if (Aborted && !Limits.Pondering) return v;

@@ -11,11 +11,9 @@
 // The budget is spent: a fixed time per move stops at once; a root move that
 // is failing low earns the one extension; otherwise the root stops after the
 // move in hand. True when the node must return at once.
-bool SearchRoutines::Overrun(bool mayStop) {
+bool SearchRoutines::Overrun() {
   if (Clock.ST != 0) {
-    TimeUp = 1;
-    if (!mayStop) return false;
-    StopSearch = 1;
+    TimeUp = StopSearch = 1;
     return true;
   }
   if (FailingLow && !Clock.TimeExtended) {
@@ -54,6 +52,9 @@ int SearchRoutines::PollClock() {
 
   switch (Listener->Poll()) {
     case PollResult::Stop:
+      // The GUI's "stop", held for the end of the first iteration, lets it
+      // finish; any other command that ends the search ends it now.
+      if (HeldStop == AbortHeld) break;
       Aborted = StopSearch = TimeUp = 1;
       return 1;
     case PollResult::PonderHit:
@@ -83,8 +84,10 @@ int SearchRoutines::PollClock() {
     return 0;
   }
 
-  // The first iteration is never cut short: it is tiny, and without it the
-  // search would have no move to play.
+  // The first iteration is never cut short, however little is left on the
+  // clock: it takes well under a millisecond, and a move played before it
+  // is complete has not been searched (one root move searched of twenty
+  // may hang a piece).
   const bool mayStop = IterationDepth > 1;
   const i32 elapsed = clock.Elapsed();
   clock.MeasureSpeed(NodeCount + QuiesceNodeCount, elapsed);
@@ -93,7 +96,7 @@ int SearchRoutines::PollClock() {
     clock.NpsCalibrated = 1;
     if (elapsed >= 500) Listener->SpeedMeasured(clock.NodesPerSecond, elapsed);
   }
-  if (elapsed >= clock.TimePerMove && Overrun(mayStop)) return 1;
+  if (mayStop && elapsed >= clock.TimePerMove && Overrun()) return 1;
   if (mayStop && elapsed >= clock.EmergencyTimeThreshold) {
     StopSearch = 1;
     return 1;

@@ -4,6 +4,8 @@
 // iterative-deepening driver. The clock lives in TimeControl, the front
 // end's side of things behind SearchListener. One instance: Search.
 #pragma once
+#include <cstddef>
+
 #include "board/ChessBoard.h"
 #include "board/MoveText.h"
 #include "board/Types.h"
@@ -53,6 +55,10 @@ class SearchRoutines {
   i32 LegalMoves;
   i32 CompletedDepth;  // the depth reported for the search's result
   ChessBoard RootPosition;  // the position the search started from
+  // The first iteration runs; a stop that wants a move waits for its end
+  // in HeldStop (MoveNowHeld or AbortHeld).
+  u8 FirstIteration;
+  u8 HeldStop;
 
   SearchRoutines() {}  // the global starts zeroed
 
@@ -61,6 +67,10 @@ class SearchRoutines {
   void AbortSearch();
   // "Move now": the search stops and plays the best move it has.
   void MoveNow();
+  // A GUI's "stop" that still wants a move: as AbortSearch, except that in
+  // the first iteration the stop waits for the iteration's end (well under
+  // a millisecond), as MoveNow does, so that the move played was searched.
+  void StopWithMove();
   void ClearHistory();
   void AddHistory(char side, int index, int depth);
   // A quiet move that cut off becomes the first killer of its ply.
@@ -73,6 +83,13 @@ class SearchRoutines {
   // than the later ones. The front ends call it where no clock runs; it
   // changes nothing the tables hold.
   void MapTables();
+  // The same a piece at a time for as long as no input is waiting: for a
+  // front end about to wait for its next command. Mapping the whole of a
+  // large table takes a tenth of a second or more on a busy machine; here
+  // it fills the GUI's pauses (xboard starting the other engine, a person
+  // thinking) and a command is read within a piece's time. What is left
+  // is mapped at the next wait, or by the search's own writes.
+  void MapTablesUntilInput();
   void PromoteKillers();  // the second killer of every ply becomes the first
   // The start of every search: piece counts, a clear principal variation,
   // killers moved up, the clock started, the root's pawn code and its two
@@ -89,6 +106,9 @@ class SearchRoutines {
   // variation as ShownLine has it (a buffer of PVTextSize).
   void LineText(char* text, int v, u64 from, u64 to, char promote) const;
 
+  // Maps the next piece of the search's memory (MapTables), at most about
+  // `bytes`; false once all of it is mapped.
+  bool MapSomeTables(size_t bytes);
   // Runs the node poll; 1 when the node must return 0 at once.
   int PollNode();
   int ValueCapturedPiece(char side, u64 square, const ChessBoard* board) const;
@@ -107,6 +127,11 @@ class SearchRoutines {
 
  private:
   static SearchListener Silent;
+  static constexpr u8 MoveNowHeld = 1;
+  static constexpr u8 AbortHeld = 2;
+
+  // The end of the first iteration: a stop held until now takes effect.
+  void ReleaseHeldStop();
 
   bool BudgetSpentAtIteration();
   // The front end's node budget is used up (a ponder search has none yet).
@@ -115,7 +140,7 @@ class SearchRoutines {
   // list goes to from, to and promo; the number of moves generated, or -1
   // when the position is not in the book.
   int BookAnswer(char side, ChessBoard& board, char castleRights, u64* from, u64* to, char* promo);
-  bool Overrun(bool mayStop);
+  bool Overrun();
   // The node poll's commands and clock (PollNode adds the node budget).
   int PollClock();
   // A node at the horizon: the table, else quiescence, whose result is

@@ -1,5 +1,6 @@
 // The search's state between nodes and between searches: stop flags,
 // history and killer tables, the principal-variation table, piece values.
+#include <cstdint>
 #include <cstring>
 
 #include "board/BitOps.h"
@@ -7,6 +8,7 @@
 #include "board/MemoryPages.h"
 #include "eval/PawnHash.h"
 #include "search/LegalLine.h"
+#include "search/InputPoll.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
@@ -36,8 +38,27 @@ void SearchRoutines::AbortSearch() {
 }
 
 void SearchRoutines::MoveNow() {
+  if (FirstIteration) {
+    if (HeldStop == 0) HeldStop = MoveNowHeld;
+    return;
+  }
   StopSearch = 1;
   TimeUp = 1;
+}
+
+void SearchRoutines::StopWithMove() {
+  if (FirstIteration) {
+    HeldStop = AbortHeld;
+    return;
+  }
+  AbortSearch();
+}
+
+void SearchRoutines::ReleaseHeldStop() {
+  FirstIteration = 0;
+  if (HeldStop == AbortHeld) AbortSearch();
+  else if (HeldStop == MoveNowHeld) StopSearch = TimeUp = 1;
+  HeldStop = 0;
 }
 
 void SearchRoutines::ClearHistory() {
@@ -63,11 +84,27 @@ void SearchRoutines::AddKiller(int ply, int move) {
 
 void SearchRoutines::ClearPrincipalVariation() { memset(PrincipalVariation, 0, sizeof PrincipalVariation); }
 
-void SearchRoutines::MapTables() {
-  PositionCache.MapPages();
-  MapPawnHashPages();
+// Maps the next piece of the search's memory, at most about `bytes`; false
+// once all of it is mapped. The principal-variation table and the stack
+// stay mapped once they are.
+bool SearchRoutines::MapSomeTables(size_t bytes) {
+  static bool searchMemoryMapped = false;
+  if (PositionCache.MapSomePages(bytes) || MapSomePawnHashPages(bytes)) return true;
+  if (searchMemoryMapped) return false;
+  searchMemoryMapped = true;
   MapPagesNow(static_cast<void*>(PrincipalVariation), sizeof PrincipalVariation);
   MapStackBelow(SearchStackBytes);
+  return true;
+}
+
+void SearchRoutines::MapTables() {
+  while (MapSomeTables(SIZE_MAX)) {
+  }
+}
+
+void SearchRoutines::MapTablesUntilInput() {
+  while (!InputWaiting() && MapSomeTables(LargePageBytes)) {
+  }
 }
 
 // Killers are kept from one search to the next, but demoted: the second

@@ -1,5 +1,6 @@
 #include "search/TranspositionTables.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -78,17 +79,30 @@ int TranspositionTables::Resize(int megabytes) {
   Block = block;
   Table = table;
   WrittenBuckets = written;
-  Mapped = false;
+  MappedBytes = 0;
   IndexMask = buckets - 1;
   WrittenCount = 0;
   return SizeMB();
 }
 
 void TranspositionTables::MapPages() {
-  if (Mapped) return;
-  Mapped = true;
-  MapPagesNow(static_cast<void*>(Table), sizeof(TTBucket) * ((size_t)IndexMask + 1));
-  MapPagesNow(static_cast<void*>(WrittenBuckets), WrittenWords() * sizeof(u64));
+  while (MapSomePages(SIZE_MAX)) {
+  }
+}
+
+bool TranspositionTables::MapSomePages(size_t bytes) {
+  const size_t tableBytes = sizeof(TTBucket) * ((size_t)IndexMask + 1);
+  const size_t mapBytes = WrittenWords() * sizeof(u64);
+  if (MappedBytes >= tableBytes + mapBytes) return false;
+  if (MappedBytes < tableBytes) {
+    const size_t piece = std::min(bytes, tableBytes - MappedBytes);
+    MapPagesNow(reinterpret_cast<char*>(Table) + MappedBytes, piece);
+    MappedBytes += piece;
+  } else {
+    MapPagesNow(static_cast<void*>(WrittenBuckets), mapBytes);
+    MappedBytes = tableBytes + mapBytes;
+  }
+  return true;
 }
 
 void TranspositionTables::ClearTranspositionTables() {

@@ -3,6 +3,8 @@
 // three entries: slot 0 the primary, slots 1 and 2 a short history below it.
 // One instance: PositionCache. The side to move is folded into the codes.
 #pragma once
+#include <cstddef>
+
 #include "board/Types.h"
 
 // The table at start-up: 2^21 + 3 buckets; only the first 2^21 are ever
@@ -67,6 +69,9 @@ class TranspositionTables {
   // search's first writes to it (SearchRoutines::MapTables). Once per
   // allocation; the entries stay as they are.
   void MapPages();
+  // The same a piece at a time: maps the next pages, at most `bytes` of
+  // them; false (and nothing done) once every page is mapped.
+  bool MapSomePages(size_t bytes);
   void ClearTranspositionTables();
   void AgeTranspositionTables();
   void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound, int ply = 0);
@@ -82,7 +87,8 @@ class TranspositionTables {
  private:
   // The allocated block, which Table points into.
   void* Block = nullptr;
-  bool Mapped = false;
+  // Bytes mapped so far, of the table and then of its written-bucket map.
+  size_t MappedBytes = 0;
   // One bit per addressed bucket: set once the bucket is written, cleared
   // when it is emptied again. Clearing and aging visit only these buckets
   // (a search writes to a small part of the table), or sweep the whole

@@ -129,6 +129,37 @@ TEST(UCIProtocolTest, TimedSearchesAnswerWithinTheirTime) {
   }
 }
 
+// However little the clock holds, the move comes from a complete first
+// iteration: the same move and result as "go depth 1", not the first root
+// move searched. Here that is f3e5, which loses the knight. A "stop" that
+// is waiting when the search starts (sent in the same write as "go") is
+// read in the first iteration and takes effect at its end.
+TEST(UCIProtocolTest, NoClockIsTooShortForTheFirstIteration) {
+  const std::string position =
+      "position fen r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4";
+  // The score and line of the last "info depth 1" line.
+  auto firstIteration = [](const BestMove& best) {
+    std::string found;
+    for (const std::string& l : PVLines(best.lines))
+      if (Field(l, "depth") == "1") found = Field(l, "score") + " pv " + Field(l, "pv");
+    return found;
+  };
+  UCIEngine reference;
+  reference.Send(position);
+  const BestMove fixed = reference.Go("go depth 1");
+  ASSERT_NE(fixed.move, "f3e5");
+  ASSERT_FALSE(firstIteration(fixed).empty());
+  for (const char* go : {"go wtime 30 btime 30", "go wtime 0 btime 0", "go wtime 1 btime 1", "go movetime 0", "go",
+                         "go btime 1000", "go wtime 0 btime 0 winc 0 binc 0 movestogo 1", "go wtime 0 btime 0\nstop",
+                         "go movetime 0\nstop", "go ponder wtime 0 btime 0\nstop"}) {
+    UCIEngine engine;
+    engine.Send(position);
+    const BestMove best = engine.Go(go);
+    EXPECT_EQ(best.move, fixed.move) << go;
+    EXPECT_EQ(firstIteration(best), firstIteration(fixed)) << go;
+  }
+}
+
 // "isready" is a ping: one "readyok" for each, at once, whatever runs.
 TEST(UCIProtocolTest, IsReadyIsAnsweredPromptlyInEveryState) {
   const char* const searches[] = {"", "go wtime 60000 btime 60000", "go infinite", "go ponder wtime 60000 btime 60000",

@@ -5,6 +5,9 @@
 // move the engine sends is checked against the reference move generator.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <fstream>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -16,6 +19,7 @@
 
 #include "e2e/GameReferee.h"
 #include "e2e/ProtocolSession.h"
+#include "search/TranspositionTables.h"
 
 namespace {
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -432,6 +436,62 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
   EXPECT_TRUE(referee.IsLegal(engine.AwaitMove(5000))) << engine.Output();
   engine.Send("usermove e2e5");
   EXPECT_TRUE(AnyStartsWith(engine.Sync(2), "Illegal move: e2e5"));
+}
+
+// However little the clock holds, the move comes from a complete first
+// iteration: the move "sd 1" plays, not the first root move searched (here
+// f3e5, which loses the knight). A "?" that is waiting when the search
+// starts is read in the first iteration and takes effect at its end.
+TEST(XboardProtocolTest, NoClockIsTooShortForTheFirstIteration) {
+  const std::string position = "setboard r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4";
+  // The commands go in one write, so that all of them wait from the start.
+  auto play = [&](const std::string& commands) {
+    Xboard2Engine engine;
+    engine.Send("force");
+    engine.Send(position);
+    engine.Send(commands);
+    return engine.AwaitMove(10000);
+  };
+  const std::string fixed = play("sd 1\ngo");
+  ASSERT_FALSE(fixed.empty());
+  ASSERT_NE(fixed, "f3e5");
+  for (const char* commands : {"time 0\notim 0\ngo", "time 3\notim 3\ngo", "st 0\ngo", "level 40 0 0\ntime 0\ngo",
+                               "level 0 0 0\ngo", "time 0\notim 0\ngo\n?"})
+    EXPECT_EQ(play(commands), fixed) << commands;
+}
+
+// Resident memory of a process in kB, -1 when it cannot be read.
+long ResidentKB(int pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.compare(0, 6, "VmRSS:") == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+// The features come before the search's memory is touched: mapping the
+// whole transposition table first kept xboard waiting for them up to half
+// a second on a busy machine, only for the table to be replaced by the
+// "memory" command that follows them. The engine maps its memory while it
+// waits for commands, and reads a command that comes (here half a word
+// keeps it reading).
+TEST(XboardProtocolTest, FeaturesComeBeforeTheTablesAreMappedAndIdleTimeMapsThem) {
+  if (ResidentKB(getpid()) < 0) GTEST_SKIP() << "no /proc";
+  EngineProcess engine;
+  engine.SendText("xboard\nprotover 2\npi");
+  bool found = false;
+  engine.ReadUntil("done=1", 5000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  const long tableKB = TTDefaultMB * 1024L;
+  EXPECT_LT(ResidentKB(engine.Pid()), tableKB / 2);
+  engine.SendText("ng 1\n");
+  engine.ReadUntil("pong 1", 5000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  // With nothing to read, the engine maps the table.
+  long kb = 0;
+  for (int i = 0; i < 300 && (kb = ResidentKB(engine.Pid())) < tableKB; i++) Sleep(50);
+  EXPECT_GE(kb, tableKB);
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
 }
 
 // "pong N" comes once every command before it is done: after the move the

@@ -255,17 +255,24 @@ TEST(TranspositionTablesResize, ResizedTableStoresFindsAndClears) {
   }
 }
 
-// Mapping the table's memory ahead of the search changes nothing it holds,
-// whether entries were written before or not, and a resized table is
-// mapped afresh.
+// Mapping the table's memory ahead of the search, all at once or a piece at
+// a time, changes nothing it holds, whether entries were written before or
+// not, and a resized table is mapped afresh.
 TEST(TranspositionTablesResize, MappingThePagesKeepsWhatTheTableHolds) {
   TranspositionTables table;
   for (int megabytes : {3, 6}) {
     table.Resize(megabytes);
     const u32 mask = table.IndexMask;
     table.InsertTranspositionTables(0xD4, mask, 5, 44, 80, ExactBound);
+    if (megabytes == 3) {
+      // A megabyte at a time: three pieces of the table, then its map of
+      // written buckets.
+      int pieces = 0;
+      while (table.MapSomePages(1 << 20)) pieces++;
+      EXPECT_EQ(pieces, 4);
+    }
     table.MapPages();
-    table.MapPages();
+    EXPECT_FALSE(table.MapSomePages(1 << 20)) << megabytes;
     int value = 0, move = 0;
     EXPECT_EQ(table.SearchTranspositionTables(0xD4, mask, 5, -100, 100, &value, &move), TTExact) << megabytes;
     EXPECT_EQ(value, 80);

@@ -58,9 +58,10 @@ EngineProcess::~EngineProcess() {
   if (out_ >= 0) close(out_);
 }
 
-void EngineProcess::Send(const std::string& line) {
+void EngineProcess::Send(const std::string& line) { SendText(line + "\n"); }
+
+void EngineProcess::SendText(const std::string& text) {
   if (in_ < 0) return;
-  std::string text = line + "\n";
   ssize_t written = write(in_, text.data(), text.size());
   (void)written;
 }

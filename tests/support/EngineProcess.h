@@ -24,6 +24,7 @@ class EngineProcess {
   EngineProcess& operator=(const EngineProcess&) = delete;
 
   void Send(const std::string& line);  // appends "\n"
+  void SendText(const std::string& text);  // as it is, no "\n" added
   void CloseInput();
   // Reads until a line containing `text` arrives; returns every line read
   // (including that one). `found` tells whether it arrived in time.
@@ -31,6 +32,7 @@ class EngineProcess {
   // Waits for the process to end; returns its exit code, -1 on time-out.
   int Wait(int timeoutMs);
   std::string Output() const { return output_; }
+  int Pid() const { return pid_; }
 
  private:
   bool ReadMore(int timeoutMs);
