@@ -63,6 +63,7 @@ void ReadEnPassant(ChessBoard& b, const char* field) {
   b.LastFrom = from;
   b.LastTo = to;
 }
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The field that starts at *p (blanks before it skipped): its start and
@@ -106,12 +107,17 @@ const char* PlacementProblem(const char* field, int length) {
   for (int rank = 8; rank >= 1; rank--, p++) {
     long squares = 0;
     for (; p < field + length && *p != '/'; p++) {
-      char shown[24];
-      ShowCharacter(shown, sizeof shown, *p);
-      if (*p >= '1' && *p <= '8') squares += *p - '0';
-      else if (*p >= '0' && *p <= '9') return Report("the digit %c in rank %d (empty squares are 1 to 8)", *p, rank);
-      else if (strchr("PNBRQKpnbrqk", *p) != nullptr) squares++;
-      else return Report("%s in rank %d names no man", shown, rank);
+      if (*p >= '1' && *p <= '8') {
+        squares += *p - '0';
+      } else if (*p >= '0' && *p <= '9') {
+        return Report("the digit %c in rank %d (empty squares are 1 to 8)", *p, rank);
+      } else if (strchr("PNBRQKpnbrqk", *p) != nullptr) {
+        squares++;
+      } else {
+        char shown[24];
+        ShowCharacter(shown, sizeof shown, *p);
+        return Report("%s in rank %d names no man", shown, rank);
+      }
     }
     if (squares != 8) return Report("rank %d has %ld squares, not 8", rank, squares);
   }

@@ -11,10 +11,11 @@
 class ChessBoard;
 
 // Reads the text onto the board. Returns nullptr, or what makes the text no
-// position: malformed text (not eight ranks of eight squares, a letter that
-// names no man, a side other than w or b, a castling or en-passant field
-// that is neither "-" nor what the field holds), or more than one king of a
-// colour (the later one replaced the earlier). Blanks and tabs separate the
+// position: malformed text (not eight ranks of eight squares, a digit other
+// than 1 to 8 or a letter that names no man, a side other than w or b, a
+// castling field of other letters than K, Q, k, q and "-", an en-passant
+// field that is neither "-" nor a square of the third or sixth rank), or
+// more than one king of a colour (the later one replaced the earlier). Blanks and tabs separate the
 // fields; the castling and en-passant fields may be left out. Whatever the
 // text, the men are placed as far as it goes.
 const char* ReadPositionText(const char* text, ChessBoard* board);
@@ -34,6 +35,7 @@ struct MoveCounters {
   i32 FullMove = 1;
 };
 MoveCounters ReadMoveCounters(const char* text);
+
 // Why the board is no position a game could reach, or nullptr: not exactly
 // one king a side, a pawn on the first or last rank, more than 16 men or 8
 // pawns of a colour, the side not to move in check.
