@@ -1,8 +1,11 @@
 #include "board/PositionText.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "board/BitOps.h"
 #include "board/BoardMasks.h"
@@ -60,7 +63,122 @@ void ReadEnPassant(ChessBoard& b, const char* field) {
   b.LastFrom = from;
   b.LastTo = to;
 }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The field that starts at *p (blanks before it skipped): its start and
+// length; *p is left after it. Length 0 when the text has no more fields.
+const char* NextField(const char** p, int* length) {
+  const char* start = *p;
+  while (IsBlank(*start)) start++;
+  const char* end = start;
+  while (*end && !IsBlank(*end)) end++;
+  *p = end;
+  *length = (int)(end - start);
+  return start;
+}
+
+// A character of the text as a message shows it.
+void ShowCharacter(char* out, size_t size, char c) {
+  if (c > ' ' && c < 127) snprintf(out, size, "'%c'", c);
+  else snprintf(out, size, "the byte 0x%02x", (unsigned char)c);
+}
+
+// The message of the last problem found, for the reader's callers.
+thread_local char Problem[160];
+
+const char* Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+const char* Report(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  vsnprintf(Problem, sizeof Problem, format, args);
+  va_end(args);
+  return Problem;
+}
+
+// The placement: eight ranks, each of eight squares made of man letters and
+// the digits 1 to 8.
+const char* PlacementProblem(const char* field, int length) {
+  if (length == 0) return "the text holds no position";
+  int ranks = 1;
+  for (int i = 0; i < length; i++) ranks += field[i] == '/';
+  if (ranks != 8) return Report("the placement has %d rank%s, not 8", ranks, ranks == 1 ? "" : "s");
+  const char* p = field;
+  for (int rank = 8; rank >= 1; rank--, p++) {
+    long squares = 0;
+    for (; p < field + length && *p != '/'; p++) {
+      if (*p >= '1' && *p <= '8') {
+        squares += *p - '0';
+      } else if (*p >= '0' && *p <= '9') {
+        return Report("the digit %c in rank %d (empty squares are 1 to 8)", *p, rank);
+      } else if (strchr("PNBRQKpnbrqk", *p) != nullptr) {
+        squares++;
+      } else {
+        char shown[24];
+        ShowCharacter(shown, sizeof shown, *p);
+        return Report("%s in rank %d names no man", shown, rank);
+      }
+    }
+    if (squares != 8) return Report("rank %d has %ld squares, not 8", rank, squares);
+  }
+  return nullptr;
+}
+
+// What makes the text malformed as FEN or EPD, or nullptr: the placement,
+// the side to move, and, where present, the castling and en-passant fields.
+// What follows them (a FEN's counters, EPD operations) is not judged here.
+// The castling field may hold dashes among its letters, as this engine's
+// own writer puts them ("-KQ").
+const char* TextFormProblem(const char* text) {
+  const char* p = text;
+  int length;
+  const char* field = NextField(&p, &length);
+  if (const char* problem = PlacementProblem(field, length)) return problem;
+
+  field = NextField(&p, &length);
+  if (length == 0) return "no side to move";
+  if (length != 1 || (field[0] != 'w' && field[0] != 'b'))
+    return Report("the side to move \"%.*s\" is neither w nor b", length < 20 ? length : 20, field);
+
+  field = NextField(&p, &length);
+  if (length == 0) return nullptr;
+  if ((int)strspn(field, "KQkq-") < length)
+    return Report("the castling field \"%.*s\" holds more than K, Q, k, q or -", length < 20 ? length : 20, field);
+
+  field = NextField(&p, &length);
+  if (length == 0) return nullptr;
+  const bool none = length == 1 && field[0] == '-';
+  const bool square = length == 2 && field[0] >= 'a' && field[0] <= 'h' && (field[1] == '3' || field[1] == '6');
+  if (!none && !square)
+    return Report("the en-passant field \"%.*s\" is neither - nor a square of the third or sixth rank",
+                  length < 20 ? length : 20, field);
+  return nullptr;
+}
+
+// A counter field: its digits as a number no larger than `limit`, or -1
+// when it is no number.
+long CounterValue(const char* field, int length, long limit) {
+  if (length == 0 || (int)strspn(field, "0123456789") < length) return -1;
+  long value = 0;
+  for (int i = 0; i < length; i++) value = std::min(limit, value * 10 + (field[i] - '0'));
+  return value;
+}
 }  // namespace
+
+MoveCounters ReadMoveCounters(const char* text) {
+  MoveCounters counters;
+  const char* p = text;
+  int length;
+  for (int i = 0; i < 4; i++) NextField(&p, &length);
+  const char* field = NextField(&p, &length);
+  const long halfMoves = CounterValue(field, length, MoveCounters::HalfMoveLimit);
+  if (halfMoves < 0) return counters;
+  counters.HalfMoves = (i32)halfMoves;
+  field = NextField(&p, &length);
+  const long fullMove = CounterValue(field, length, MoveCounters::FullMoveLimit);
+  if (fullMove > 0) counters.FullMove = (i32)fullMove;
+  return counters;
+}
 
 void AddPiece(char letter, u64 square) { AddPieceOn(MainBoard, letter, square); }
 
@@ -73,8 +191,9 @@ const char* ReadPositionText(const char* text, ChessBoard* board) {
 
   int kings[2] = {0, 0};
   const char* p = text;
+  while (IsBlank(*p)) p++;
   int rowStart = 56, square = 56;
-  for (; *p && *p != ' '; p++) {
+  for (; *p && !IsBlank(*p); p++) {
     char c = *p;
     if (c >= '1' && c <= '8') {
       square += c - '0';
@@ -102,30 +221,30 @@ const char* ReadPositionText(const char* text, ChessBoard* board) {
   b.AllPieces = b.WhitePieces | b.BlackPieces;
   b.LastFrom = b.LastTo = 0;
   b.CastleFlags = 0;
-  // A second king of a colour would have replaced the first.
-  const char* problem = kings[0] > 1 || kings[1] > 1 ? "more than one king of a colour" : nullptr;
+  // Malformed text is reported before what its men make of the board; a
+  // second king of a colour would have replaced the first.
+  const char* problem = TextFormProblem(text);
+  if (problem == nullptr && (kings[0] > 1 || kings[1] > 1)) problem = "more than one king of a colour";
 
-  if (*p != ' ') {
-    b.SideToMove = 0;
-    return problem;
-  }
-  b.SideToMove = p[1] == 'b' ? 1 : 0;
-  if (p[1] == 0 || p[2] == 0) return problem;
+  int length;
+  const char* side = NextField(&p, &length);
+  b.SideToMove = length > 0 && side[0] == 'b' ? 1 : 0;
+  const char* castling = NextField(&p, &length);
   // A leading dash means no rights, whatever follows it.
-  const char* castling = p + 3;
-  const char* c = castling;
-  for (; *c && *c != ' '; c++) {
-    if (*castling == '-') continue;
-    switch (*c) {
-      case 'K': b.CastleFlags |= WhiteKingSide; break;
-      case 'Q': b.CastleFlags |= WhiteQueenSide; break;
-      case 'k': b.CastleFlags |= BlackKingSide; break;
-      case 'q': b.CastleFlags |= BlackQueenSide; break;
-      default: break;
+  if (length > 0 && castling[0] != '-') {
+    for (int i = 0; i < length; i++) {
+      switch (castling[i]) {
+        case 'K': b.CastleFlags |= WhiteKingSide; break;
+        case 'Q': b.CastleFlags |= WhiteQueenSide; break;
+        case 'k': b.CastleFlags |= BlackKingSide; break;
+        case 'q': b.CastleFlags |= BlackQueenSide; break;
+        default: break;
+      }
     }
   }
   b.CastleFlags = SupportedRights(b, b.CastleFlags);
-  if (*c == ' ') ReadEnPassant(b, c + 1);
+  const char* enPassant = NextField(&p, &length);
+  if (length > 0) ReadEnPassant(b, enPassant);
   return problem;
 }
 
@@ -204,33 +323,39 @@ void pos2fenString(const ChessBoard* board, char* text) {
   strcpy(out, " - 0 ; ");
 }
 
-void LoadPositionFile(const char* path) {
-  FILE* f = fopen(path, "r");
+bool ReadTextLine(FILE* file, std::string* line) {
+  line->clear();
+  int c;
+  while ((c = getc(file)) != EOF && c != '\n') line->push_back((char)c);
+  if (c == EOF && line->empty()) return false;
+  if (!line->empty() && line->back() == '\r') line->pop_back();
+  return true;
+}
+
+MoveCounters LoadPositionFile(const char* path) {
+  FILE* f = fopen(path, "rb");
   if (f == nullptr) {
     printf("ERROR: opening file %s\n", path);
     fflush(stdout);
     exit(1);
   }
-  char line[4096];
-  if (fgets(line, sizeof line, f) == nullptr) {
+  std::string line;
+  if (!ReadTextLine(f, &line)) {
     // A path that opens but cannot be read (a directory, say) is no empty
-    // file: report it as the failure it is.
-    if (ferror(f)) {
-      printf("ERROR: opening file %s\n", path);
-      fflush(stdout);
-      fclose(f);
-      exit(1);
-    }
-    printf("Empty file\n");
+    // file: report it as the failure it is. An empty file holds no
+    // position either, and a script must see that it failed.
+    if (ferror(f)) printf("ERROR: opening file %s\n", path);
+    else printf("Empty file\n");
     fflush(stdout);
     fclose(f);
-    exit(0);
+    exit(1);
   }
   fclose(f);
-  line[strcspn(line, "\r\n")] = 0;
-  if (const char* problem = LoadPosition(line)) {
+  const char* problem = line.find('\0') != std::string::npos ? "a NUL byte in the text" : LoadPosition(line.c_str());
+  if (problem != nullptr) {
     printf("Illegal position: %s\n", problem);
     fflush(stdout);
     exit(1);
   }
+  return ReadMoveCounters(line.c_str());
 }

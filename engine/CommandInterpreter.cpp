@@ -13,6 +13,7 @@
 #include "engine/Status.h"
 #include "engine/ThinkingOutput.h"
 #include "engine/UCIProtocol.h"
+#include "movegen/SANText.h"
 #include "movegen/SEE.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
@@ -109,7 +110,20 @@ int Quit() {
   return QuitProgram;
 }
 
-// A word that looks like a move (a file letter, then '0' to '8').
+// At the console a move may also be typed in standard algebraic notation
+// ("Nf3", "O-O", "e4"); GUIs send coordinates only.
+bool ConsoleSANMove(const char* word, GameMove* move) {
+  if (MainStatus.xboard) return false;
+  LegalMove m;
+  if (ReadSAN(word, MainBoard, &m) != SANReading::Found) return false;
+  move->From = m.From;
+  move->To = m.To;
+  move->Promote = m.Promote;
+  return true;
+}
+
+// A word that looks like a move (a file letter, then '0' to '8'), or one
+// the console reads as a move in algebraic notation.
 int MoveCommand(char* word) {
   // During the engine's own search the opponent cannot move.
   if (EngineThinking && !Limits.Analyze) return Handled;
@@ -119,7 +133,7 @@ int MoveCommand(char* word) {
     return Handled;
   }
   GameMove move;
-  if (!FindLegalMove(word, MainBoard, &move)) {
+  if (!FindLegalMove(word, MainBoard, &move) && !ConsoleSANMove(word, &move)) {
     printf("Illegal move: %s\n", word);
     fflush(stdout);
     return Handled;
@@ -294,7 +308,10 @@ int SetBoardFromText(const char*) {
     RefusePosition(problem);
     return Handled;
   }
-  return NewPositionEntered();
+  const int r = NewPositionEntered();
+  // The game goes on from the FEN's fifty-move count and move number.
+  TakeMoveCounters(ReadMoveCounters(fen));
+  return r;
 }
 
 int ExitAnalysis(const char*) {
@@ -597,6 +614,8 @@ int RunCommand(char* word) {
   for (const Command& command : Commands)
     if (strcmp(word, command.word) == 0) return command.run(word);
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
+  GameMove san;
+  if (ConsoleSANMove(word, &san)) return MoveCommand(word);
   return Handled;
 }
 }  // namespace

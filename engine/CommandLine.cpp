@@ -6,6 +6,7 @@
 
 #include "board/ChessBoard.h"
 #include "board/PositionText.h"
+#include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "search/SearchLimits.h"
 #include "search/TimeControl.h"
@@ -75,7 +76,7 @@ void CommandLine::Read(int argc, char** argv) {
       exit(0);
     }
     if (has("-kibitz")) s.Kibitz = 1;
-    if (has("-lpf") && takeValue()) LoadPositionFile(argv[i]);
+    if (has("-lpf") && takeValue()) TakeMoveCounters(LoadPositionFile(argv[i]));
     // Accepted for old scripts; the number is not used.
     if (is("-mt")) takeValue();
     if (has("-nobook")) Limits.OwnBook = 0;

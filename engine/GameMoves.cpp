@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "board/BitOps.h"
@@ -57,17 +58,33 @@ struct GamePosition {
 std::vector<GamePosition> PlayedPositions;
 }  // namespace
 
-bool FindLegalMove(const char* word, const ChessBoard& board, GameMove* move) {
-  if (!IsFile(word[0]) || !IsRank(word[1]) || !IsFile(word[2]) || !IsRank(word[3])) return false;
+const char* MoveWordProblem(const char* word, const ChessBoard& board, GameMove* move) {
+  const size_t length = strcspn(word, " \t\r\n");
+  if (length < 4 || length > 5 || !IsFile(word[0]) || !IsRank(word[1]) || !IsFile(word[2]) || !IsRank(word[3]))
+    return "not a move in coordinate notation";
+  const char letter = length == 5 ? word[4] : 0;
+  if (letter != 0 && !IsPromotionLetter(letter)) return "a pawn promotes to q, r, b or n";
   const u64 from = SquareMask((word[0] - 'a') + 8 * (word[1] - '1'));
   const u64 to = SquareMask((word[2] - 'a') + 8 * (word[3] - '1'));
-  return ForEachLegalMove(board, [&](const GameMove& m) {
+  GameMove found;
+  const bool legal = ForEachLegalMove(board, [&](const GameMove& m) {
     if (m.From != from || m.To != to) return false;
-    *move = m;
-    // The generator promotes to a queen only; the player may choose.
-    if (m.Promote != NoPromotion && IsPromotionLetter(word[4])) move->Promote = word[4];
+    found = m;
     return true;
   });
+  if (!legal) {
+    const bool own = (board.SideToMove ? board.BlackPieces : board.WhitePieces) & from;
+    return own ? "not a legal move of that man" : "the side to move has no man on its square";
+  }
+  if (found.Promote == NoPromotion && letter != 0) return "a promotion letter after a move that does not promote";
+  // The generator promotes to a queen only; the player may choose.
+  if (letter != 0) found.Promote = letter;
+  *move = found;
+  return nullptr;
+}
+
+bool FindLegalMove(const char* word, const ChessBoard& board, GameMove* move) {
+  return MoveWordProblem(word, board, move) == nullptr;
 }
 
 bool IsLegalMove(const ChessBoard& board, const GameMove& move) {
@@ -140,6 +157,11 @@ int GameRepetitions(char side) {
   u64 code1, code2;
   genhashcode(side, MainBoard.CastleFlags, &code1, &code2, &MainBoard);
   return MoveList.ThreeFoldRepDetection(MainBoard.FiftyMoveCount + 1, code1, code2);
+}
+
+void TakeMoveCounters(const MoveCounters& counters) {
+  MainBoard.FiftyMoveCount = counters.HalfMoves;
+  Clock.GamePly = 2 * (counters.FullMove - 1) + 1 + MainBoard.SideToMove;
 }
 
 void SaveGamePosition(const ChessBoard& before) {

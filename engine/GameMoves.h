@@ -4,6 +4,7 @@
 // game's positions on the repetition stack and the game's end. The search's
 // own move handling lives in search/.
 #pragma once
+#include "board/PositionText.h"
 #include "board/Types.h"
 
 class ChessBoard;
@@ -15,11 +16,12 @@ struct GameMove {
   char Promote = NoPromotion;
 };
 
-// True when `word` starts with a square, a second square and an optional
-// promotion letter, and those squares make a legal move of `board` for its
-// side to move. A promotion takes the given piece (q, r, b or n in either
-// case), a queen when none is given; a letter after a move that does not
-// promote is ignored.
+// Why `word` (up to a blank or its end) is no legal move of `board` for its
+// side to move, or nullptr with the move in *move. The word is a square, a
+// second square and, for a promotion only, the piece (q, r, b or n; upper
+// case is taken too), a queen when none is given; nothing else may follow.
+const char* MoveWordProblem(const char* word, const ChessBoard& board, GameMove* move);
+// True when MoveWordProblem finds none.
 bool FindLegalMove(const char* word, const ChessBoard& board, GameMove* move);
 // True when from, to and promotion name a legal move of `board`.
 bool IsLegalMove(const ChessBoard& board, const GameMove& move);
@@ -50,6 +52,11 @@ int MovesToControl(int levelMoves, int gamePly);
 // an inconsistency is printed with the command and ends the program at once
 // (abort), so that a test or a fuzzer sees it where no sanitizer would.
 void CheckBoardAfter(const char* command);
+
+// The move counters of a position a GUI or a person set up: the fifty-move
+// count of MainBoard (whose side to move is set) and the game's half-move
+// number, GamePly.
+void TakeMoveCounters(const MoveCounters& counters);
 
 // The game's positions on the repetition stack MoveList, one per position
 // played, so that the search and the game loop recognise repetitions of

@@ -202,9 +202,17 @@ void UCIProtocol::Position() {
   const bool startpos = strstr(line, "startpos") != nullptr;
   char* fen = strstr(line, "fen ");
   if (!startpos && fen == nullptr) return;
+  char* moves = strstr(line, "moves");
+  // The FEN runs up to "moves" (or the end of the line).
+  char fenText[CommandSize] = "";
+  if (!startpos) {
+    const char* start = fen + 4;
+    const int length = moves != nullptr && moves > start ? (int)(moves - start) : (int)strlen(start);
+    snprintf(fenText, sizeof fenText, "%.*s", length, start);
+  }
   // A text that is no chess position leaves the game as it was.
   if (!startpos) {
-    if (const char* problem = PositionTextProblem(fen + 4)) {
+    if (const char* problem = PositionTextProblem(fenText)) {
       printf("info string Illegal position: %s\n", problem);
       fflush(stdout);
       return;
@@ -217,41 +225,43 @@ void UCIProtocol::Position() {
   s.HumanToMove = 1;
   b.FiftyMoveCount = 0;
   b.SideToMove = 0;
+  // The plies of the game before its first position: none from the start
+  // position, what the FEN's move number and side say otherwise.
+  int pliesBefore = 0;
   if (startpos) {
     s.GameInProgress = 1;
   } else {
-    SetupBoard(fen + 4);
+    SetupBoard(fenText);
+    const MoveCounters counters = ReadMoveCounters(fenText);
+    b.FiftyMoveCount = counters.HalfMoves;
+    pliesBefore = 2 * (counters.FullMove - 1) + b.SideToMove;
+    if (pliesBefore > 0) Clock.GamePly = pliesBefore;
   }
   // The repetition codes follow the side to move, which a FEN may give.
   UCIHashSide = (u8)b.SideToMove;
   b.RecountPieces();
   StartGameRecord();
 
-  if (char* moves = strstr(line, "moves")) {
-    if (moves[5] == ' ') ProcessMoves(moves + 6);
+  if (moves != nullptr && moves[5] == ' ') {
+    Clock.GamePly = pliesBefore;
+    ProcessMoves(moves + 6);
   }
 }
 
 int UCIProtocol::ProcessMoves(char* text) {
-  // The reading stops at the first word that is not a move, and never
-  // leaves the line; a move the position reached does not allow ends the
-  // list there, with a line that says so.
-  MainBoard.FiftyMoveCount = 0;
-  Clock.GamePly = 0;
+  // Every word of the list must be a move the position reached allows: the
+  // first that is not ends the list there, with a line that says why. The
+  // fifty-move count and the game's ply go on from the position's own.
   int count = 0;
   char* p = text;
   for (;;) {
     while (*p == ' ') p++;
-    if (!(p[0] >= 'a' && p[0] <= 'h' && p[1] >= '1' && p[1] <= '8' && p[2] >= 'a' && p[2] <= 'h' && p[3] >= '1' &&
-          p[3] <= '8'))
-      break;
+    if (*p == 0) break;
     GameMove move;
-    if (!FindLegalMove(p, MainBoard, &move)) {
+    if (const char* problem = MoveWordProblem(p, MainBoard, &move)) {
       const int length = (int)strcspn(p, " ");
-      const u64 from = SquareMask((p[0] - 'a') + 8 * (p[1] - '1'));
-      const bool own = (MainBoard.SideToMove ? MainBoard.BlackPieces : MainBoard.WhitePieces) & from;
       printf("info string Illegal move %.*s after %d moves: %s; the position stays before it\n", length, p, count,
-             own ? "not a legal move of that man" : "the side to move has no man on its square");
+             problem);
       fflush(stdout);
       break;
     }

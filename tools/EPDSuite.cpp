@@ -21,21 +21,6 @@
 #include "search/TimeControl.h"
 
 namespace {
-// Reads one line without its end; false at the end of the file. A line
-// longer than the buffer is cut, the rest skipped.
-bool ReadLine(FILE* f, char* line, size_t size) {
-  if (fgets(line, (int)size, f) == nullptr) return false;
-  size_t n = strlen(line);
-  if (n > 0 && line[n - 1] == '\n') {
-    line[--n] = 0;
-  } else {
-    for (int c = fgetc(f); c != EOF && c != '\n'; c = fgetc(f)) {
-    }
-  }
-  if (n > 0 && line[n - 1] == '\r') line[--n] = 0;
-  return true;
-}
-
 bool Blank(const char* line) { return line[strspn(line, " \t")] == 0; }
 
 void Evaluate() {
@@ -293,7 +278,7 @@ EPDOperations ReadEPDOperations(const char* line) {
 }
 
 void ParseEPDSuite(const char* file, const SuiteOptions& options) {
-  FILE* f = fopen(file, "r");
+  FILE* f = fopen(file, "rb");
   if (f == nullptr) {
     printf("ERROR: opening file %s\n", file);
     fflush(stdout);
@@ -306,9 +291,17 @@ void ParseEPDSuite(const char* file, const SuiteOptions& options) {
 
   int count = 0;
   SuiteScore score;
-  char line[1024];
-  // Blank lines hold no position and are passed over.
-  while (ReadLine(f, line, sizeof line)) {
+  std::string text;
+  // Blank lines hold no position and are passed over. Every other line is
+  // read whole, however long, and is either used or reported.
+  while (ReadTextLine(f, &text)) {
+    const char* line = text.c_str();
+    if (text.find('\0') != std::string::npos) {
+      std::string shown = text;
+      std::replace(shown.begin(), shown.end(), '\0', ' ');
+      printf("Illegal position (a NUL byte in the line), skipped: %s\n", shown.c_str());
+      continue;
+    }
     if (Blank(line)) continue;
     if (const char* problem = LoadPosition(line)) {
       printf("Illegal position (%s), skipped: %s\n", problem, line);
@@ -330,6 +323,12 @@ void ParseEPDSuite(const char* file, const SuiteOptions& options) {
     if (options.Evaluate) PrintEvaluationDetail();
     count++;
     fflush(stdout);
+  }
+  // A file that opens but cannot be read (a folder, say) is no empty suite.
+  if (ferror(f)) {
+    printf("ERROR: reading file %s\n", file);
+    fflush(stdout);
+    exit(1);
   }
   fclose(f);
   printf("%d\n", count);

@@ -1,8 +1,8 @@
 // FEN/EPD text in and out: the fields that are read (en passant among
-// them), the ones that are not (counters, EPD operations), the castling
-// text, text that is no chess position, which is refused, and text that is
-// not a position at all, which must never write outside the board (the
-// AddressSanitizer build runs these too).
+// them), the move counters read apart, EPD operations, the castling text,
+// malformed text and text that is no chess position, which are refused,
+// and text that is not a position at all, which must never write outside
+// the board (the AddressSanitizer build runs these too).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -100,7 +100,7 @@ TEST(PositionTextTest, EnPassantFieldNamesTheLastDoubleStep) {
   }
 }
 
-TEST(PositionTextTest, CountersAndOperationsAreNotRead) {
+TEST(PositionTextTest, CountersAndOperationsAreNotReadOntoTheBoard) {
   const std::string plain = Fen(LoadFen("r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq -"));
   const char* const variants[] = {
       "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq - 0 1",
@@ -145,6 +145,92 @@ TEST(PositionTextTest, TextThatIsNoPositionIsRefusedAndTheBoardStays) {
       EXPECT_STREQ(problem, c.problem) << c.fen;
       EXPECT_EQ(Fen(MainBoard), before) << c.fen;
     }
+  }
+}
+
+// Text that is malformed as FEN or EPD is refused with what is wrong in it,
+// before what its men would make of the board, and the board stays.
+TEST(PositionTextTest, MalformedTextIsRefusedWithWhatIsWrong) {
+  const char* const startPlacement = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR";
+  const struct {
+    std::string text;
+    const char* problem;
+  } cases[] = {
+      {"rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "the placement has 7 ranks, not 8"},
+      {std::string(startPlacement) + "/8 w KQkq - 0 1", "the placement has 9 ranks, not 8"},
+      {"rnbqkbnrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "rank 8 has 9 squares, not 8"},
+      {"rnbqkbnr/ppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "rank 7 has 7 squares, not 8"},
+      {"rnbqkbnr/pppppppp/8/8/4P4/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1", "rank 4 has 9 squares, not 8"},
+      {"rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "the digit 9 in rank 6 (empty squares are 1 to 8)"},
+      {"rnbqkbnr/pppppppp/08/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "the digit 0 in rank 6 (empty squares are 1 to 8)"},
+      {"rnbqkbnr/pppppppp/8/8/3X4/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "'X' in rank 4 names no man"},
+      {"4k3/8/8/8/8/8/8/4K2\xff w - -", "the byte 0xff in rank 1 names no man"},
+      {std::string(startPlacement) + " x KQkq - 0 1", "the side to move \"x\" is neither w nor b"},
+      {std::string(startPlacement) + " white KQkq - 0 1", "the side to move \"white\" is neither w nor b"},
+      {startPlacement, "no side to move"},
+      {std::string(startPlacement) + " w KQxq - 0 1", "the castling field \"KQxq\" holds more than K, Q, k, q or -"},
+      {std::string(startPlacement) + " w KQkq e4 0 1",
+       "the en-passant field \"e4\" is neither - nor a square of the third or sixth rank"},
+      {std::string(startPlacement) + " w KQkq 0 1",
+       "the en-passant field \"0\" is neither - nor a square of the third or sixth rank"},
+      {std::string(startPlacement) + " w KQkq bm e4;",
+       "the en-passant field \"bm\" is neither - nor a square of the third or sixth rank"},
+      {"", "the text holds no position"},
+      {"   ", "the text holds no position"},
+  };
+  for (const auto& c : cases) {
+    LoadFen("r3k2r/8/8/8/8/8/8/R3K2R b KQkq -");
+    const std::string before = Fen(MainBoard);
+    const char* problem = LoadPosition(c.text.c_str());
+    ASSERT_NE(problem, nullptr) << c.text;
+    EXPECT_STREQ(problem, c.problem) << c.text;
+    EXPECT_EQ(Fen(MainBoard), before) << c.text;
+  }
+}
+
+// What FEN and EPD allow, and what GUIs and suites send, is read.
+TEST(PositionTextTest, WellFormedTextIsReadWhateverFollowsIt) {
+  const struct {
+    const char* text;
+    const char* fen;  // as written back
+  } cases[] = {
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 ; "},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b", "r3k2r/8/8/8/8/8/8/R3K2R b -- - 0 ; "},       // no castling, no en passant
+      {"r3k2r/8/8/8/8/8/8/R3K2R w kq", "r3k2r/8/8/8/8/8/8/R3K2R w -kq - 0 ; "},  // the field at the text's end
+      {"r3k2r/8/8/8/8/8/8/R3K2R  w\tKq   -  12  40", "r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 ; "},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w -- - 0 ; ", "r3k2r/8/8/8/8/8/8/R3K2R w -- - 0 ; "},  // the writer's own text
+      {"r3k2r/8/8/8/8/8/8/R3K2R w - - bm Ra8; id \"x 1\";", "r3k2r/8/8/8/8/8/8/R3K2R w -- - 0 ; "},
+      {"4k3/8/8/8/8/8/8/4K3 w - e6 0 1", "4k3/8/8/8/8/8/8/4K3 w -- - 0 ; "},  // a step nobody made is ignored
+      {"44/8/8/8/8/8/8/4K2k w - -", "8/8/8/8/8/8/8/4K2k w -- - 0 ; "},
+  };
+  for (const auto& c : cases) {
+    ChessBoard b = LoadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    EXPECT_EQ(ReadPositionText(c.text, &b), nullptr) << c.text << ": " << ReadPositionText(c.text, &b);
+    EXPECT_EQ(Fen(b), c.fen) << c.text;
+  }
+}
+
+TEST(PositionTextTest, MoveCountersComeFromTheFifthAndSixthFields) {
+  const struct {
+    const char* text;
+    int halfMoves, fullMove;
+  } cases[] = {
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - 99 50", 99, 50},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - -\t7  12", 7, 12},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - -", 0, 1},
+      {"8/1R6/5k2/8/8/8/8/5K2 b", 0, 1},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - 12", 12, 1},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - 0 0", 0, 1},  // move 0, as some suites write it
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - 3 x", 3, 1},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - -3 4", 0, 1},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - 3x 4", 0, 1},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - bm Kg6; id \"7 8\";", 0, 1},
+      {"8/1R6/5k2/8/8/8/8/5K2 b - - 150 99999999999999999999", 100, 10000},
+  };
+  for (const auto& c : cases) {
+    const MoveCounters counters = ReadMoveCounters(c.text);
+    EXPECT_EQ(counters.HalfMoves, c.halfMoves) << c.text;
+    EXPECT_EQ(counters.FullMove, c.fullMove) << c.text;
   }
 }
 

@@ -365,6 +365,34 @@ TEST(UCIProtocolTest, PositionsAndMovesThatNoGameReachesAreRefused) {
        StartFen, {"d2d4"}, ""},
       {"position fen 8/8/8/8/8/8/8/8 w - -", "info string Illegal position: not exactly one king of each colour",
        StartFen, {"d2d4"}, ""},
+      {"position fen rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+       "info string Illegal position: the placement has 7 ranks, not 8", StartFen, {"d2d4"}, ""},
+      {"position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1 moves e2e4",
+       "info string Illegal position: the side to move \"x\" is neither w nor b", StartFen, {"d2d4"}, ""},
+      {"position fen rnbqkbnrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+       "info string Illegal position: rank 8 has 9 squares, not 8", StartFen, {"d2d4"}, ""},
+      {"position fen rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+       "info string Illegal position: the digit 9 in rank 6", StartFen, {"d2d4"}, ""},
+      // Words that name no move: the list ends before them, aloud.
+      {"position startpos moves e2e4 zz9", "info string Illegal move zz9 after 1 moves: not a move in coordinate notation",
+       StartFen, {"e2e4"}, ""},
+      {"position startpos moves E2E4", "info string Illegal move E2E4 after 0 moves: not a move in coordinate notation",
+       StartFen, {}, ""},
+      {"position startpos moves e2e4q e7e5",
+       "info string Illegal move e2e4q after 0 moves: a promotion letter after a move that does not promote", StartFen,
+       {}, ""},
+      {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8k",
+       "info string Illegal move a7a8k after 0 moves: a pawn promotes to q, r, b or n", "4k3/P7/8/8/8/8/8/4K3 w - -",
+       {}, ""},
+      {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8p", "info string Illegal move a7a8p after 0 moves",
+       "4k3/P7/8/8/8/8/8/4K3 w - -", {}, ""},
+      {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8x", "info string Illegal move a7a8x after 0 moves",
+       "4k3/P7/8/8/8/8/8/4K3 w - -", {}, ""},
+      // GUIs name promotions in lower case, and a bare promotion is a queen.
+      {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8r e8d7", "", "4k3/P7/8/8/8/8/8/4K3 w - -",
+       {"a7a8r", "e8d7"}, ""},
+      {"position fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8 e8e7", "", "4k3/P7/8/8/8/8/8/4K3 w - -",
+       {"a7a8q", "e8e7"}, ""},
       // The en-passant field is read: b4a3 is the only move.
       {"position fen k7/2K5/8/8/Pp6/1P2B3/8/8 b - a3 0 1", "", "k7/2K5/8/8/Pp6/1P2B3/8/8 b - -", {}, "b4a3"},
   };
@@ -396,7 +424,8 @@ TEST(UCIProtocolTest, PositionsFromTheGUIAreSetUpAsSent) {
       // A promotion is named with its lower-case letter.
       {"position fen 8/4P1k1/8/8/8/8/8/4K3 w - -", "8/4P1k1/8/8/8/8/8/4K3 w - -", {}, "e7e8q"},
       {"position fen 4k3/8/8/8/8/8/2p5/4K3 b - - moves c2c1q e1f2", "4k3/8/8/8/8/8/2p5/4K3 b - -", {"c2c1q", "e1f2"}, ""},
-      // The list ends at the first word that is not a move, and at its line.
+      // The list ends at the first word that is not a move (which is
+      // refused aloud), and at its line.
       {"position startpos moves e2e4 e7", StartFen, {"e2e4"}, ""},
       {"position startpos moves e2e4 e7e5 junk g1f3", StartFen, {"e2e4", "e7e5"}, ""},
       {"position startpos moves", StartFen, {}, ""},
@@ -414,6 +443,29 @@ TEST(UCIProtocolTest, PositionsFromTheGUIAreSetUpAsSent) {
     if (c.bestmove[0]) {
       EXPECT_EQ(best.move, c.bestmove) << c.position;
     }
+  }
+}
+
+// The FEN's half-move counter is the fifty-move count: every Black move
+// completes it (there is nothing to take) and the position is a draw, also
+// when the count comes to 99 through the moves of the line. Without the
+// counter the rook wins.
+TEST(UCIProtocolTest, TheFiftyMoveCountComesFromTheFen) {
+  const struct {
+    const char* position;
+    bool draw;
+  } cases[] = {
+      {"position fen 8/1R6/5k2/8/8/8/8/5K2 b - - 99 50", true},
+      {"position fen 8/1R6/5k2/8/8/8/8/5K2 w - - 97 50 moves f1e1 f6e6", true},
+      {"position fen 8/1R6/5k2/8/8/8/8/5K2 b - - 0 50", false},
+      {"position fen 8/1R6/5k2/8/8/8/8/5K2 b - -", false},
+  };
+  UCIEngine engine;
+  for (const auto& c : cases) {
+    engine.Send(c.position);
+    BestMove best = engine.Go("go depth 8");
+    ASSERT_TRUE(best.found) << c.position;
+    EXPECT_EQ(AnyStartsWith(best.lines, "info score cp 0"), c.draw) << c.position << "\n" << best.lines.back();
   }
 }
 

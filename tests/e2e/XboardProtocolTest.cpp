@@ -60,14 +60,16 @@ TEST(XboardProtocolTest, IllegalMovesAreRefusedAndLeaveThePositionAlone) {
   // Not moves at all ("h9", words), and moves the position does not allow:
   // a blocked pawn step, the other side's move, castling through men, a
   // king into check on the next move list, a piece that is not there.
-  for (const char* word : {"h9", "zz", "e2e5", "e7e5", "e1g1", "a1a1", "d1d3", "b1d2", "e3e4"}) engine.Send(word);
+  // A letter after a move that does not promote makes no move either.
+  for (const char* word : {"h9", "zz", "e2e5", "e7e5", "e1g1", "a1a1", "d1d3", "b1d2", "e3e4", "e2e4q", "e2e4x"})
+    engine.Send(word);
   engine.Send("e2e4");
   const std::string reply = engine.AwaitMove(5000);
   GameReferee referee;
   ASSERT_TRUE(referee.Play("e2e4"));
   EXPECT_TRUE(referee.IsLegal(reply)) << reply;
   const std::string out = engine.Output();
-  for (const char* refused : {"e2e5", "e7e5", "e1g1", "a1a1", "d1d3", "b1d2", "e3e4"})
+  for (const char* refused : {"e2e5", "e7e5", "e1g1", "a1a1", "d1d3", "b1d2", "e3e4", "e2e4q", "e2e4x"})
     EXPECT_NE(out.find(std::string("Illegal move: ") + refused + "\n"), std::string::npos) << refused;
   EXPECT_EQ(out.find("Illegal move: h9"), std::string::npos);
   EXPECT_EQ(out.find("Illegal move: zz"), std::string::npos);
@@ -360,6 +362,26 @@ TEST(ConsoleTest, GreetsShowsTheBoardRefusesIllegalMovesAndPlays) {
   EXPECT_EQ(frames, 6);
 }
 
+// A person at the console may type moves in algebraic notation; a position
+// text that is malformed is refused with what is wrong, and the game stays.
+TEST(ConsoleTest, AlgebraicMovesAreReadAndMalformedPositionsRefused) {
+  EngineProcess engine;
+  for (const char* line : {"hello", "setboard rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "sd 2", "Nf3"})
+    engine.Send(line);
+  bool found = false;
+  engine.ReadUntil("Game Score", 5000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  engine.ReadUntil("Game Score", 10000, &found);  // after the engine's reply
+  ASSERT_TRUE(found) << engine.Output();
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
+  const std::string out = engine.Output();
+  for (const char* text : {"Illegal position: the placement has 7 ranks, not 8\n", "Enter Move: Nf3\n",
+                           "3  - - - - - N - -  3\n", "1  R N B Q K B - R  1\n"})
+    EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+  EXPECT_EQ(out.find("Illegal move"), std::string::npos) << out;
+}
+
 // An xboard GUI of protocol 2: "xboard", "protover 2" and the features read
 // up to done=1, then "new". Its moves come as "move e2e4".
 class Xboard2Engine : public EngineProcess {
@@ -496,6 +518,42 @@ TEST(XboardProtocolTest, FeaturesComeBeforeTheTablesAreMappedAndIdleTimeMapsThem
 
 // "pong N" comes once every command before it is done: after the move the
 // engine was thinking about, at once in force mode and in analysis.
+// A position set up with its move counters: the move that completes the
+// fifty-move count ends the game, as one played to it does. Malformed
+// text and move words that name no move are refused, and the game stays.
+TEST(XboardProtocolTest, SetboardCountersEndTheGameAndMalformedTextIsRefused) {
+  Xboard2Engine engine;
+  engine.Send("setboard 8/8/8/4k3/8/8/8/4K2Q b - - 99 80");
+  engine.Send("usermove e5d6");
+  std::vector<std::string> lines = engine.Sync(1);
+  EXPECT_TRUE(AnyStartsWith(lines, "1/2-1/2 {Draw by 50 Move Rule}")) << engine.Output();
+  engine.Send("go");
+  lines = engine.Sync(2);
+  EXPECT_FALSE(AnyStartsWith(lines, "move ")) << engine.Output();
+
+  engine.Send("new");
+  engine.Send("setboard 4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
+  for (const char* text : {"setboard rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                           "setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1"})
+    engine.Send(text);
+  for (const char* word : {"a7a8k", "a7a8p", "a7a8x", "A7A8", "zz9"}) engine.Send(std::string("usermove ") + word);
+  lines = engine.Sync(3);
+  for (const char* refusal : {"tellusererror Illegal position: the placement has 7 ranks, not 8",
+                              "tellusererror Illegal position: the side to move \"x\" is neither w nor b",
+                              "Illegal move: a7a8k", "Illegal move: a7a8p", "Illegal move: a7a8x", "Illegal move: A7A8",
+                              "Illegal move: zz9"})
+    EXPECT_TRUE(AnyStartsWith(lines, refusal)) << refusal << "\n" << engine.Output();
+  engine.Send("usermove a7a8r");
+  engine.Send("sd 2");
+  engine.Send("go");
+  GameReferee referee("4k3/P7/8/8/8/8/8/4K3 w - -");
+  ASSERT_TRUE(referee.Play("a7a8r"));
+  const std::string reply = engine.AwaitMove(10000);
+  EXPECT_TRUE(referee.IsLegal(reply)) << reply << "\n" << engine.Output();
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
+}
+
 TEST(XboardProtocolTest, PongComesAfterEverythingBeforeThePing) {
   const struct {
     const char* name;

@@ -202,6 +202,18 @@ TEST_F(CommandInterpreterTest, SetUpsThatAreNoChessPositionAreRefused) {
       {"setboard", " kkkkkkkk/KKKKKKKK/8/8/8/8/8/8 w KQkq\n", 1,
        "tellusererror Illegal position: more than one king of a colour\n"},
       {"setboard", " 4k3/4R3/8/8/8/8/8/4K3 w - -\n", 0, "Illegal position: the side not to move is in check\n"},
+      // Malformed text, with what is wrong in it.
+      {"setboard", " rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n", 1,
+       "tellusererror Illegal position: the placement has 7 ranks, not 8\n"},
+      {"setboard", " rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1\n", 0,
+       "Illegal position: the side to move \"x\" is neither w nor b\n"},
+      {"setboard", " rnbqkbnrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n", 1,
+       "tellusererror Illegal position: rank 8 has 9 squares, not 8\n"},
+      {"setboard", " rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n", 0,
+       "Illegal position: the digit 9 in rank 6 (empty squares are 1 to 8)\n"},
+      {"setboard", " 4k3/8/8/8/8/8/8/4K3 w - e5 0 1\n", 1,
+       "tellusererror Illegal position: the en-passant field \"e5\" is neither - nor a square of the third or sixth "
+       "rank\n"},
   };
   for (const auto& c : cases) {
     SetUp();
@@ -212,6 +224,78 @@ TEST_F(CommandInterpreterTest, SetUpsThatAreNoChessPositionAreRefused) {
     EXPECT_EQ(printed, c.printed) << c.arguments;
     EXPECT_EQ(MainBoard.AllPieces, before.AllPieces) << c.arguments;
     EXPECT_EQ(MainBoard.SideToMove, before.SideToMove) << c.arguments;
+  }
+}
+
+// A FEN's counters become the game's fifty-move count and move number (the
+// game ply of the side to move); without them the game starts afresh.
+TEST_F(CommandInterpreterTest, SetboardTakesTheMoveCounters) {
+  const struct {
+    const char* fen;
+    i32 fifty, ply;
+  } cases[] = {
+      {" 8/8/8/4k3/8/8/8/4K2Q b - - 99 80\n", 99, 160},
+      {" 8/8/8/4k3/8/8/8/4K2Q w - - 57 30\n", 57, 59},
+      {" 8/8/8/4k3/8/8/8/4K2Q w - -\n", 0, 1},
+      {" 8/8/8/4k3/8/8/8/4K2Q b - -\n", 0, 2},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    MainBoard.FiftyMoveCount = 12;
+    Clock.GamePly = 33;
+    EXPECT_EQ(Run("setboard", c.fen), Handled) << c.fen;
+    EXPECT_EQ(MainBoard.FiftyMoveCount, c.fifty) << c.fen;
+    EXPECT_EQ(Clock.GamePly, c.ply) << c.fen;
+  }
+}
+
+// At the console a move may be typed in algebraic notation as well as in
+// coordinates; under xboard only coordinates are moves. A word that is
+// neither a command nor a legal move is no move.
+TEST_F(CommandInterpreterTest, TheConsoleReadsAlgebraicNotationBesideCoordinates) {
+  const struct {
+    u8 xboard;
+    const char* word;
+    int code;
+    const char* refusal;  // "" when nothing is refused aloud
+  } cases[] = {
+      {0, "Nf3", MoveEntered, ""},   {0, "e4", MoveEntered, ""},   {0, "Nc3", MoveEntered, ""},
+      {0, "d2d4", MoveEntered, ""},  {0, "e5", Handled, "Illegal move: e5\n"},
+      {0, "Nf6", Handled, ""},       {0, "O-O", Handled, ""},      {1, "Nf3", Handled, ""},
+      {1, "e4", Handled, "Illegal move: e4\n"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    MainStatus.xboard = c.xboard;
+    std::string printed;
+    EXPECT_EQ(Run(c.word, "", &printed), c.code) << c.word << " xboard " << (int)c.xboard;
+    if (c.refusal[0]) EXPECT_EQ(printed, c.refusal) << c.word;
+    else EXPECT_EQ(printed.find("Illegal"), std::string::npos) << c.word << ": " << printed;
+  }
+
+  // The move is played as the notation names it: castling, a capture, a
+  // promotion to the piece named.
+  const struct {
+    const char* fen;
+    const char* word;
+    std::function<bool()> holds;
+  } played[] = {
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "O-O",
+       [] { return MainBoard.WhiteKing == Squares("g1") && MainBoard.WhiteRooks == Squares("a1 f1"); }},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "0-0-0",
+       [] { return MainBoard.WhiteKing == Squares("c1") && MainBoard.WhiteRooks == Squares("d1 h1"); }},
+      {"4k3/8/8/3p4/4P3/8/8/4K3 w - -", "exd5", [] { return MainBoard.WhitePawns == Squares("d5") && !MainBoard.BlackPawns; }},
+      {"4k3/1P6/8/8/8/8/8/4K3 w - -", "b8=N+", [] { return MainBoard.WhiteKnights == Squares("b8"); }},
+  };
+  for (const auto& c : played) {
+    SetUp();
+    LoadFen(c.fen);
+    MainStatus.xboard = 0;
+    StdinText in(std::string(c.word) + "\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(HumanMove(), MoveEntered) << c.word;
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(c.holds()) << c.fen << " " << c.word;
   }
 }
 
@@ -308,6 +392,7 @@ TEST_F(CommandInterpreterTest, TakeBacksLeaveTheGameOfTheMovesThatRemain) {
       {"4k3/1P6/8/8/8/8/7P/4K3 w - -", "b7b8n e8f7", "remove", ""},  // a pawn more: no dead position
       {"4k3/8/8/8/3p4/8/4P3/4K3 w - -", "e2e4 d4e3", "undo", "e2e4"},
       {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -", "e7e5 g1f3", "undo undo", ""},
+      {"4k3/8/8/8/8/8/4P3/R3K3 b - - 37 60", "e8d8 a1a2 d8e8", "undo remove", ""},  // the FEN's counters
   };
   for (const auto& c : cases) {
     const std::string setUp = std::string("setboard ") + c.fen + "\nforce\n";

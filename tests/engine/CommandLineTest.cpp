@@ -196,7 +196,7 @@ TEST(CommandLineEndToEndTest, PositionFileErrors) {
       {missing, "Vorn \nERROR: opening file " + missing + "\n", 1},
       // A folder opens but cannot be read: an error, not an empty file.
       {files.Dir(), "Vorn \nERROR: opening file " + files.Dir() + "\n", 1},
-      {empty, "Vorn \nEmpty file\n", 0},
+      {empty, "Vorn \nEmpty file\n", 1},  // no position: a script must see the failure
   };
   for (const auto& c : cases) {
     ProcessResult r = RunEngine({"-lpf", c.path, "-perft", "-fd", "1"}, "", 10000);
@@ -238,12 +238,15 @@ TEST(CommandLineEndToEndTest, PositionFileThatIsNoChessPositionIsRefused) {
       {"8/8/8/8/8/8/8/R7 w - -", "not exactly one king of each colour"},
       {"r7/8/8/8/8/8/8/R7 b - -", "not exactly one king of each colour"},
       {"k7/8/8/8/8/8/8/K6K w - -", "more than one king of a colour"},
-      {"rnbqkbnrr/ppppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR/K7 w KQkq -", "a pawn on the first or last rank"},
-      {std::string(5000, 'Q') + " w KQkq", "not exactly one king of each colour"},
-      {std::string(5000, '/') + "K w", "not exactly one king of each colour"},
+      {"rnbqkbnrr/ppppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR/K7 w KQkq -", "the placement has 9 ranks, not 8"},
+      {"rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "the placement has 7 ranks, not 8"},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1", "the side to move \"x\" is neither w nor b"},
+      {std::string(5000, 'Q') + " w KQkq", "the placement has 1 rank, not 8"},
+      {std::string(5000, '/') + "K w", "the placement has 5001 ranks, not 8"},
+      {std::string("4k3/8/8/8/8/8/8/4K3 w - -") + '\0' + " 0 1", "a NUL byte in the text"},
       {"QQQQQQQQ/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/Q6Q/QQQQQQQK w - -", "not exactly one king of each colour"},
       {"k7/8/8/8/8/8/8/KQQQQQQQ w - - 0 1", "the side not to move is in check"},
-      {"\n", "not exactly one king of each colour"},
+      {"\n", "the text holds no position"},
   };
   for (const auto& c : cases) {
     std::string path = files.Write("odd.fen", c.text + "\n");
@@ -253,6 +256,31 @@ TEST(CommandLineEndToEndTest, PositionFileThatIsNoChessPositionIsRefused) {
     EXPECT_NE(r.output.find(std::string("Illegal position: ") + c.reason + "\n"), std::string::npos)
         << shown << "\n" << r.output.substr(0, 300);
     EXPECT_EQ(r.output.find("Leaf Nodes"), std::string::npos) << shown;
+  }
+}
+
+// The game goes on from the file's move counters: the fifty-move count that
+// the next move completes, and the move number of the engine's move line.
+TEST(CommandLineEndToEndTest, PositionFileGivesTheGameItsMoveCounters) {
+  TempFiles files;
+  const char* const draw = "\n1/2-1/2 {Draw by 50 Move Rule}\n";
+  for (const char* counters : {"99 50", "0 50"}) {
+    const std::string path = files.Write("game.fen", std::string("8/1R6/5k2/8/8/8/8/5K2 w - - ") + counters + "\n");
+    ProcessResult r = RunEngine({"-lpf", path, "-sd", "3"}, "hello\nb7b6\nquit\n", 20000);
+    EXPECT_EQ(r.exitCode, 0) << counters;
+    EXPECT_EQ(r.output.find(draw) != std::string::npos, counters[0] == '9') << counters << "\n" << r.output;
+  }
+  for (const char* side : {"w", "b"}) {
+    const std::string path = files.Write("game.fen", std::string("4k3/8/8/8/8/8/4P3/4K3 ") + side + " - - 0 40\n");
+    EngineProcess engine({"-lpf", path});
+    engine.Send("xboard");
+    engine.Send("sd 3");
+    engine.Send("go");
+    bool found = false;
+    engine.ReadUntil("40. ... ", 10000, &found);
+    EXPECT_TRUE(found) << side << "\n" << engine.Output();
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(5000), 0);
   }
 }
 

@@ -40,7 +40,6 @@ TEST(GameMovesTest, MoveWordsAreMatchedAgainstTheLegalMoves) {
       {Start, "e2e", ""},
       {Start, "i2i4", ""},
       {Start, "e9e4", ""},
-      {Start, "e2e4q", "e2e4"},  // a letter after a move that does not promote
       {Castles, "e1g1", "e1g1"},
       {Castles, "e1c1", "e1c1"},
       {"r3k2r/8/8/8/8/8/5r2/R3K2R w KQkq -", "e1g1", ""},  // f1 attacked
@@ -53,6 +52,7 @@ TEST(GameMovesTest, MoveWordsAreMatchedAgainstTheLegalMoves) {
       {Promotion, "e7e8R", "e7e8r"},
       {Promotion, "e7e8b", "e7e8b"},
       {"4k3/8/8/8/8/8/2p5/4K3 b - -", "c2c1n", "c2c1n"},
+      {Start, "e2e4 e7e5", "e2e4"},  // a word ends at a blank
   };
   for (const auto& c : cases) {
     ChessBoard& board = LoadFen(c.fen);
@@ -63,6 +63,41 @@ TEST(GameMovesTest, MoveWordsAreMatchedAgainstTheLegalMoves) {
       EXPECT_EQ(Word(move), c.played) << c.fen << " " << c.word;
       EXPECT_TRUE(IsLegalMove(board, move)) << c.fen << " " << c.word;
     }
+  }
+}
+
+// Words that are no move, each refused with the reason the UCI front end
+// prints; nothing a GUI sends is read as a move it did not mean.
+TEST(GameMovesTest, WordsThatNameNoMoveAreRefusedWithTheirReason) {
+  const char* const notation = "not a move in coordinate notation";
+  const char* const piece = "a pawn promotes to q, r, b or n";
+  const struct {
+    const char* fen;
+    const char* word;
+    const char* problem;
+  } cases[] = {
+      {Promotion, "e7e8k", piece},
+      {Promotion, "e7e8p", piece},
+      {Promotion, "e7e8x", piece},
+      {Promotion, "e7e8qq", notation},
+      {Start, "e2e4q", "a promotion letter after a move that does not promote"},
+      {Start, "e2e4n", "a promotion letter after a move that does not promote"},
+      {Start, "zz9", notation},
+      {Start, "E2E4", notation},
+      {Start, "e2E4", notation},
+      {Start, "e2e", notation},
+      {Start, "e2e4e5", notation},
+      {Start, "", notation},
+      {Start, "e2e5", "not a legal move of that man"},
+      {Start, "e7e5", "the side to move has no man on its square"},
+  };
+  for (const auto& c : cases) {
+    ChessBoard& board = LoadFen(c.fen);
+    GameMove move;
+    const char* problem = MoveWordProblem(c.word, board, &move);
+    ASSERT_NE(problem, nullptr) << c.fen << " " << c.word;
+    EXPECT_STREQ(problem, c.problem) << c.fen << " " << c.word;
+    EXPECT_FALSE(FindLegalMove(c.word, board, &move)) << c.word;
   }
 }
 

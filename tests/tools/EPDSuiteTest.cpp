@@ -222,6 +222,38 @@ TEST(EPDSuiteTest, UnreadableFileEndsWithStatusOne) {
     ProcessResult r = RunEngine({tool, "/nonexistent/suite.epd"}, "", 30000);
     EXPECT_EQ(r.exitCode, 1) << tool;
     EXPECT_NE(r.output.find("ERROR: opening file /nonexistent/suite.epd\n"), std::string::npos) << r.output;
+    // A folder opens but cannot be read: no suite of no positions.
+    r = RunEngine({tool, "/tmp"}, "", 30000);
+    EXPECT_EQ(r.exitCode, 1) << tool << "\n" << r.output;
+    EXPECT_NE(r.output.find("ERROR: reading file /tmp\n"), std::string::npos) << r.output;
+  }
+  ProcessResult r = RunEngine({"-mimicstudent"}, "", 30000);  // no file named
+  EXPECT_EQ(r.exitCode, 1) << r.output;
+  EXPECT_NE(r.output.find("ERROR: opening file \n"), std::string::npos) << r.output;
+}
+
+// Every line is read whole and either used or reported: a NUL byte before a
+// line's end takes no other line with it, and a long line is not cut.
+TEST(EPDSuiteTest, NoLineIsLostWithoutAMessage) {
+  std::string text;
+  for (int i = 1; i <= 6; i++) {
+    text += "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - bm Rd8#; id \"mate " + std::to_string(i) + "\";";
+    if (i % 2 == 1) text += '\0';
+    text += "\n";
+  }
+  text += "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - bm Rd8#; id \"long\"; c0 \"" + std::string(3000, 'x') + "\";\n";
+  text += "rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm e4;\n";
+  SuiteFile suite(text);
+  for (const char* tool : {"-ts", "-pev"}) {
+    ProcessResult r = RunEngine({tool, suite.path(), "-fd", "1"}, "", 60000);
+    EXPECT_EQ(r.exitCode, 0) << tool;
+    EXPECT_EQ(Count(r.output, "Illegal position (a NUL byte in the line), skipped: 6k1/5ppp/"), 3u) << tool << r.output;
+    EXPECT_EQ(Count(r.output, "Illegal position (the placement has 7 ranks, not 8), skipped: rnbqkbnr/"), 1u)
+        << tool << r.output;
+    EXPECT_NE(r.output.find("\n4\n"), std::string::npos) << tool << r.output;  // mates 2, 4 and 6 and the long line
+    if (std::string(tool) != "-ts") continue;
+    for (const char* label : {"mate 2: solved", "mate 4: solved", "mate 6: solved", "long: solved"})
+      EXPECT_NE(r.output.find(label), std::string::npos) << label << "\n" << r.output;
   }
 }
 
