@@ -853,7 +853,9 @@ TEST(ConsoleTest, ThinkingLinesShowTheTime) {
   for (const char* word : {"hello", "post", "st 2", "e2e4"}) engine.Send(word);
   const TestClock::time_point start = TestClock::now();
   bool found = false;
-  const std::vector<std::string> lines = engine.ReadUntil("Vorn plays", 10000, &found);
+  engine.ReadUntil("Game Score", 10000, &found);  // after e2e4
+  ASSERT_TRUE(found) << engine.Output();
+  const std::vector<std::string> lines = engine.ReadUntil("Game Score", 10000, &found);
   const long long ms = MsSince(start);
   ASSERT_TRUE(found) << engine.Output();
   const std::regex thinking("\\d+ -?\\d+ .*");
