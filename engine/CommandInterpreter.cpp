@@ -34,12 +34,6 @@ char PendingMove[WordSize] = "";
 // a game ended or went on again in force mode.
 u8 KeepForceMode = 0;
 u8 GameResetPending = 0;
-// The GUI's "result" ended a game that was going on, whose position may
-// still have moves: "go" or "analyze" takes it up again from there
-// (TakenUpAgain tells the game loop), as "new", a set-up or a take-back
-// start play afresh.
-u8 EndedByResult = 0;
-u8 TakenUpAgain = 0;
 // The fixed time per move in force before analysis, which sets its own.
 i32 STBeforeAnalysis = 0;
 // Commands that wait for the search to unwind (FinishDeferredCommands):
@@ -244,7 +238,7 @@ int Ignore(const char*) { return Handled; }
 int ResumeGame() {
   Status& s = MainStatus;
   s.GameInProgress = 1;
-  EndedByResult = 0;
+  s.EndedByResult = 0;
   KeepForceMode = s.Force;
   return LeaveReader;
 }
@@ -252,10 +246,10 @@ int ResumeGame() {
 // "go" and "analyze" after the GUI's "result".
 void TakeUpGameAfterResult() {
   Status& s = MainStatus;
-  if (s.GameInProgress != 0 || !EndedByResult) return;
+  if (s.GameInProgress != 0 || !s.EndedByResult) return;
   s.GameInProgress = 1;
-  EndedByResult = 0;
-  TakenUpAgain = 1;
+  s.EndedByResult = 0;
+  s.TakenUpAgain = 1;
 }
 
 int AbortGame(const char*) {
@@ -267,7 +261,6 @@ int AbortGame(const char*) {
   MainBoard.FiftyMoveCount = 0;
   MainBoard.SideToMove = 0;
   s.GameInProgress = 1;
-  EndedByResult = 0;
   LeaveAnalysis();
   s.initVars();
   PositionWasSetUp();
@@ -402,7 +395,6 @@ int NewGame(const char*) {
   MainBoard.FiftyMoveCount = 0;
   MainBoard.SideToMove = 0;
   s.GameInProgress = 1;
-  EndedByResult = 0;
   PositionWasSetUp();
   return LeaveReader;
 }
@@ -418,7 +410,7 @@ int EndGameByResult(const char* word) {
   Status& s = MainStatus;
   if (Limits.Analyze || s.GameInProgress == 0) return Handled;
   s.GameInProgress = 0;
-  EndedByResult = 1;
+  s.EndedByResult = 1;
   KeepForceMode = s.Force;
   if (EngineThinking) Search.AbortSearch();
   return LeaveReader;
@@ -734,8 +726,8 @@ void FinishDeferredCommands() {
 }
 
 bool GameTakenUpAgain() {
-  const bool taken = TakenUpAgain;
-  TakenUpAgain = 0;
+  const bool taken = MainStatus.TakenUpAgain;
+  MainStatus.TakenUpAgain = 0;
   return taken;
 }
 
