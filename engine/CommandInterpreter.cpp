@@ -53,14 +53,40 @@ bool ReadWord(char* word) {
   return false;
 }
 
-// A number argument; a word that is not a number is consumed and leaves
-// the target unchanged.
-void ReadNumber(int* target) {
+// The next word of the command's own line; false when the line has no
+// more. An argument never comes from the next line: a command that lacks
+// one must not swallow the command after it ("st", then "ping 1").
+bool ReadArgument(char* word) {
+  int c;
+  while ((c = getchar()) == ' ' || c == '\t') {
+  }
+  if (c == '\r') {
+    c = getchar();
+    if (c != '\n' && c != EOF) ungetc(c, stdin);
+    return false;
+  }
+  if (c == '\n' || c == EOF) return false;
+  ungetc(c, stdin);
+  return ReadWord(word);
+}
+
+// A number argument; false when the line has none. A word that is not a
+// number is consumed and leaves the target unchanged.
+bool ReadNumber(int* target) {
   char word[WordSize];
-  if (!ReadWord(word)) return;
+  if (!ReadArgument(word)) return false;
   char* end;
   long n = strtol(word, &end, 10);
   if (end != word) *target = (int)n;
+  return true;
+}
+
+// A command without the argument it needs is not carried out; the next
+// line is read as a command of its own.
+int MissingArgument(const char* command) {
+  printf("Error (missing argument): %s\n", command);
+  fflush(stdout);
+  return Handled;
 }
 
 // The rest of the current line, without the blanks after the command and
@@ -122,6 +148,15 @@ bool ConsoleSANMove(const char* word, GameMove* move) {
   return true;
 }
 
+// A word a person types for a move in algebraic notation: a piece letter
+// and a square or a capture, a pawn's capture, or castling. Read at the console only.
+bool ConsoleSANShape(const char* word) {
+  if (MainStatus.xboard) return false;
+  if (strncmp(word, "O-O", 3) == 0 || strncmp(word, "0-0", 3) == 0) return true;
+  if (word[0] >= 'a' && word[0] <= 'h' && word[1] == 'x') return true;
+  return word[0] != 0 && strchr("KQRBN", word[0]) && word[1] != 0 && strchr("abcdefgh12345678x", word[1]);
+}
+
 // A word that looks like a move (a file letter, then '0' to '8'), or one
 // the console reads as a move in algebraic notation.
 int MoveCommand(char* word) {
@@ -153,9 +188,9 @@ int MoveCommand(char* word) {
 
 // "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds,
 // possibly with a fraction, which the whole-second increment drops.
-int SetLevel(const char*) {
+int SetLevel(const char* word) {
   char moves[WordSize], base[WordSize], inc[WordSize];
-  if (!ReadWord(moves) || !ReadWord(base) || !ReadWord(inc)) return Handled;
+  if (!ReadArgument(moves) || !ReadArgument(base) || !ReadArgument(inc)) return MissingArgument(word);
   Clock.MovesPerSession = MainStatus.LevelMoves = atoi(moves);
   i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
   if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
@@ -168,26 +203,31 @@ int SetLevel(const char*) {
 // "sd N", also spelled "Depth" or "DEPTH".
 int SetMaxDepth(const char* word) {
   Status& s = MainStatus;
+  int depth = MainBoard.MaxDepth;
+  if (!ReadNumber(&depth)) return MissingArgument(word);
   if (!s.xboard) {
     printf("setting MAXDEPTH\n");
     printf("scanstring %s\n", word);
   }
-  ReadNumber(&MainBoard.MaxDepth);
+  MainBoard.MaxDepth = depth;
   if (!s.xboard) printf("MAXDEPTH %d\n", MainBoard.MaxDepth);
   MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
   return Handled;
 }
 
+// "sfd N": the depth limit at the console; an xboard GUI's number is read
+// and dropped.
 int SetFixedDepth(const char* word) {
-  if (!MainStatus.xboard) SetMaxDepth(word);
+  if (!MainStatus.xboard) return SetMaxDepth(word);
+  int ignored = 0;
+  if (!ReadNumber(&ignored)) return MissingArgument(word);
   MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
   return Handled;
 }
 
-int DumpSEE(const char*) {
+int DumpSEE(const char* word) {
   int from = -1, to = -1;
-  ReadNumber(&from);
-  ReadNumber(&to);
+  if (!ReadNumber(&from) || !ReadNumber(&to)) return MissingArgument(word);
   if (from < 0 || from > 63 || to < 0 || to > 63) return Handled;
   const u64 target = SquareMask(to);
   int v = see.StaticExchangeEvaluation((char)MainBoard.PieceColor(target), SquareMask(from), target, &MainBoard);
@@ -221,8 +261,18 @@ int Ignore(const char*) { return Handled; }
 int ResumeGame() {
   Status& s = MainStatus;
   s.GameInProgress = 1;
+  s.EndedByResult = 0;
   KeepForceMode = s.Force;
   return LeaveReader;
+}
+
+// "go" and "analyze" after the GUI's "result".
+void TakeUpGameAfterResult() {
+  Status& s = MainStatus;
+  if (s.GameInProgress != 0 || !s.EndedByResult) return;
+  s.GameInProgress = 1;
+  s.EndedByResult = 0;
+  s.TakenUpAgain = 1;
 }
 
 int AbortGame(const char*) {
@@ -242,6 +292,7 @@ int AbortGame(const char*) {
 
 int EnterAnalysis(const char*) {
   Status& s = MainStatus;
+  TakeUpGameAfterResult();
   if (!Limits.Analyze) STBeforeAnalysis = Clock.ST;
   Limits.Analyze = 1;
   s.Post = 1;
@@ -301,9 +352,10 @@ int EditBoard(const char*) {
   return NewPositionEntered();
 }
 
-int SetBoardFromText(const char*) {
+int SetBoardFromText(const char* word) {
   char fen[WordSize];
   ReadRestOfLine(fen, sizeof fen);
+  if (fen[0] == 0) return MissingArgument(word);
   if (const char* problem = LoadPosition(fen)) {
     RefusePosition(problem);
     return Handled;
@@ -338,24 +390,21 @@ int EnterForceMode(const char*) {
 
 int StartThinking(const char*) {
   if (EngineThinking && !Limits.Analyze) return Handled;
+  TakeUpGameAfterResult();
   MainStatus.Force = 0;
   MainStatus.HumanToMove = 0;
   return LeaveReader;
 }
 
-// The opponent's name runs to the end of the line ("name Fairy-Max 5.0b"):
-// none of its words may be taken for a command or a move.
-int SkipOpponentName(const char*) {
-  char name[WordSize];
-  ReadRestOfLine(name, sizeof name);
-  return Handled;
-}
-
-// The GUI's answer to a feature ("accepted ping"): the feature's name is a
-// command word of its own and must not be read as one.
-int SkipFeatureAnswer(const char*) {
-  char feature[WordSize];
-  ReadRestOfLine(feature, sizeof feature);
+// Arguments that run to the end of the line and are not used: the
+// opponent's name ("name Fairy-Max 5.0b"), the GUI's answer to a feature
+// ("accepted ping", whose feature name is a command word of its own), the
+// ratings and the server of a game on a chess server. None of their words
+// may be taken for a command or a move.
+int SkipRestOfLine(const char* word) {
+  char text[WordSize];
+  ReadRestOfLine(text, sizeof text);
+  if (text[0] == 0) return MissingArgument(word);
   return Handled;
 }
 
@@ -376,6 +425,74 @@ int NewGame(const char*) {
   return LeaveReader;
 }
 
+// "result 1-0 {White resigns}": the GUI ended the game (a resignation, a
+// flag, an adjudication), and the engine plays no more moves in it: its
+// search for a move is dropped, and moves are refused as after any other
+// ending. Analysis plays no game and goes on.
+int EndGameByResult(const char* word) {
+  char text[WordSize];
+  ReadRestOfLine(text, sizeof text);
+  if (text[0] == 0) return MissingArgument(word);
+  Status& s = MainStatus;
+  if (Limits.Analyze || s.GameInProgress == 0) return Handled;
+  s.GameInProgress = 0;
+  s.EndedByResult = 1;
+  KeepForceMode = s.Force;
+  if (EngineThinking) Search.AbortSearch();
+  return LeaveReader;
+}
+
+int UnknownCommand(const char* word) {
+  printf("Error (unknown command): %s\n", word);
+  fflush(stdout);
+  return Handled;
+}
+
+// The person at the console gives up: the side to move resigns, and the
+// game ends as any other does. An xboard GUI does not send it; there it is
+// no command.
+int Resign(const char* word) {
+  Status& s = MainStatus;
+  if (s.xboard) return UnknownCommand(word);
+  if (s.GameInProgress == 0) {
+    printf("Error (the game is over): %s\n", word);
+    fflush(stdout);
+    return Handled;
+  }
+  if (EngineThinking) Search.AbortSearch();
+  if (Limits.Analyze) s.Post = 0;
+  LeaveAnalysis();
+  printf("%s\n", MainBoard.SideToMove == 0 ? "0-1 {White resigns}" : "1-0 {Black resigns}");
+  fflush(stdout);
+  s.GameInProgress = 0;
+  return LeaveReader;
+}
+
+// The console's commands, for a person; the xboard protocol's own commands
+// are understood too.
+int ShowHelp(const char*) {
+  printf("Moves: e2e4, e1g1 (castling), e7e8n (promotion; a queen without the letter),\n"
+         "       or standard algebraic notation: Nf3, e4, exd5, O-O, e8=Q.\n"
+         "Commands:\n"
+         "  new            a new game; you have White\n"
+         "  go             Vorn plays the side to move\n"
+         "  force          Vorn stops playing: enter the moves of both sides\n"
+         "  undo           take back the last move\n"
+         "  remove         take back the last two moves\n"
+         "  resign         give up the game\n"
+         "  st N           Vorn thinks N seconds a move\n"
+         "  sd N           Vorn searches N plies deep at most\n"
+         "  level M B I    M moves in B minutes, I seconds more a move\n"
+         "  post, nopost   show or hide Vorn's thinking\n"
+         "  setboard FEN   set up a position\n"
+         "  displayboard   show the board\n"
+         "  analyze, exit  analyse the position without playing, and stop\n"
+         "  help           this list\n"
+         "  quit           leave Vorn\n");
+  fflush(stdout);
+  return Handled;
+}
+
 int StopPosting(const char*) {
   MainStatus.Post = 0;
   return Handled;
@@ -386,9 +503,9 @@ int StartPosting(const char*) {
   return Handled;
 }
 
-int SkipOpponentTime(const char*) {
+int SkipOpponentTime(const char* word) {
   int opponentTime = 0;  // read past; the engine plays on its own clock
-  ReadNumber(&opponentTime);
+  if (!ReadNumber(&opponentTime)) return MissingArgument(word);
   return Handled;
 }
 
@@ -399,16 +516,16 @@ int StartSelfPlay(const char*) {
   return LeaveReader;
 }
 
-int SetTimePerMove(const char*) {
+int SetTimePerMove(const char* word) {
   int n = 0;
-  ReadNumber(&n);
+  if (!ReadNumber(&n)) return MissingArgument(word);
   SetSecondsPerMove(n);
   return Handled;
 }
 
-int SetTimeLeft(const char*) {
+int SetTimeLeft(const char* word) {
   int n = Clock.TimeLeft / 10;
-  ReadNumber(&n);
+  if (!ReadNumber(&n)) return MissingArgument(word);
   Clock.TimeLeft = ClampClock(10 * (i64)n);
   return Handled;
 }
@@ -426,9 +543,9 @@ int EnterXboardMode(const char*) {
 // "protover N": from 2 on the GUI waits for the features, the last of them
 // done=1. Their answers ("accepted ping", "rejected colors") are read to the
 // end of their lines and ignored.
-int AnnounceFeatures(const char*) {
+int AnnounceFeatures(const char* word) {
   int version = 0;
-  ReadNumber(&version);
+  if (!ReadNumber(&version)) return MissingArgument(word);
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
@@ -444,9 +561,9 @@ void Pong(int number) { printf("pong %d\n", number); }
 // "ping N" is answered once every earlier command is done: a move being
 // thought about is sent first, and so are take-backs and a table size
 // waiting for a search to unwind. Analysis is no such command.
-int Ping(const char*) {
+int Ping(const char* word) {
   int number = 0;
-  ReadNumber(&number);
+  if (!ReadNumber(&number)) return MissingArgument(word);
   const bool owed = EngineThinking && (!Limits.Analyze || PendingMove[0] != 0 || PendingTakeBacks != 0 ||
                                        PendingMemory != 0 || RestartAnalysis);
   if (owed) {
@@ -460,9 +577,9 @@ int Ping(const char*) {
 
 // "memory N": the transposition table takes at most N MB. A search keeps
 // the table it has; analysis starts again with the new one.
-int SetMemory(const char*) {
+int SetMemory(const char* word) {
   int megabytes = 0;
-  ReadNumber(&megabytes);
+  if (!ReadNumber(&megabytes)) return MissingArgument(word);
   if (megabytes <= 0) return Handled;
   if (!EngineThinking) {
     PositionCache.Resize(megabytes);
@@ -476,9 +593,9 @@ int SetMemory(const char*) {
 }
 
 // "usermove e2e4", once the GUI accepted usermove=1.
-int UserMove(const char*) {
+int UserMove(const char* command) {
   char word[WordSize];
-  if (!ReadWord(word)) return Quit();
+  if (!ReadArgument(word)) return MissingArgument(command);
   return MoveCommand(word);
 }
 
@@ -541,12 +658,15 @@ constexpr Command Commands[] = {
     {"force", EnterForceMode},
     {"go", StartThinking},
     {"level", SetLevel},
-    {"name", SkipOpponentName},
+    {"name", SkipRestOfLine},
     {"new", NewGame},
     {"nopost", StopPosting},
     {"post", StartPosting},
     {"otim", SkipOpponentTime},
     {"quit", QuitGame},
+    {"resign", Resign},
+    {"result", EndGameByResult},
+    {"help", ShowHelp},
     {"selfplay", StartSelfPlay},
     {"setboard", SetBoardFromText},
     {"Depth", SetMaxDepth},
@@ -558,8 +678,8 @@ constexpr Command Commands[] = {
     {"traceflag", ToggleTrace},
     {"xboard", EnterXboardMode},
     {"protover", AnnounceFeatures},
-    {"accepted", SkipFeatureAnswer},
-    {"rejected", SkipFeatureAnswer},
+    {"accepted", SkipRestOfLine},
+    {"rejected", SkipRestOfLine},
     {"ping", Ping},
     {"memory", SetMemory},
     {"usermove", UserMove},
@@ -570,6 +690,7 @@ constexpr Command Commands[] = {
     {"InitGameInfo", Ignore},
     {"beep", Ignore},
     {"bogus", Ignore},
+    {"computer", Ignore},
     {"draw", Ignore},
     {"easy", Ignore},
     {"fullrand", Ignore},
@@ -577,6 +698,8 @@ constexpr Command Commands[] = {
     {"hint", Ignore},
     {"ponder", Ignore},
     {"random", Ignore},
+    {"ics", SkipRestOfLine},
+    {"rating", SkipRestOfLine},
 };
 
 // The square of an edit word after its piece letter ("e4" of "Pe4").
@@ -614,9 +737,9 @@ int RunCommand(char* word) {
   for (const Command& command : Commands)
     if (strcmp(word, command.word) == 0) return command.run(word);
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] >= '0' && word[1] <= '8') return MoveCommand(word);
-  GameMove san;
-  if (ConsoleSANMove(word, &san)) return MoveCommand(word);
-  return Handled;
+  // At the console a word in algebraic notation is a move, legal or not.
+  if (ConsoleSANShape(word)) return MoveCommand(word);
+  return UnknownCommand(word);
 }
 }  // namespace
 
@@ -628,6 +751,12 @@ void FinishDeferredCommands() {
   for (int number : OwedPongs) Pong(number);
   if (!OwedPongs.empty()) fflush(stdout);
   OwedPongs.clear();
+}
+
+bool GameTakenUpAgain() {
+  const bool taken = MainStatus.TakenUpAgain;
+  MainStatus.TakenUpAgain = 0;
+  return taken;
 }
 
 bool FinishPendingGameReset() {

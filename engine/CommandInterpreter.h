@@ -32,3 +32,7 @@ void FinishDeferredCommands();
 // "setboard", "edit", "abort") leaves the game's repetition record to be
 // restarted once the search has unwound; true when that happened.
 bool FinishPendingGameReset();
+
+// True once after "go" or "analyze" took up again a game that the GUI's
+// "result" had ended: the game goes on from its position, not as a new one.
+bool GameTakenUpAgain();

@@ -8,6 +8,7 @@
 #include "board/PositionText.h"
 #include "engine/GameMoves.h"
 #include "engine/Status.h"
+#include "engine/UCIProtocol.h"
 #include "search/SearchLimits.h"
 #include "search/TimeControl.h"
 
@@ -25,10 +26,17 @@ const char* const HelpLines[] = {
     "-sp  self play",
     "-ts  filename run through a testsuite (EPD Format)",
     "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)",
+    "-perft  with -fd n, counts the move tree of the start position (or of -lpf's) to depth n",
+    "-bench2  benchmark: one position by the iterative search and the exact-depth search (with -fd)",
+    "-bench3  as -bench2, with position-to-text conversions in the first timing",
+    "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)",
+    "-nobook  plays without the opening book",
+    "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong",
 };
 }  // namespace
 
 void CommandLine::PrintHelp() {
+  printf("Vorn %s\n", UCI.UCIVersion);
   for (const char* line : HelpLines) printf("%s\n", line);
   fflush(stdout);
 }

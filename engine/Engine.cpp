@@ -90,6 +90,19 @@ void RunTools() {
 
 // The value of the engine's last search, shown at the console.
 int GameScore = 0;
+// The engine's last move as the console says it: "1. e4 (e2e4)".
+char EngineMoveText[64] = "";
+
+// The console's text of the engine's move, in standard algebraic notation
+// with the move number and in coordinates: "1. Nf3 (g1f3)", "1... e5 (e7e5)".
+void SetEngineMoveText(const ChessBoard& before, const GameMove& move) {
+  char san[16], word[16];
+  MoveSAN(san, before, move);
+  MoveWord(word, move);
+  const int number = (Clock.GamePly >> 1) + (Clock.GamePly & 1);
+  snprintf(EngineMoveText, sizeof EngineMoveText, "%d%s %s (%s)", number, before.SideToMove == 0 ? "." : "...", san,
+           word);
+}
 
 // The engine's turn. False when no move was made: analysis, a search cut
 // off by a command (whose flags say what comes next), or the game's end.
@@ -170,6 +183,8 @@ bool EngineTurn() {
     if (s.XboardProtocol2()) printf("move %s\n", text);
     else printf("%d. ... %s \n", (Clock.GamePly >> 1) + (Clock.GamePly & 1), text);
     fflush(stdout);
+  } else {
+    SetEngineMoveText(before, move);
   }
   MainBoard.SideToMove ^= 1;
   Clock.GamePly++;
@@ -192,6 +207,7 @@ bool PlayGame() {
     // short by "sd" ends before it ever reads its input.
     if (s.SelfPlay && !Limits.Analyze) s.HumanToMove = 0;
 
+    bool engineMoved = false;
     if (s.HumanToMove == 1) {
       PositionCache.AgeTranspositionTables();
       Search.ClearHistory();
@@ -202,14 +218,17 @@ bool PlayGame() {
       Clock.GamePly++;
       if (r == QuitProgram) return true;
     } else {
-      const bool moved = EngineTurn();
+      engineMoved = EngineTurn();
       FinishDeferredCommands();
-      if (!moved) continue;
+      if (!engineMoved) continue;
     }
 
+    // At the console the board after every move, and the engine's move in
+    // words too, just above the prompt.
     if (!s.xboard) {
       printf("Game Score %d\n", GameScore);
       ShowBoard();
+      if (engineMoved) printf("Vorn plays %s\n", EngineMoveText);
     }
     AnnounceGameEnd();
   }
@@ -220,12 +239,16 @@ bool PlayGame() {
 // "quit", and the console plays on in the same way: after a result the
 // reader answers moves with the reason they are refused and waits for "new"
 // (or a take-back or a set-up, which let play go on from their position).
-// True when "quit" came instead.
+// A game the GUI's "result" ended goes on where it stood after "go" or
+// "analyze". True when "quit" came instead.
 bool WaitForNextGame() {
-  while (MainStatus.GameInProgress == 0) {
-    if (HumanMove() == QuitProgram) return true;
+  for (;;) {
+    while (MainStatus.GameInProgress == 0) {
+      if (HumanMove() == QuitProgram) return true;
+    }
+    if (!GameTakenUpAgain()) return false;
+    if (PlayGame()) return true;
   }
-  return false;
 }
 }  // namespace
 
@@ -289,6 +312,11 @@ int RunEngine(int argc, char** argv) {
         greeted = true;
       }
       ShowBoard();
+      // A person who starts with "help" gets it.
+      if (strcmp(LineBuffer, "help") == 0) {
+        DoCommand(LineBuffer);
+        LineBuffer[0] = 0;
+      }
     }
     s.HumanToMove = 1;
     GameScore = 0;

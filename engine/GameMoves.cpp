@@ -13,6 +13,7 @@
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
+#include "movegen/SANText.h"
 #include "search/SearchLimits.h"
 #include "search/TimeControl.h"
 
@@ -110,6 +111,19 @@ void MoveWord(char* text, const GameMove& move) {
     text[n++] = letter;
     text[n] = 0;
   }
+}
+
+void MoveSAN(char* text, const ChessBoard& board, const GameMove& move) {
+  char word[8];
+  MoveWord(word, move);
+  for (const LegalMove& m : LegalMoves(board)) {
+    if (m.From != move.From || m.To != move.To) continue;
+    // A promotion is listed once for each piece: the one chosen.
+    if (m.Promote != NoPromotion && (m.Promote | 0x20) != word[4]) continue;
+    WriteSAN(board, m, text);
+    return;
+  }
+  snprintf(text, 8, "%s", word);
 }
 
 void PlayGameMove(const GameMove& move) {

@@ -32,6 +32,11 @@ bool FirstLegalMove(const ChessBoard& board, GameMove* move);
 // lower case. Needs room for six characters.
 void MoveWord(char* text, const GameMove& move);
 
+// Standard algebraic notation of a legal move of `board` ("Nf3", "O-O",
+// "e8=Q+"); the coordinate text when the move is no legal one. Needs room
+// for eight characters.
+void MoveSAN(char* text, const ChessBoard& board, const GameMove& move);
+
 // Plays a move of the game on MainBoard: castling rights cleared by the
 // square the man leaves, then the move itself. The side to move is left to
 // the caller.

@@ -9,6 +9,8 @@ void Status::initVars() {
   Mimic = 0;
   Clock.GamePly = 1;
   GameInProgress = 1;
+  EndedByResult = 0;
+  TakenUpAgain = 0;
   SelfPlay = 0;
   HumanToMove = 1;
   if (Kibitz != 1) Kibitz = 0;

@@ -24,6 +24,11 @@ class Status {
   u8 PEV;             // print the evaluation of every EPD position
   u8 KeepRunning;     // start the outer loop again after a UCI exchange
   i32 LevelMoves;     // moves per time control of xboard's "level"; 0 none
+  // The GUI's "result" ended a game that was going on, whose position may
+  // still have moves: "go" or "analyze" takes it up again from there, and
+  // TakenUpAgain tells the game loop so.
+  u8 EndedByResult;
+  u8 TakenUpAgain;
   // The xboard protocol version the GUI announced with "protover"; 0 when
   // it sent none. From 2 on the engine answers with its features and
   // speaks the protocol's later forms (move lines, thinking lines).

@@ -130,10 +130,11 @@ PollResult ThinkingOutput::HandleWord(bool announceStop) {
   return stop ? PollResult::Stop : PollResult::GoOn;
 }
 
+// The analysis status line is the answer to "." alone: the GUI asks for it
+// when it wants it.
 PollResult ThinkingOutput::Poll() {
   if (!Listening()) return PollResult::GoOn;
   if (InputWaiting()) return HandleWord(false);
-  if (Limits.FD == 0 && Search.IterationDepth > 7 && Limits.Analyze && MainStatus.xboard) PrintStatus();
   return PollResult::GoOn;
 }
 
@@ -217,7 +218,14 @@ void ThinkingOutput::PrintDriverLine(int depth, int v, u64 from, u64 to, char pr
   }
   char text[PVTextSize];
   Search.LineText(text, v, from, to, promote);
-  printf("%d %d %d %lld %s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
+  // A person at the console reads the time from the clock, in seconds to
+  // the hundredth; a protocol-1 GUI gets the whole seconds of its version.
+  if (!MainStatus.xboard) {
+    const i32 cs = Clock.Elapsed() / 10;
+    printf("%d %d %d.%02d %lld %s", depth, v / 10, cs / 100, cs % 100, SearchNodes(), text);
+  } else {
+    printf("%d %d %d %lld %s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
+  }
   fflush(stdout);
 }
 

@@ -29,7 +29,7 @@ class ThinkingOutput : public SearchListener {
   void SpeedMeasured(i32 nodesPerSecond, i32 milliseconds) override;
   void AnalysisSpeed(i32 nodesPerSecond) override;
 
-  // The xboard analysis status line ("stat01: ..."), also the answer to ".".
+  // The xboard analysis status line ("stat01: ..."), the answer to ".".
   void PrintStatus() const;
 
   // The last result a UCI search completed (a root move that became the

@@ -197,10 +197,6 @@ def play_batch(args, first, last, openings):
         xboard += ["-inc", str(args.inc)]
     else:
         xboard += ["-mps", str(args.mps), "-inc", "-1"]
-    if args.protocol == "xboard":
-        # Vorn sends no "feature done=1"; with protocol 2 xboard would wait
-        # for it at the start of every game.
-        xboard += ["-firstProtocolVersion", "1"]
     if not vorn_white:
         xboard += ["-firstPlaysBlack", "true"]
     cmd = ["xvfb-run", "-a", "-e", os.path.join(tmp, os.path.basename(stem) + ".xvfb")] + xboard

@@ -772,4 +772,227 @@ TEST(XboardProtocolTest, ProtocolTwoThinkingLinesFollowTheProtocol) {
     }
   }
 }
+
+// In analysis the status line is the answer to "." alone, however deep the
+// search goes; it is not mixed into the thinking lines.
+TEST(XboardProtocolTest, TheAnalysisStatusLineAnswersTheDotOnly) {
+  Xboard2Engine engine;
+  engine.Send("analyze");
+  std::vector<std::string> lines;
+  bool deep = false;
+  while (!deep) {
+    std::vector<std::string> more = engine.ReadUntil("", 20000);  // a line
+    lines.insert(lines.end(), more.begin(), more.end());
+    ASSERT_FALSE(more.empty()) << "no thinking line of depth 10\n" << engine.Output().substr(0, 3000);
+    for (const std::string& line : more) deep = deep || (!FirstPVMove(line).empty() && std::stoi(line) >= 10);
+  }
+  std::vector<std::string> synced = engine.Sync(1);
+  lines.insert(lines.end(), synced.begin(), synced.end());
+  EXPECT_FALSE(AnyStartsWith(lines, "stat01")) << engine.Output().substr(0, 3000);
+  engine.Send(".");
+  int status = 0;
+  for (const std::string& line : engine.Sync(2)) status += line.compare(0, 8, "stat01: ") == 0;
+  EXPECT_EQ(status, 1);
+  engine.Send("exit");
+}
+
+// xboard's "result" ends the game, however it ended (a resignation, a flag):
+// the engine plays no more moves in it, in whatever state the result finds
+// it, and refuses the moves of a game that is over until "new" or "go".
+TEST(XboardProtocolTest, ResultEndsTheGameUntilNewOrGo) {
+  const struct {
+    const char* name;
+    std::vector<std::string> before;  // up to the result
+    int waitMs;                       // before the result
+    bool engineMoves;                 // the engine replies to the first move before the result
+  } cases[] = {
+      {"after the engine's move", {"sd 3", "usermove e2e4"}, 0, true},
+      {"during the engine's search", {"st 30", "usermove e2e4"}, 300, false},
+      {"in force mode", {"force", "usermove e2e4"}, 0, false},
+  };
+  for (const auto& c : cases) {
+    for (const char* next : {"new", "go"}) {
+      Xboard2Engine engine;
+      for (const std::string& command : c.before) engine.Send(command);
+      GameReferee referee;
+      ASSERT_TRUE(referee.Play("e2e4"));
+      if (c.engineMoves) {
+        const std::string reply = engine.AwaitMove(5000);
+        ASSERT_TRUE(referee.Play(reply)) << c.name << ": " << reply;
+      }
+      Sleep(c.waitMs);
+      engine.Send("result 0-1 {White resigns}");
+      const std::string ours = referee.LegalMoves().front();
+      engine.Send("usermove " + ours);
+      std::vector<std::string> lines = engine.Sync(1);
+      EXPECT_FALSE(AnyStartsWith(lines, "move ")) << c.name << "\n" << engine.Output();
+      EXPECT_TRUE(AnyStartsWith(lines, "Illegal move (the game is over): " + ours)) << c.name << "\n" << engine.Output();
+
+      // A new game, or the same one played on from where it stood.
+      if (std::string(next) == "new") {
+        referee = GameReferee();
+        ASSERT_TRUE(referee.Play("d2d4"));
+        for (const char* command : {"new", "sd 3", "usermove d2d4"}) engine.Send(command);
+      } else {
+        engine.Send("sd 3");
+        engine.Send("go");
+      }
+      const std::string reply = engine.AwaitMove(5000);
+      EXPECT_TRUE(referee.IsLegal(reply)) << c.name << ", then " << next << ": " << reply << "\n" << engine.Output();
+    }
+  }
+}
+
+// A command that lacks its argument is an error of that command alone: the
+// next line is a command of its own (here "ping", which must be answered).
+TEST(XboardProtocolTest, ACommandWithoutItsArgumentIsRefusedAlone) {
+  for (const char* command : {"usermove", "st", "sd", "level 40", "level 40 5", "time", "otim", "memory", "ping",
+                              "protover", "setboard", "accepted", "rejected", "name", "result", "sfd", "ics", "rating"}) {
+    Xboard2Engine engine;
+    engine.Send(command);
+    const std::vector<std::string> lines = engine.Sync(1);
+    const std::string word = std::string(command).substr(0, std::string(command).find(' '));
+    EXPECT_TRUE(AnyStartsWith(lines, "Error (missing argument): " + word)) << command << "\n" << engine.Output();
+    EXPECT_FALSE(AnyStartsWith(lines, "Illegal move")) << command;
+    // The game goes on.
+    engine.Send("sd 2");
+    engine.Send("usermove e2e4");
+    GameReferee referee;
+    ASSERT_TRUE(referee.Play("e2e4"));
+    EXPECT_TRUE(referee.IsLegal(engine.AwaitMove(5000))) << command << "\n" << engine.Output();
+  }
+}
+
+// A word that is no command is answered in the protocol's error form; the
+// commands xboard sends that the engine has no use for stay silent.
+TEST(XboardProtocolTest, UnknownWordsAreErrorsAndIgnoredCommandsStaySilent) {
+  Xboard2Engine engine;
+  for (const char* word : {"hello", "clear", "resign", "E2E4", "h9"}) {
+    engine.Send(word);
+    EXPECT_EQ(engine.Sync(1), (std::vector<std::string>{std::string("Error (unknown command): ") + word, "pong 1"}))
+        << word;
+  }
+  for (const char* command : {"random", "hard", "easy", "computer", "accepted ping", "rejected colors", "draw", "hint",
+                              "bogus", "name Fairy-Max 5.0b", "rating 2100 1800", "ics -", "nopost", "otim 6000"}) {
+    engine.Send(command);
+    EXPECT_EQ(engine.Sync(2), std::vector<std::string>{"pong 2"}) << command;
+  }
+}
+
+// A person at the console: "help" lists the commands, a word that is no
+// command says so (the first word, which starts the console, is none of
+// them), and "resign" gives the game up for the side to move, which ends
+// it as any other ending does.
+TEST(ConsoleTest, HelpUnknownWordsAndResigning) {
+  const struct {
+    std::vector<std::string> words;
+    const char* result;
+  } cases[] = {
+      {{"hello", "help", "clear", "resign"}, "0-1 {White resigns}"},
+      {{"hello", "force", "e2e4", "resign"}, "1-0 {Black resigns}"},
+  };
+  for (const auto& c : cases) {
+    EngineProcess engine;
+    for (const std::string& word : c.words) engine.Send(word);
+    engine.Send("e2e4");
+    engine.Send("new");
+    engine.Send("sd 2");
+    engine.Send("e2e4");
+    bool found = false;
+    engine.ReadUntil("Vorn plays 1... ", 10000, &found);
+    EXPECT_TRUE(found) << c.result << ": no game after new\n" << engine.Output();
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(5000), 0);
+    const std::string out = engine.Output();
+    EXPECT_EQ(out.find("Error (unknown command): hello"), std::string::npos);
+    const size_t resigned = out.find(std::string("Enter Move: resign\n") + c.result + "\n");
+    ASSERT_NE(resigned, std::string::npos) << c.result << "\n" << out;
+    EXPECT_NE(out.find("Enter Move: e2e4\nIllegal move (the game is over): e2e4\n", resigned), std::string::npos)
+        << c.result;
+    if (c.words[1] != "help") continue;
+    EXPECT_NE(out.find("Enter Move: clear\nError (unknown command): clear\n"), std::string::npos);
+    for (const char* line : {"  new ", "  go ", "  undo ", "  resign ", "  st N ", "  level ", "  post, nopost ",
+                             "  help ", "  quit ", "Nf3"})
+      EXPECT_NE(out.find(line), std::string::npos) << "help without " << line;
+  }
+  // "help" as the first word shows it at once, after the board.
+  ProcessResult r = RunEngine({}, "help\nquit\n", 10000);
+  EXPECT_NE(r.output.find("  quit "), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("Error (unknown command)"), std::string::npos) << r.output;
+}
+
+// The console says the engine's move in words, in standard algebraic
+// notation with its number and in coordinates, below the board and above
+// the prompt.
+TEST(ConsoleTest, SaysItsMoveInWords) {
+  const struct {
+    std::vector<std::string> words;
+    const char* said;
+  } cases[] = {
+      {{"setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "go"}, "\nVorn plays 1. Rd8# (d1d8)\n1-0 {White mates}\n"},
+      {{"setboard 8/4P1k1/8/8/8/8/8/4K3 w - -", "sd 4", "go"}, "\nVorn plays 1. e8=Q (e7e8q)\n"},
+      {{"sd 3", "e2e4"}, "\nVorn plays 1... "},
+  };
+  for (const auto& c : cases) {
+    EngineProcess engine;
+    engine.Send("hello");
+    for (const std::string& word : c.words) engine.Send(word);
+    bool found = false;
+    engine.ReadUntil("Vorn plays", 10000, &found);
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(5000), 0);
+    const std::string out = engine.Output();
+    ASSERT_TRUE(found) << c.said << "\n" << out;
+    const size_t at = out.find(c.said);
+    ASSERT_NE(at, std::string::npos) << c.said << "\n" << out;
+    const size_t previous = out.rfind('\n', at - 1) + 1;
+    EXPECT_EQ(out.compare(previous, 24, " PosEval from White view"), 0) << "not just below the board\n" << out;
+  }
+  // A move of the game: legal after e2e4, and the same move in both notations.
+  EngineProcess engine;
+  for (const char* word : {"hello", "sd 3", "e2e4"}) engine.Send(word);
+  bool found = false;
+  const std::vector<std::string> lines = engine.ReadUntil("Vorn plays", 10000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(lines.back(), m, std::regex("Vorn plays 1\\.\\.\\. (\\S+) \\(([a-h][1-8][a-h][1-8])\\)")))
+      << lines.back();
+  GameReferee referee;
+  ASSERT_TRUE(referee.Play("e2e4"));
+  EXPECT_TRUE(referee.IsLegal(m[2])) << lines.back();
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
+}
+
+// With "post" the console's thinking lines show the time from the clock,
+// in seconds to the hundredth.
+TEST(ConsoleTest, ThinkingLinesShowTheTime) {
+  EngineProcess engine;
+  for (const char* word : {"hello", "post", "st 2", "e2e4"}) engine.Send(word);
+  const TestClock::time_point start = TestClock::now();
+  bool found = false;
+  engine.ReadUntil("Game Score", 10000, &found);  // after e2e4
+  ASSERT_TRUE(found) << engine.Output();
+  const std::vector<std::string> lines = engine.ReadUntil("Game Score", 10000, &found);
+  const long long ms = MsSince(start);
+  ASSERT_TRUE(found) << engine.Output();
+  const std::regex thinking("\\d+ -?\\d+ .*");
+  const std::regex line("(\\d+) (-?\\d+) (\\d+)\\.(\\d\\d) (\\d+)  [a-h][1-8][a-h][1-8].*");
+  long long last = -1;
+  for (const std::string& text : lines) {
+    if (!std::regex_match(text, thinking)) continue;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
+    const long long cs = std::stoll(m[3]) * 100 + std::stoll(m[4]);
+    EXPECT_GE(cs, last) << text;
+    last = cs;
+  }
+  ASSERT_GE(last, 0) << engine.Output();
+  // From the clock: within the search's time, and more than nothing for a
+  // search of over a second.
+  EXPECT_LE(last, ms / 10 + 10);
+  if (ms > 1000) {
+    EXPECT_GT(last, 0);
+  }
+}
 }  // namespace

@@ -92,6 +92,7 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
     const char* arguments;
     int code;
     std::function<bool()> holds;
+    const char* printed = "";
   } cases[] = {
       {"level", "40 5 0\n", 4, [&] { return Clock.MovesPerSession == 40 && Clock.TimeLeft == 300000 && Clock.TimeInc == 0; }},
       // Minutes:seconds and a fractional increment, as xboard may send them.
@@ -108,7 +109,8 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
       {"black", "", 4, [&] { return b.SideToMove == 1; }},
       {"?", "", 2, [&] { return s.Post == 0 && Limits.Analyze == 0; }},
       {"selfplay", "", 2, [&] { return s.SelfPlay == 1; }},
-      {"h9", "", 4, [&] { return b.WhitePawns == Squares("a2 b2 c2 d2 e2 f2 g2 h2"); }},
+      // No move: its second letter is no rank.
+      {"h9", "", 4, [&] { return b.WhitePawns == Squares("a2 b2 c2 d2 e2 f2 g2 h2"); }, "Error (unknown command): h9\n"},
       {"e2e4", "", 0, [&] { return b.WhitePawns == Squares("a2 b2 c2 d2 e2 f2 g2 h2"); }},  // HumanMove makes it
       {"setboard", " 8/8/8/4k3/8/8/3nK3/8 b - -\n", 4,
        [&] { return b.SideToMove == 1 && b.BlackCounts[3] == 1 && b.BlackPieceCount == 1 && b.WhitePieceCount == 0; }},
@@ -122,7 +124,7 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
     std::string printed;
     EXPECT_EQ(Run(c.word, c.arguments, &printed), c.code) << c.word << " " << c.arguments;
     EXPECT_TRUE(c.holds()) << c.word << " " << c.arguments;
-    EXPECT_EQ(printed, "") << c.word;
+    EXPECT_EQ(printed, c.printed) << c.word;
   }
 }
 
@@ -151,6 +153,49 @@ TEST_F(CommandInterpreterTest, FeatureAnswersAreReadToTheEndOfTheirLine) {
       EXPECT_STREQ(word, "new") << answer << " " << feature;
       EXPECT_EQ(Limits.Analyze, 0) << answer << " " << feature;
     }
+  }
+}
+
+// A command's arguments come from its own line. One that lacks them says
+// so and changes nothing; the next line is left to be read as a command.
+TEST_F(CommandInterpreterTest, ArgumentsComeFromTheCommandsOwnLineOnly) {
+  const Status& s = MainStatus;
+  const i32 depth = MainBoard.MaxDepth;
+  const u64 pawns = Squares("a2 b2 c2 d2 e2 f2 g2 h2");
+  const struct {
+    const char* word;
+    const char* input;  // after the command word
+    std::function<bool()> unchanged;
+    const char* next = "5";  // the first word of the next line
+  } cases[] = {
+      {"st", "\n5\n", [&] { return Clock.ST == 0; }},
+      {"st", "  \r\n5\n", [&] { return Clock.ST == 0; }},  // blanks and CR LF end a line too
+      {"sd", "\n5\n", [&] { return MainBoard.MaxDepth == depth; }},
+      {"time", "\n5\n", [&] { return Clock.TimeLeft == 12340; }},
+      {"level", " 40\n5 0\n", [&] { return Clock.MovesPerSession == 0 && Clock.TimeLeft == 12340; }},
+      {"level", " 40 5\n0\n", [&] { return Clock.MovesPerSession == 0 && Clock.TimeLeft == 12340; }, "0"},
+      {"usermove", "\ne2e4\n", [&] { return MainBoard.WhitePawns == pawns && s.GameInProgress == 1; }, "e2e4"},
+      {"setboard", "\n8/8/8/4k3/8/8/3nK3/8 b - -\n", [&] { return MainBoard.WhitePawns == pawns; }, "8/8/8/4k3/8/8/3nK3/8"},
+      {"protover", "\n2\n", [&] { return s.XboardVersion == 0; }, "2"},
+      {"result", "\n1-0 {White resigns}\n", [&] { return s.GameInProgress == 1; }, "1-0"},
+      {"ping", "\n5\n", [] { return true; }},
+      {"otim", "\n5\n", [] { return true; }},
+      {"memory", "\n5\n", [] { return true; }},
+      {"name", "\n5\n", [] { return true; }},
+      {"accepted", "\n5\n", [] { return true; }},
+      {"dumpsee", " 12\n5\n", [] { return true; }},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    StdinText in(c.input);
+    char word[64];
+    snprintf(word, sizeof word, "%s", c.word);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(DoCommand(word), Handled) << c.word;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string("Error (missing argument): ") + c.word + "\n");
+    EXPECT_TRUE(c.unchanged()) << c.word;
+    ASSERT_EQ(scanf("%63s", word), 1) << c.word;
+    EXPECT_STREQ(word, c.next) << c.word << ": the next line was read as its argument";
   }
 }
 
@@ -261,7 +306,9 @@ TEST_F(CommandInterpreterTest, TheConsoleReadsAlgebraicNotationBesideCoordinates
   } cases[] = {
       {0, "Nf3", MoveEntered, ""},   {0, "e4", MoveEntered, ""},   {0, "Nc3", MoveEntered, ""},
       {0, "d2d4", MoveEntered, ""},  {0, "e5", Handled, "Illegal move: e5\n"},
-      {0, "Nf6", Handled, ""},       {0, "O-O", Handled, ""},      {1, "Nf3", Handled, ""},
+      {0, "Nf6", Handled, "Illegal move: Nf6\n"}, {0, "O-O", Handled, "Illegal move: O-O\n"},
+      {0, "dxe5", Handled, "Illegal move: dxe5\n"},
+      {1, "Nf3", Handled, "Error (unknown command): Nf3\n"},
       {1, "e4", Handled, "Illegal move: e4\n"},
   };
   for (const auto& c : cases) {

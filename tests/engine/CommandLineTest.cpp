@@ -300,6 +300,7 @@ TEST(CommandLineEndToEndTest, OptionsMissingTheirValueAtTheEnd) {
 TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
   const std::string help =
       "Vorn \n"
+      "Vorn 1.005-64W\n"
       "xboard   used when interfacing with xboard\n"
       "-uci   used when interfacing with an UCI based GUI\n"
       "-bench  run an internal benchmark suite\n"
@@ -309,7 +310,13 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-sd  n   sets max search depth to n ply (min n = 3)\n"
       "-sp  self play\n"
       "-ts  filename run through a testsuite (EPD Format)\n"
-      "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)\n";
+      "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)\n"
+      "-perft  with -fd n, counts the move tree of the start position (or of -lpf's) to depth n\n"
+      "-bench2  benchmark: one position by the iterative search and the exact-depth search (with -fd)\n"
+      "-bench3  as -bench2, with position-to-text conversions in the first timing\n"
+      "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)\n"
+      "-nobook  plays without the opening book\n"
+      "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;
