@@ -267,7 +267,7 @@ int RunEngine(int argc, char** argv) {
   bool greeted = false;
   for (;;) {
     if (s.xboard) {
-      ClearPawnHash();
+      PE.PawnCache->Clear();
       PositionCache.ClearTranspositionTables();
     }
     // The search's memory, before a suite's first search and while no clock
@@ -275,8 +275,8 @@ int RunEngine(int argc, char** argv) {
     // waits for commands, UCI at "isready"; a benchmark maps its own; perft
     // and the static evaluations need none of it.
     if (s.DoTestSuite) Search.MapTables();
-    Phashattempts = 0;
-    Phashmisses = 0;
+    PE.PawnCache->Phashattempts = 0;
+    PE.PawnCache->Phashmisses = 0;
     Search.ClearHistory();
     RunTools();
 

@@ -419,7 +419,7 @@ void UCIProtocol::NewGame() {
   Search.ClearHistory();
   MainBoard.InitRep();
   s.initVars();
-  ClearPawnHash();
+  PE.PawnCache->Clear();
   PositionCache.ClearTranspositionTables();
   Search.MapTables();
   UCIPonder = 1;

@@ -34,8 +34,11 @@ constexpr int ReducibleMaxValue = 950;
 
 // The position's codes stay on the repetition stack while the node is open.
 struct RepetitionEntry {
-  RepetitionEntry(u64 code1, u64 code2) { MoveList.InsertHashCodeMoveHistory(code1, code2); }
-  ~RepetitionEntry() { MoveList.RetractMove(); }
+  RepetitionEntry(MoveHistory& record, u64 code1, u64 code2) : Record(record) {
+    Record.InsertHashCodeMoveHistory(code1, code2);
+  }
+  ~RepetitionEntry() { Record.RetractMove(); }
+  MoveHistory& Record;
 };
 
 // Mate scores come out of the table relative to the probing node.
@@ -45,8 +48,8 @@ int FromTable(int v, int ply) {
   return v;
 }
 
-bool Repeated(const ChessBoard& board, u64 code1, u64 code2) {
-  return board.FiftyMoveCount > 2 && MoveList.ThreeFoldRepDetection(board.FiftyMoveCount, code1, code2) > 0;
+bool Repeated(const MoveHistory& record, const ChessBoard& board, u64 code1, u64 code2) {
+  return board.FiftyMoveCount > 2 && record.ThreeFoldRepDetection(board.FiftyMoveCount, code1, code2) > 0;
 }
 
 bool HasPieces(const ChessBoard& board, char side) {
@@ -79,7 +82,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     genhashcode(side, castleRights, &code1, &code2, &board);
     PositionCache.Prefetch(code2);
   }
-  RepetitionEntry onStack(code1, code2);
+  RepetitionEntry onStack(Repetitions, code1, code2);
   const char enemy = side ^ 1;
 
   // Horizon. A side in check is searched on, unless the line has reached
@@ -91,7 +94,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (board.CheckDraw(side) != 0) return 0;
   const u64 enemyMen = board.SidePieces(enemy);
   const u64 enemyKing = board.SideKing(enemy);
-  if (Repeated(board, code1, code2)) return 0;
+  if (Repeated(Repetitions, board, code1, code2)) return 0;
 
   // Table probe. A principal-variation node ignores a cut-off but still
   // orders by the table's move.
@@ -120,7 +123,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   // Reverse futility pruning (static null move).
   if (pruning && allowNull == 1 && !inCheck && depth <= 3 && beta >= -MateReported && beta <= MateReported &&
       HasPieces(board, side)) {
-    int e = PE.PosEval(side, alpha, beta, &board) - FutilityMargin[depth < 1 ? 1 : depth];
+    int e = Eval.PosEval(side, alpha, beta, &board) - FutilityMargin[depth < 1 ? 1 : depth];
     if (e >= beta) return e;
   }
 
@@ -152,7 +155,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   } else {
     count = list.GenerateAllMoves(side, &board, castleRights);
   }
-  AssignMoveOrderValues(list, count, ply, enemyKing, hashMove, nodeType);
+  AssignMoveOrderValues(*this, list, count, ply, enemyKing, hashMove, nodeType);
 
   // Move loop.
   int best = NoMoveYet;
@@ -211,7 +214,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     if (extension == 0 && !mateSearch) {
       if (reducible && !inCheck) r = depth > 3 ? 2 : 1;
       if (depth == 2 && !inCheck && childType != PVNode && !promotion && !capture &&
-          alpha > PE.MaterialOnly(side, board) + FutilityGap)
+          alpha > Eval.MaterialOnly(side, board) + FutilityGap)
         f = 1;
     }
     if (legal == 1 || nodeType != PVNode) childType = nodeType == CutNode ? AllNode : nodeType == AllNode ? CutNode : PVNode;
@@ -279,7 +282,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
 int SearchRoutines::Horizon(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply, u64 code1,
                             u64 code2) {
-  if (Repeated(board, code1, code2)) return 0;
+  if (Repeated(Repetitions, board, code1, code2)) return 0;
   int v, move = 0;
   if (PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &move) <= TTExact) {
     LeafNodeCount++;
@@ -315,11 +318,11 @@ void SearchRoutines::RecordLine(int ply, int move, char promote, bool lastPly) {
 bool SearchRoutines::NullMove(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply,
                               char castleRights, char nodeType, int maxPly, u64 code1, u64 code2, int* settled,
                               bool* mateThreat) {
-  const int own = PE.SideMaterialValue(side, &board);
+  const int own = Eval.SideMaterialValue(side, &board);
   if (own <= NullMoveEndgame && depth > 6) return false;
-  if (beta > PE.MaterialOnly(side, board) + NullMoveMargin) return false;
+  if (beta > Eval.MaterialOnly(side, board) + NullMoveMargin) return false;
   const char enemy = side ^ 1;
-  const int opp = PE.SideMaterialValue(enemy, &board);
+  const int opp = Eval.SideMaterialValue(enemy, &board);
   int d = depth <= 5 ? depth - 3 : depth - 4;
   if (own + opp > NullMoveOpening) d -= 1;
   // The same men with the other side to move.

@@ -39,6 +39,7 @@ bool SearchRoutines::BudgetSpentAtIteration() {
 
 void SearchRoutines::PrepareRoot(ChessBoard& board, u64* code1, u64* code2) {
   board.InitPieceCounts();
+  Repetitions.CopyRecord(MoveList);
   RootPosition = board;
   ClearPrincipalVariation();
   PromoteKillers();
@@ -70,12 +71,13 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
 
   if (fixedDepth == 0) {
     if (clock.SetTimeBudget(Limits.Analyze)) Listener->BudgetSet();
+    PollCountdown = clock.PollCountdown;
   } else {
     CompletedDepth = fixedDepth;
     clock.NpsCalibrated = 0;
   }
   // A node budget is polled as soon as it may be spent.
-  if (Limits.Nodes != 0) clock.PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(clock.PollCountdown, 1));
+  if (Limits.Nodes != 0) PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(PollCountdown, 1));
 
   int v = 0;
   int previousBest = -MateScore;

@@ -30,7 +30,7 @@ bool SearchRoutines::NodesSpent() const {
 
 int SearchRoutines::PollNode() {
   if (Limits.Benchmark || Aborted) return 0;
-  if (Clock.PollCountdown-- > 0) return 0;
+  if (PollCountdown-- > 0) return 0;
   // A spent node budget ends the search as "stop" does, but never in the
   // first iteration, which gives the move to play.
   if (NodesSpent() && IterationDepth > 1) {
@@ -42,7 +42,7 @@ int SearchRoutines::PollNode() {
   // second of nodes later.
   if (Limits.Nodes != 0) {
     const i64 left = Limits.Nodes - (NodeCount + QuiesceNodeCount);
-    Clock.PollCountdown = std::clamp<i64>(left, 1, std::max<i64>(Clock.PollCountdown, 1));
+    PollCountdown = std::clamp<i64>(left, 1, std::max<i64>(PollCountdown, 1));
   }
   return r;
 }
@@ -70,17 +70,17 @@ int SearchRoutines::PollClock() {
   // A fixed depth is never cut short by the clock; the front end still
   // hears its commands.
   if (Limits.FD != 0) {
-    clock.PollCountdown = std::max<i64>(clock.NodesPerSecond / 100, 1);
+    PollCountdown = std::max<i64>(clock.NodesPerSecond / 100, 1);
     return 0;
   }
   if (Limits.Analyze) {
-    clock.PollCountdown = clock.NodesPerSecond >> 3;
+    PollCountdown = clock.NodesPerSecond >> 3;
     return 0;
   }
   if (Limits.Pondering) {
     // As often as a timed search: "ponderhit" starts the engine's clock, and
     // "stop" must be answered at once.
-    clock.PollCountdown = clock.PollInterval();
+    PollCountdown = clock.PollInterval();
     return 0;
   }
 
@@ -101,6 +101,6 @@ int SearchRoutines::PollClock() {
     StopSearch = 1;
     return 1;
   }
-  clock.PollCountdown = clock.PollInterval();
+  PollCountdown = clock.PollInterval();
   return 0;
 }

@@ -54,7 +54,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int count = list.GenerateAllMoves(side, &board, castleRights);
   RootMoveCount = count;
   const u64 enemyKing = board.SideKing(enemy);
-  AssignMoveOrderValues(list, count, 0, enemyKing, 0, PVNode);
+  AssignMoveOrderValues(*this, list, count, 0, enemyKing, 0, PVNode);
   const int maxPly = board.RootDepth;
   int best = NoMoveYet;
   int legal = 0;
@@ -196,7 +196,7 @@ int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u6
 
   u64 code1, code2;
   PrepareRoot(board, &code1, &code2);
-  MoveList.InsertMoveHistory(code1, code2);
+  Repetitions.InsertMoveHistory(code1, code2);
   board.RootDepth = plyLimit;
   CompletedDepth = Limits.FD;
 

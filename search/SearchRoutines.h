@@ -1,14 +1,22 @@
 // The search: its state between nodes and between searches (node counters,
-// stop flags, history, killers, the principal-variation table), the node
-// poll, the alpha-beta node, quiescence, the root search and the
-// iterative-deepening driver. The clock lives in TimeControl, the front
-// end's side of things behind SearchListener. One instance: Search.
+// stop flags, history, killers, the principal-variation table, and what it
+// works in: its evaluation with the pawn cache, its exchange evaluator, its
+// copy of the game's repetition record), the node poll, the alpha-beta
+// node, quiescence, the root search and the iterative-deepening driver.
+// Everything a search writes is in its object, so that searches can run
+// side by side; they share only what is read-only after start-up (attack
+// tables, hash codes) and the transposition table. The clock lives in
+// TimeControl, the front end's side of things behind SearchListener.
+// Search is the main search, the one the front ends and tools drive.
 #pragma once
 #include <cstddef>
 
 #include "board/ChessBoard.h"
+#include "board/MoveHistory.h"
 #include "board/MoveText.h"
 #include "board/Types.h"
+#include "eval/PositionEvaluate.h"
+#include "movegen/SEE.h"
 #include "search/SearchListener.h"
 
 // Deepest ply the search's tables hold. Iterations may reach ply 4 x depth
@@ -60,7 +68,16 @@ class SearchRoutines {
   u8 FirstIteration;
   u8 HeldStop;
 
-  SearchRoutines() {}  // the global starts zeroed
+  // What the search works in: its evaluation (with its pawn cache), its
+  // exchange evaluator, and the repetition record of the game followed by
+  // the line being searched, copied from the game's (MoveList) as the
+  // search starts.
+  PositionEvaluate Eval;
+  SEE Exchange;
+  MoveHistory Repetitions;
+  i64 PollCountdown;  // nodes until the next poll
+
+  SearchRoutines() = default;  // everything else starts zeroed
 
   // State and history.
   void InitValues();
@@ -129,6 +146,7 @@ class SearchRoutines {
   static SearchListener Silent;
   static constexpr u8 MoveNowHeld = 1;
   static constexpr u8 AbortHeld = 2;
+  bool SearchMemoryMapped;  // the principal-variation table and the stack
 
   // The end of the first iteration: a stop held until now takes effect.
   void ReleaseHeldStop();

@@ -230,7 +230,7 @@ void PrintEvaluationDetail() {
   // king squares of a position that was set up.
   b.RecountPieces();
   b.CheckDraw(b.SideToMove);
-  ClearPawnHash();
+  PE.PawnCache->Clear();
   EvaluationDetail detail;
   detail.Explain(&b);
 

@@ -88,7 +88,7 @@ namespace {
 void StopSearches(int) {
   Search.StopSearch = 1;
   Search.TimeUp = 1;
-  Clock.PollCountdown = 0;
+  Search.PollCountdown = 0;
 }
 
 // A processor-time timer: libFuzzer keeps the real-time alarm for its own

@@ -31,8 +31,6 @@ SearchRoutines StartSearch;
 MoveHistory StartMoves;
 UCIProtocol StartUCI;
 CommandLine StartArguments;
-PositionEvaluate StartEvaluation;
-ChessBoard* StartEvaluatedBoard = nullptr;
 }  // namespace
 
 void EnsureEngineInitialised() {
@@ -54,8 +52,6 @@ void EnsureEngineInitialised() {
   StartMoves = MoveList;
   StartUCI = UCI;
   StartArguments = Arguments;
-  StartEvaluation = PE;
-  StartEvaluatedBoard = bb;
 }
 
 void RestoreStartUpState() {
@@ -75,15 +71,13 @@ void RestoreStartUpState() {
   MoveList = StartMoves;
   UCI = StartUCI;
   Arguments = StartArguments;
-  PE = StartEvaluation;
-  bb = StartEvaluatedBoard;
   EngineThinking = 0;
 
   PositionCache.Resize(TTDefaultMB);
   PositionCache.ClearTranspositionTables();
   PositionCache.Hits = PositionCache.Misses = 0;
-  ClearPawnHash();
-  Phashattempts = Phashmisses = 0;
+  PE.PawnCache->Clear();
+  PE.PawnCache->Phashattempts = PE.PawnCache->Phashmisses = 0;
 }
 
 ChessBoard& LoadFen(const std::string& fen) {
