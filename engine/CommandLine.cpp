@@ -9,6 +9,7 @@
 #include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "search/SearchLimits.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 
 CommandLine Arguments;
@@ -25,6 +26,7 @@ const char* const HelpLines[] = {
     "-sp  self play",
     "-ts  filename run through a testsuite (EPD Format)",
     "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)",
+    "-threads  n   searches with n threads (1 to 256)",
 };
 }  // namespace
 
@@ -104,6 +106,14 @@ void CommandLine::Read(int argc, char** argv) {
     if (has("-ts") && takeValue()) {
       s.DoTestSuite = 1;
       EPDFile = argv[i];
+    }
+    if (is("-threads") && takeValue()) {
+      const int asked = atoi(argv[i]);
+      const int threads = Threads.SetCount(asked);
+      if (threads != asked) {
+        printf("-threads %d is out of range: %d threads\n", asked, threads);
+        fflush(stdout);
+      }
     }
     if (is("-checkboard")) CheckBoard = true;
     if (has("xboard")) s.setxboard(1);

@@ -21,6 +21,7 @@
 #include "search/OpeningBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 #include "tools/Bench.h"
@@ -268,6 +269,7 @@ int RunEngine(int argc, char** argv) {
   for (;;) {
     if (s.xboard) {
       PE.PawnCache->Clear();
+      Threads.ClearTables();
       PositionCache.ClearTranspositionTables();
     }
     // The search's memory, before a suite's first search and while no clock

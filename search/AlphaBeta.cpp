@@ -13,7 +13,6 @@
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
 #include "search/MoveOrdering.h"
-#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/TranspositionTables.h"
 
@@ -67,7 +66,7 @@ void TraceProbe(const char* what, int v, int alpha, int beta, u64 code1, u64 cod
 
 int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char allowNull,
                            char castleRights, char inCheck, char nodeType, int maxPly, const u64* codes) {
-  const bool stopping = Limits.FD == 0;  // a fixed depth is never cut short
+  const bool stopping = Settings->FD == 0;  // a fixed depth is never cut short
 
   if (PollNode()) return 0;
 
@@ -102,9 +101,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   int probe;
   {
     int v;
-    probe = PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
+    probe = PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses);
     if (probe <= TTExact) {
-      if (Limits.Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
+      if (Settings->Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
       v = FromTable(v, ply);
       if (nodeType != PVNode) {
         // The table keeps no promotion byte; its move is recorded as a plain
@@ -117,7 +116,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   }
   // A search for a mate prunes nothing that could hide one: every move is
   // searched to full depth, so a mate in N shows at 2N - 1 plies.
-  const bool mateSearch = Limits.Mate != 0;
+  const bool mateSearch = Settings->Mate != 0;
   const bool pruning = nodeType != PVNode && !mateSearch;
 
   // Reverse futility pruning (static null move).
@@ -140,9 +139,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (pruning && beta - alpha >= 2 && depth >= 4) {
     const u64 sameCodes[2] = {code1, code2};
     Search(side, alpha, beta, board, depth - 3, ply, 0, castleRights, inCheck, nodeType, maxPly, sameCodes);
-    if (StopSearch && stopping && !Limits.Pondering) return 0;
+    if (StopSearch && stopping && !Settings->Pondering) return 0;
     int v;
-    PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
+    PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses);
   }
 
   // Moves.
@@ -284,7 +283,7 @@ int SearchRoutines::Horizon(char side, int alpha, int beta, const ChessBoard& bo
                             u64 code2) {
   if (Repeated(Repetitions, board, code1, code2)) return 0;
   int v, move = 0;
-  if (PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &move) <= TTExact) {
+  if (PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &move, TableHits, TableMisses) <= TTExact) {
     LeafNodeCount++;
     return FromTable(v, ply);
   }
@@ -329,13 +328,13 @@ bool SearchRoutines::NullMove(char side, int alpha, int beta, const ChessBoard& 
   const u64 nullCodes[2] = {code1 ^ WtoMove ^ BtoMove, code2 ^ WtoMove ^ BtoMove};
   PositionCache.Prefetch(nullCodes[1]);
   int v = -Search(enemy, -beta, -beta + 1, board, d, ply + 2, 0, castleRights, 0, nodeType, maxPly, nullCodes);
-  if (StopSearch && Limits.FD == 0) {
+  if (StopSearch && Settings->FD == 0) {
     *settled = 0;
     return true;
   }
   if (v >= beta) {
     PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound, ply);
-    if (Limits.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
+    if (Settings->Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
     PrincipalVariation[ply][0].Move = 0;
     *settled = beta;
     return true;

@@ -6,6 +6,7 @@
 #include "search/InputPoll.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 
 // The budget is spent: a fixed time per move stops at once; a root move that
@@ -25,10 +26,21 @@ bool SearchRoutines::Overrun() {
 }
 
 bool SearchRoutines::NodesSpent() const {
-  return Limits.Nodes != 0 && !Limits.Pondering && NodeCount + QuiesceNodeCount >= Limits.Nodes;
+  return Limits.Nodes != 0 && !Limits.Pondering && TotalNodes() >= Limits.Nodes;
+}
+
+int SearchRoutines::PollHelper() {
+  if (Aborted) return 1;
+  if (PollCountdown-- > 0) return 0;
+  PollCountdown = HelperPollNodes;
+  Threads.PublishNodes(HelperNumber, NodeCount + QuiesceNodeCount);
+  if (!Threads.StopRequested()) return 0;
+  Aborted = StopSearch = TimeUp = 1;
+  return 1;
 }
 
 int SearchRoutines::PollNode() {
+  if (HelperNumber != 0) return PollHelper();
   if (Limits.Benchmark || Aborted) return 0;
   if (PollCountdown-- > 0) return 0;
   // A spent node budget ends the search as "stop" does, but never in the
@@ -41,7 +53,8 @@ int SearchRoutines::PollNode() {
   // A node budget is polled when it runs out, not up to a hundredth of a
   // second of nodes later.
   if (Limits.Nodes != 0) {
-    const i64 left = Limits.Nodes - (NodeCount + QuiesceNodeCount);
+    // Every thread of the search spends the nodes left.
+    const i64 left = (Limits.Nodes - TotalNodes()) / (this == &::Search ? Threads.Searching() : 1);
     PollCountdown = std::clamp<i64>(left, 1, std::max<i64>(PollCountdown, 1));
   }
   return r;

@@ -17,7 +17,9 @@
 #include "board/Types.h"
 #include "eval/PositionEvaluate.h"
 #include "movegen/SEE.h"
+#include "search/SearchLimits.h"
 #include "search/SearchListener.h"
+#include "search/TranspositionTables.h"
 
 // Deepest ply the search's tables hold. Iterations may reach ply 4 x depth
 // (400 at depth 100) and checks extend beyond that; a node at this ply is
@@ -25,6 +27,10 @@
 // past its end.
 constexpr int MaxSearchPly = 512;
 constexpr int SearchTableRows = MaxSearchPly + 4;
+
+// A helper thread hands on its node count and looks for its stop this
+// often (nodes): well under a millisecond.
+constexpr i64 HelperPollNodes = 1024;
 
 // Room for a move text with the longest principal variation (fillmovestring
 // writes five characters per move).
@@ -77,6 +83,19 @@ class SearchRoutines {
   MoveHistory Repetitions;
   i64 PollCountdown;  // nodes until the next poll
 
+  // The settings the search reads as it runs: the front end's Limits for
+  // the main search, which a command may change while it runs; a helper's
+  // own copy, taken as it starts.
+  const SearchLimits* Settings = &Limits;
+  // Where the search counts its table probes: the table's own counters for
+  // the main search, the helper's for a helper.
+  i64* TableHits = &PositionCache.Hits;
+  i64* TableMisses = &PositionCache.Misses;
+  // 0 for the main search; a helper thread's search (SearchThreads) is
+  // numbered from 1. A helper reads no input and no clock and reports to
+  // no one: it stops when the main search stops it.
+  int HelperNumber;
+
   SearchRoutines() = default;  // everything else starts zeroed
 
   // State and history.
@@ -108,10 +127,10 @@ class SearchRoutines {
   // is mapped at the next wait, or by the search's own writes.
   void MapTablesUntilInput();
   void PromoteKillers();  // the second killer of every ply becomes the first
-  // The start of every search: piece counts, a clear principal variation,
-  // killers moved up, the clock started, the root's pawn code and its two
-  // hash codes.
-  void PrepareRoot(ChessBoard& board, u64* code1, u64* code2);
+  // The start of every search: piece counts, the game's record copied, a
+  // clear principal variation, killers moved up, the root's pawn code and
+  // its two hash codes.
+  void PrepareRoot(ChessBoard& board, const MoveHistory& record, u64* code1, u64* code2);
   // True when the search that returned v has a move to play: it was not
   // aborted, and the side to move is neither mated nor stalemated.
   bool MoveToPlay(int v) const { return !Aborted && v != StalemateScore && v != -MateScore; }
@@ -139,8 +158,17 @@ class SearchRoutines {
                      char castleRights);
   int SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo);
   // Iterates the root search on `board` and leaves the best move in from,
-  // to and promotion; the board of the game is not touched.
+  // to and promotion; the board of the game is not touched. The main
+  // search (Search) runs the helper threads beside it, if there are any,
+  // and may take the move of a deeper iteration one of them completed.
   int ProgressiveDeepening(ChessBoard board, char depth, u64* from, u64* to, char* promotion);
+  // A helper's iterations on the root the main search started from (the
+  // game's record `record`, the side to move and castling rights given),
+  // at the depths its number gives it, up to `limit`, until it is stopped.
+  // After each completed iteration it hands its result to SearchThreads.
+  void HelperDeepening(ChessBoard board, const MoveHistory& record, char side, char castleRights, int limit);
+  // Nodes of this search, and of its helpers while the main search runs.
+  i64 TotalNodes() const;
 
  private:
   static SearchListener Silent;
@@ -154,6 +182,8 @@ class SearchRoutines {
   bool BudgetSpentAtIteration();
   // The front end's node budget is used up (a ponder search has none yet).
   bool NodesSpent() const;
+  // A helper's poll: its node count handed on, and its stop.
+  int PollHelper();
   // The book's move for the first iteration: its place in the generated
   // list goes to from, to and promo; the number of moves generated, or -1
   // when the position is not in the book.

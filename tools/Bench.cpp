@@ -9,6 +9,7 @@
 #include "eval/PawnHash.h"
 #include "search/InputPoll.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TranspositionTables.h"
 
 const char* const BenchPositions[6] = {
@@ -26,10 +27,13 @@ struct NodeSums {
   i64 quiesce = 0;
   i64 leaf = 0;
 
+  // The main search's and its helpers'.
   void Add() {
-    interior += Search.NodeCount;
-    quiesce += Search.QuiesceNodeCount;
-    leaf += Search.LeafNodeCount;
+    i64 helperInterior, helperQuiesce, helperLeaf;
+    Threads.HelperNodeCounts(&helperInterior, &helperQuiesce, &helperLeaf);
+    interior += Search.NodeCount + helperInterior;
+    quiesce += Search.QuiesceNodeCount + helperQuiesce;
+    leaf += Search.LeafNodeCount + helperLeaf;
   }
 };
 

@@ -16,6 +16,7 @@
 #include "search/OpeningBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -78,6 +79,9 @@ void RestoreStartUpState() {
   PositionCache.Hits = PositionCache.Misses = 0;
   PE.PawnCache->Clear();
   PE.PawnCache->Phashattempts = PE.PawnCache->Phashmisses = 0;
+  // One thread, as at start-up; helpers started by a test wait, emptied.
+  Threads.SetCount(1);
+  Threads.ClearTables();
 }
 
 ChessBoard& LoadFen(const std::string& fen) {
