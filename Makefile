@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test test-order slow bench bench-eval same timeuse match test-asan fuzz fuzz-smoke fuzz-corpus clean
+.PHONY: all build run test test-order slow bench bench-eval same timeuse match test-asan test-tsan fuzz fuzz-smoke fuzz-corpus clean
 
 all: build
 
@@ -104,6 +104,28 @@ test-asan: $(ASAN_BUILD)/CMakeCache.txt
 	rm -rf $(SAN_LOGS) && mkdir -p $(SAN_LOGS)
 	cd $(ASAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -LE slow -E '^TimeControlTest\.'
 	@if [ -n "$$(ls -A $(SAN_LOGS))" ]; then cat $(SAN_LOGS)/*; echo "sanitizer reports above"; exit 1; fi
+
+# ThreadSanitizer over the searches of several threads: the in-process
+# tests of the parallel search (searches stopped, pondered, budgeted and
+# timed at random moments, the table resized between them, table slots
+# written by two threads at once) and an engine process driven with
+# several threads over UCI and xboard (stop, ponderhit, isready, a table
+# resize, quit during a search). Any report, also one from the engine
+# process, fails.
+TSAN_BUILD ?= build-tsan
+TSAN_LOGS = $(CURDIR)/$(TSAN_BUILD)/sanitizer-logs
+TSAN_TESTS = ^(SearchThreadsTest|ThreadedSearchTest|ThreadedProtocolTest)\.
+
+$(TSAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -g" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+
+test-tsan: $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target vorn vorn_tests
+	rm -rf $(TSAN_LOGS) && mkdir -p $(TSAN_LOGS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=0:log_path=$(TSAN_LOGS)/tsan \
+	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+	@if [ -n "$$(ls -A $(TSAN_LOGS))" ]; then cat $(TSAN_LOGS)/*; echo "ThreadSanitizer reports above"; exit 1; fi
 
 # valgrind's memcheck over a short UCI and a short xboard session with the
 # normal build: any error or leak (the tables kept for the program's life

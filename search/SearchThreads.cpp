@@ -13,12 +13,15 @@ void JoinAtExit() { Threads.Shutdown(); }
 }  // namespace
 
 int SearchThreads::SetCount(int threads) {
-  threads = std::clamp(threads, 1, MaxSearchThreads);
   std::lock_guard<std::mutex> guard(Lock);
-  if (Quit) return Requested;
+  Requested = std::clamp(threads, 1, MaxSearchThreads);
+  return Requested;
+}
+
+void SearchThreads::AddHelpers(int count) {
   static const bool joinAtExit = (std::atexit(JoinAtExit), true);
   (void)joinAtExit;
-  while ((int)Helpers.size() < threads - 1) {
+  while ((int)Helpers.size() < count) {
     auto helper = std::make_unique<Helper>();
     helper->Number = (int)Helpers.size() + 1;
     helper->Search = std::make_unique<SearchRoutines>();
@@ -26,14 +29,12 @@ int SearchThreads::SetCount(int threads) {
     helper->Search->Settings = &helper->Settings;
     helper->Search->TableHits = &helper->TableCounts[0];
     helper->Search->TableMisses = &helper->TableCounts[1];
-    // It joins the next search, not one that runs now.
+    // It joins the search about to start.
     helper->Generation = Generation;
     Helper& h = *helper;
     Helpers.push_back(std::move(helper));
     h.Thread = std::thread([this, &h] { Run(h); });
   }
-  Requested = threads;
-  return Requested;
 }
 
 void SearchThreads::Run(Helper& h) {
@@ -55,11 +56,10 @@ void SearchThreads::Run(Helper& h) {
 void SearchThreads::StartHelpers(const ChessBoard& board, const MoveHistory& record, char side, char castleRights,
                                  int limit, const SearchLimits& limits) {
   std::lock_guard<std::mutex> guard(Lock);
-  Active = std::min(Requested - 1, (int)Helpers.size());
-  if (Active <= 0 || Quit) {
-    Active = 0;
-    return;
-  }
+  Active = 0;
+  if (Requested <= 1 || Quit) return;
+  AddHelpers(Requested - 1);
+  Active = Requested - 1;
   RootBoard = board;
   RootRecord.CopyRecord(record);
   RootSide = side;

@@ -3,8 +3,8 @@
 // own staggered depths, so that one thread's results guide the others. The
 // main search starts and stops them, keeps the clock, reads the commands
 // and decides the move; a helper only searches and hands on its completed
-// iterations and its node count. The threads are started when the count
-// first asks for them and wait between searches; they are joined at the
+// iterations and its node count. The threads are started by the first
+// search that needs them and wait between searches; they are joined at the
 // program's end. One instance: Threads.
 #pragma once
 #include <atomic>
@@ -44,8 +44,9 @@ class SearchThreads {
   ~SearchThreads() { Shutdown(); }
 
   // Threads for the searches to come, the main one included, held to 1 ..
-  // MaxSearchThreads; returns the count taken. Helpers not yet started
-  // are started now; a search already running keeps the helpers it has.
+  // MaxSearchThreads; returns the count taken. A search already running
+  // keeps the helpers it has; helpers not yet started are started by the
+  // next search that needs them.
   int SetCount(int threads);
   int Count() const { return Requested; }
   // Threads of the current (or last) search, the main one included.
@@ -98,6 +99,8 @@ class SearchThreads {
   };
 
   void Run(Helper& helper);
+  // Starts helper threads until there are `count` (under Lock).
+  void AddHelpers(int count);
 
   std::vector<std::unique_ptr<Helper>> Helpers;
   int Requested = 1;  // the count for the next search
