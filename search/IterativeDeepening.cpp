@@ -84,6 +84,13 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   // The helper threads search beside the main search, from the same root.
   const bool helped = this == &::Search && Threads.Count() > 1;
   if (helped) Threads.StartHelpers(board, Repetitions, MainBoard.SideToMove, MainBoard.CastleFlags, limit, Limits);
+  // However the search is left, no helper goes on searching.
+  struct HelpersStopped {
+    bool helped;
+    ~HelpersStopped() {
+      if (helped) Threads.StopHelpers();
+    }
+  } stoppedAtEnd{helped};
 
   int v = 0;
   int previousBest = -MateScore;

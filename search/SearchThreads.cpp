@@ -55,7 +55,10 @@ void SearchThreads::Run(Helper& h) {
 
 void SearchThreads::StartHelpers(const ChessBoard& board, const MoveHistory& record, char side, char castleRights,
                                  int limit, const SearchLimits& limits) {
-  std::lock_guard<std::mutex> guard(Lock);
+  std::unique_lock<std::mutex> lock(Lock);
+  // Helpers of a search left without stopping them are stopped first.
+  Stop.store(true, std::memory_order_relaxed);
+  Idle.wait(lock, [&] { return Pending == 0; });
   Active = 0;
   if (Requested <= 1 || Quit) return;
   AddHelpers(Requested - 1);
