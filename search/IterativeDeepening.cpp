@@ -103,6 +103,11 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       d--;
       break;
     }
+    // A helper has completed the last depth: its result is the answer.
+    if (helped && d > 1 && !Limits.Pondering && !Limits.Analyze && Threads.HelperDepth() >= limit) {
+      d--;
+      break;
+    }
 
     // The iteration, with the line's ply limit growing faster from depth 7.
     BestMoveChanges = -1;
@@ -199,7 +204,8 @@ void SearchRoutines::HelperDeepening(ChessBoard board, const MoveHistory& record
   PrepareRoot(board, record, &code1, &code2);
 
   for (int d = 1; d <= limit; d++) {
-    if (!SearchThreads::HelperSearchesDepth(HelperNumber, d)) continue;
+    // Every helper searches the last depth, whatever its own depths are.
+    if (d < limit && !SearchThreads::HelperSearchesDepth(HelperNumber, d)) continue;
     BestMoveChanges = -1;
     FailingLow = 0;
     board.RootDepth = d <= 6 ? 2 * d : 4 * d;

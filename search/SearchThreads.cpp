@@ -88,6 +88,7 @@ void SearchThreads::StartHelpers(const ChessBoard& board, const MoveHistory& rec
     h.Nodes.store(0, std::memory_order_relaxed);
     h.Search->NodeCount = h.Search->QuiesceNodeCount = h.Search->LeafNodeCount = 0;
   }
+  DeepestCompleted.store(0, std::memory_order_relaxed);
   Stop.store(false, std::memory_order_relaxed);
   Pending = Active;
   Generation++;
@@ -170,6 +171,8 @@ void SearchThreads::PublishResult(int helper, int depth, int score, u64 from, u6
   r.Promote = promote;
   r.PVLength = std::clamp(search.PVLength, 1, SearchTableRows);
   memcpy(r.Line, search.PrincipalVariation[0], sizeof r.Line);
+  if (depth > DeepestCompleted.load(std::memory_order_relaxed))
+    DeepestCompleted.store(depth, std::memory_order_relaxed);
 }
 
 bool SearchThreads::HelperSearchesDepth(int number, int depth) {

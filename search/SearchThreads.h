@@ -62,6 +62,8 @@ class SearchThreads {
   // A search the main search runs alone (the exact-depth search): the
   // helpers' results and counts of the search before it are dropped.
   void SearchAlone();
+  // The deepest iteration a helper of the current search has completed.
+  int HelperDepth() const { return DeepestCompleted.load(std::memory_order_relaxed); }
   // Nodes the helpers of the current (or last) search have searched.
   i64 HelperNodes() const;
   // The three node counters of the helpers of the last search, summed
@@ -112,6 +114,7 @@ class SearchThreads {
   int Pending = 0;  // helpers of the current search not yet done with it
   bool Quit = false;
   std::atomic<bool> Stop{false};
+  std::atomic<int> DeepestCompleted{0};
   // The root of the current search, as the main search handed it on.
   ChessBoard RootBoard;
   MoveHistory RootRecord;
