@@ -35,7 +35,7 @@ bool SearchRoutines::BudgetSpentAtIteration() {
     StopSearch = 1;
     return true;
   }
-  if (Limits.Analyze) Listener->AnalysisSpeed(clock.MeasureAnalysisSpeed(NodeCount + QuiesceNodeCount));
+  if (Limits.Analyze) Listener->AnalysisSpeed(AllThreadsSpeed(clock.MeasureAnalysisSpeed(NodeCount + QuiesceNodeCount)));
   return false;
 }
 
@@ -219,6 +219,12 @@ void SearchRoutines::HelperDeepening(ChessBoard board, const MoveHistory& record
     Threads.PublishResult(HelperNumber, d, v, from, to, promote, *this);
   }
   Threads.PublishNodes(HelperNumber, NodeCount + QuiesceNodeCount);
+}
+
+i32 SearchRoutines::AllThreadsSpeed(i32 ownSpeed) const {
+  const i64 own = NodeCount + QuiesceNodeCount, all = TotalNodes();
+  if (all == own || own <= 0) return ownSpeed;
+  return (i32)std::min<i64>((i64)((double)ownSpeed * all / own), MaxClockMs);
 }
 
 i64 SearchRoutines::TotalNodes() const {

@@ -107,7 +107,7 @@ int SearchRoutines::PollClock() {
   // Half way through the budget the speed is reported, once.
   if (!clock.NpsCalibrated && 2 * (i64)elapsed >= clock.TimePerMove) {
     clock.NpsCalibrated = 1;
-    if (elapsed >= 500) Listener->SpeedMeasured(clock.NodesPerSecond, elapsed);
+    if (elapsed >= 500) Listener->SpeedMeasured(AllThreadsSpeed(clock.NodesPerSecond), elapsed);
   }
   if (mayStop && elapsed >= clock.TimePerMove && Overrun()) return 1;
   if (mayStop && elapsed >= clock.EmergencyTimeThreshold) {

@@ -169,6 +169,9 @@ class SearchRoutines {
   void HelperDeepening(ChessBoard board, const MoveHistory& record, char side, char castleRights, int limit);
   // Nodes of this search, and of its helpers while the main search runs.
   i64 TotalNodes() const;
+  // The speed of every thread of the search, from this search's own (the
+  // clock and the poll keep to the main search's own speed).
+  i32 AllThreadsSpeed(i32 ownSpeed) const;
 
  private:
   static SearchListener Silent;

@@ -309,7 +309,8 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-sd  n   sets max search depth to n ply (min n = 3)\n"
       "-sp  self play\n"
       "-ts  filename run through a testsuite (EPD Format)\n"
-      "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)\n";
+      "-st  n   n seconds a move; with -ts, n seconds a position (fractions allowed, -fd goes first)\n"
+      "-threads  n   searches with n threads (1 to 256)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;
