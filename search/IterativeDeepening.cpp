@@ -84,6 +84,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   // The helper threads search beside the main search, from the same root.
   const bool helped = this == &::Search && Threads.Count() > 1;
   if (helped) Threads.StartHelpers(board, Repetitions, MainBoard.SideToMove, MainBoard.CastleFlags, limit, Limits);
+  HelpedLimit = helped ? limit : 0;
+  Overtaken = 0;
+  OvertakeCountdown = HelperPollNodes;
   // However the search is left, no helper goes on searching.
   struct HelpersStopped {
     bool helped;
@@ -115,6 +118,12 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     board.RootDepth = d <= 6 ? 2 * d : 4 * d;
     v = SearchTreeRoot(MainBoard.SideToMove, board, -MateScore, MateScore, d, from, to, promotion,
                        MainBoard.CastleFlags);
+    // A helper completed the last depth during the iteration: its result
+    // is the answer, and the search was not stopped.
+    if (Overtaken) {
+      Aborted = StopSearch = TimeUp = 0;
+      break;
+    }
     RootValue = v;
 
     if (BookMove == 1) {
@@ -173,6 +182,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     previousBest = v;
   }
 
+  HelpedLimit = 0;
   if (helped) {
     // A deeper iteration that a helper completed gives the move, its
     // score and its line; a book move stays.

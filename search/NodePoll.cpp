@@ -39,8 +39,18 @@ int SearchRoutines::PollHelper() {
   return 1;
 }
 
+bool SearchRoutines::PollOvertaken() {
+  if (Overtaken) return true;
+  if (--OvertakeCountdown > 0) return false;
+  OvertakeCountdown = HelperPollNodes;
+  if (Limits.Pondering || Limits.Analyze || Threads.HelperDepth() < HelpedLimit) return false;
+  Overtaken = Aborted = StopSearch = TimeUp = 1;
+  return true;
+}
+
 int SearchRoutines::PollNode() {
   if (HelperNumber != 0) return PollHelper();
+  if (HelpedLimit != 0 && PollOvertaken()) return 1;
   if (Limits.Benchmark || Aborted) return 0;
   if (PollCountdown-- > 0) return 0;
   // A spent node budget ends the search as "stop" does, but never in the

@@ -95,6 +95,11 @@ class SearchRoutines {
   // numbered from 1. A helper reads no input and no clock and reports to
   // no one: it stops when the main search stops it.
   int HelperNumber;
+  // The main search of a search with helpers: the last depth (0 without
+  // helpers), and whether a helper completed it first, which ends the
+  // main search's iteration: the helper's result is the answer.
+  int HelpedLimit;
+  u8 Overtaken;
 
   SearchRoutines() = default;  // everything else starts zeroed
 
@@ -187,6 +192,10 @@ class SearchRoutines {
   bool NodesSpent() const;
   // A helper's poll: its node count handed on, and its stop.
   int PollHelper();
+  // The main search's look at its helpers: true once one of them has
+  // completed the last depth (not while pondering or analysing).
+  bool PollOvertaken();
+  i64 OvertakeCountdown;
   // The book's move for the first iteration: its place in the generated
   // list goes to from, to and promo; the number of moves generated, or -1
   // when the position is not in the book.

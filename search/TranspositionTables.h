@@ -90,9 +90,6 @@ constexpr int TTMaxMB = 4096;
 class TranspositionTables {
  public:
   TTBucket* Table;
-  // Probe counters: 64-bit, a long analysis passes 2^31 probes.
-  i64 Hits;
-  i64 Misses;
   // Buckets addressed less one: the bucket of a position is the low bits of
   // its lower code, so the count must be a power of two.
   u32 IndexMask = TTIndexMask;
@@ -145,7 +142,8 @@ class TranspositionTables {
   // Several threads set bits: a bit already set is only read, a new one
   // is set by one atomic OR (once per bucket between two clears).
   std::atomic<u64>* WrittenBuckets = nullptr;
-  std::atomic<u32> WrittenCount{0};
+  // Apart from the fields every probe reads: it is written as buckets are.
+  alignas(64) std::atomic<u32> WrittenCount{0};
   u32 WrittenWords() const { return (IndexMask + 1) / 64; }
   void MarkWritten(u32 index) {
     std::atomic<u64>& word = WrittenBuckets[index >> 6];
@@ -153,6 +151,13 @@ class TranspositionTables {
     if (word.load(std::memory_order_relaxed) & bit) return;
     if ((word.fetch_or(bit, std::memory_order_relaxed) & bit) == 0) WrittenCount.fetch_add(1, std::memory_order_relaxed);
   }
+
+ public:
+  // Probe counters: 64-bit, a long analysis passes 2^31 probes. On a cache
+  // line of their own: the main search writes them at every probe, and
+  // every thread reads the fields above as often.
+  alignas(64) i64 Hits;
+  i64 Misses;
 };
 
 extern TranspositionTables PositionCache;
