@@ -26,12 +26,13 @@ struct PawnHashEntry {
 
 constexpr int PawnHashSize = 65536;
 
-// One table and its counters. The entries are taken at construction and
-// kept for the program's life, mapped as they are written. A cache line of
+// One table and its counters. The entries are taken at construction,
+// mapped as they are written, and given back with the table. A cache line of
 // its own: one thread counts here at every evaluation.
 class alignas(64) PawnHashTable {
  public:
   PawnHashTable();
+  ~PawnHashTable();
   PawnHashTable(const PawnHashTable&) = delete;
   PawnHashTable& operator=(const PawnHashTable&) = delete;
 

@@ -35,7 +35,10 @@ bool SearchRoutines::BudgetSpentAtIteration() {
     StopSearch = 1;
     return true;
   }
-  if (Limits.Analyze) Listener->AnalysisSpeed(AllThreadsSpeed(clock.MeasureAnalysisSpeed(NodeCount + QuiesceNodeCount)));
+  if (Limits.Analyze) {
+    const i32 ownSpeed = clock.MeasureAnalysisSpeed(NodeCount + QuiesceNodeCount);
+    Listener->AnalysisSpeed(AllThreadsSpeed(ownSpeed));
+  }
   return false;
 }
 

@@ -82,7 +82,8 @@ bool EnemyPawnAhead(const ChessBoard& b, char side, u64 to) {
   return (files & ahead & (side == 0 ? b.BlackPawns : b.WhitePawns)) != 0;
 }
 
-void AssignMoveOrderValues(const SearchRoutines& search, MoveGen& list, int count, int ply, u64 kingMask, int hashMove, int nodeType) {
+void AssignMoveOrderValues(const SearchRoutines& search, MoveGen& list, int count, int ply, u64 kingMask, int hashMove,
+                           int nodeType) {
   const ChessBoard& b = *list.board;
   u64* from = list.from;
   u64* to = list.to;

@@ -41,7 +41,8 @@ int SearchRoutines::PollHelper() {
 
 bool SearchRoutines::PollOvertaken() {
   if (Overtaken) return true;
-  if (--OvertakeCountdown > 0) return false;
+  // A search already stopped otherwise ends as it was stopped.
+  if (Aborted || --OvertakeCountdown > 0) return false;
   OvertakeCountdown = HelperPollNodes;
   if (Limits.Pondering || Limits.Analyze || Threads.HelperDepth() < HelpedLimit) return false;
   Overtaken = Aborted = StopSearch = TimeUp = 1;

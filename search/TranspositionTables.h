@@ -149,7 +149,8 @@ class TranspositionTables {
     std::atomic<u64>& word = WrittenBuckets[index >> 6];
     const u64 bit = 1ULL << (index & 63);
     if (word.load(std::memory_order_relaxed) & bit) return;
-    if ((word.fetch_or(bit, std::memory_order_relaxed) & bit) == 0) WrittenCount.fetch_add(1, std::memory_order_relaxed);
+    if ((word.fetch_or(bit, std::memory_order_relaxed) & bit) == 0)
+      WrittenCount.fetch_add(1, std::memory_order_relaxed);
   }
 
  public:

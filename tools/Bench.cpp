@@ -48,8 +48,9 @@ void Report(i32 t, const NodeSums& sums) {
   if (tt.Hits == 0 && tt.Misses == 0) tt.Misses = 1;
   printf("Transposition Table Hits %lld  Misses  %lld  Ratio = %lld\n", (long long)tt.Hits, (long long)tt.Misses,
          (long long)(100 * tt.Hits / (tt.Hits + tt.Misses)));
-  printf("Pawn misses %d Pawn attempts %d Pawn miss rate = %g\n", PE.PawnCache->Phashmisses, PE.PawnCache->Phashattempts,
-         100.0 * PE.PawnCache->Phashmisses / PE.PawnCache->Phashattempts);
+  const PawnHashTable& pawns = *PE.PawnCache;
+  printf("Pawn misses %d Pawn attempts %d Pawn miss rate = %g\n", pawns.Phashmisses, pawns.Phashattempts,
+         100.0 * pawns.Phashmisses / pawns.Phashattempts);
   fflush(stdout);
 }
 

@@ -101,7 +101,8 @@ TEST(SearchThreadsTest, EntriesWrittenAtOnceNeverMixTwoPositions) {
   std::atomic<int> started{0};
   auto writer = [&](u64 upper, u64 lower, short move, int value) {
     started++;
-    for (int i = 0; !done.load(); i++) table.InsertTranspositionTables(upper, lower, 5 + (i & 1), move, value, ExactBound);
+    for (int i = 0; !done.load(); i++)
+      table.InsertTranspositionTables(upper, lower, 5 + (i & 1), move, value, ExactBound);
   };
   std::thread a(writer, upperA, lowerA, moveA, valueA);
   std::thread b(writer, upperB, lowerB, moveB, valueB);
