@@ -26,6 +26,8 @@ PawnHashTable::PawnHashTable() : Entries(static_cast<PawnHashEntry*>(AllocateLar
   Entries[0].Code = ~0u;
 }
 
+PawnHashTable::~PawnHashTable() { FreeLargePageTable(Entries, PawnHashBytes); }
+
 bool PawnHashTable::Contains(u32 code, u64 pawns) const {
   const PawnHashEntry& e = Slot(code);
   return e.Code == code && e.Pawns == pawns;

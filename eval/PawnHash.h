@@ -26,11 +26,12 @@ struct PawnHashEntry {
 
 constexpr int PawnHashSize = 65536;
 
-// One table and its counters. The entries are taken at construction and
-// kept for the program's life, mapped as they are written.
+// One table and its counters. The entries are taken at construction,
+// mapped as they are written, and given back with the table.
 class PawnHashTable {
  public:
   PawnHashTable();
+  ~PawnHashTable();
   PawnHashTable(const PawnHashTable&) = delete;
   PawnHashTable& operator=(const PawnHashTable&) = delete;
 

@@ -6,6 +6,8 @@
 // the terms in PawnEval.cpp, PieceEval.cpp and KingEval.cpp, the pawn cache
 // in PawnHash.cpp.
 #pragma once
+#include <memory>
+
 #include "board/Types.h"
 #include "eval/PawnHash.h"
 
@@ -16,9 +18,9 @@ class PositionEvaluate {
   // The board being evaluated, set by PosEval.
   ChessBoard* bb = nullptr;
   // This evaluation's pawn-structure cache, taken when the evaluation is
-  // made and kept for the program's life. Copies of an evaluation (its
-  // state saved and put back) share it, counters included.
-  PawnHashTable* PawnCache = new PawnHashTable;
+  // made. Copies of an evaluation (its state saved and put back) share it,
+  // counters included; the last of them gives it back.
+  std::shared_ptr<PawnHashTable> PawnCache = std::make_shared<PawnHashTable>();
 
   // Driver state, overwritten by every call.
   int Phase;    // end-game weight 1..24

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
 #include "board/PositionText.h"
@@ -27,7 +29,9 @@ ChessBoard StartBoard;
 Status StartStatus;
 SearchLimits StartLimits;
 TimeControl StartClock;
-SearchRoutines StartSearch;
+// A copy made from the search, so that it shares the search's pawn cache
+// rather than taking one of its own.
+std::unique_ptr<SearchRoutines> StartSearch;
 MoveHistory StartMoves;
 UCIProtocol StartUCI;
 CommandLine StartArguments;
@@ -48,7 +52,7 @@ void EnsureEngineInitialised() {
   StartStatus = MainStatus;
   StartLimits = Limits;
   StartClock = Clock;
-  StartSearch = Search;
+  StartSearch = std::make_unique<SearchRoutines>(Search);
   StartMoves = MoveList;
   StartUCI = UCI;
   StartArguments = Arguments;
@@ -67,7 +71,7 @@ void RestoreStartUpState() {
   MainStatus = StartStatus;
   Limits = StartLimits;
   Clock = StartClock;
-  Search = StartSearch;
+  Search = *StartSearch;
   MoveList = StartMoves;
   UCI = StartUCI;
   Arguments = StartArguments;
