@@ -67,7 +67,10 @@ same: build
 # colours reversed; at the end it prints the score, the Elo difference with
 # its 95% margin, time and depth a move of both sides and every fault of
 # Vorn's. VORN= plays another binary (then nothing is built); FIRST=11
-# continues a match in the same OUT folder. Not part of `make test`.
+# continues a match in the same OUT folder; THREADS= sets Vorn's search
+# threads. OPPONENT=vorn plays Vorn against Vorn: the binary of
+# OPPONENT_VORN= (the same one by default) at OPPONENT_THREADS= threads.
+# Not part of `make test`.
 OPPONENT ?= fairymax
 PROTOCOL ?= xboard
 GAMES ?= 10
@@ -77,10 +80,14 @@ MPS ?= 40
 INC ?=
 VORN ?=
 OUT ?=
+THREADS ?= 1
+OPPONENT_VORN ?=
+OPPONENT_THREADS ?= 1
 match: $(if $(VORN),,build)
 	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
-	  $(if $(OUT),--out $(OUT))
+	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
+	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT))
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to
