@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test test-order slow bench bench-eval same timeuse match test-asan fuzz fuzz-smoke fuzz-corpus clean
+.PHONY: all build run test test-order slow bench bench-eval same timeuse match test-asan test-tsan fuzz fuzz-smoke fuzz-corpus clean
 
 all: build
 
@@ -67,7 +67,10 @@ same: build
 # colours reversed; at the end it prints the score, the Elo difference with
 # its 95% margin, time and depth a move of both sides and every fault of
 # Vorn's. VORN= plays another binary (then nothing is built); FIRST=11
-# continues a match in the same OUT folder. Not part of `make test`.
+# continues a match in the same OUT folder; THREADS= sets Vorn's search
+# threads. OPPONENT=vorn plays Vorn against Vorn: the binary of
+# OPPONENT_VORN= (the same one by default) at OPPONENT_THREADS= threads.
+# Not part of `make test`.
 OPPONENT ?= fairymax
 PROTOCOL ?= xboard
 GAMES ?= 10
@@ -77,10 +80,14 @@ MPS ?= 40
 INC ?=
 VORN ?=
 OUT ?=
+THREADS ?= 1
+OPPONENT_VORN ?=
+OPPONENT_THREADS ?= 1
 match: $(if $(VORN),,build)
 	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
-	  $(if $(OUT),--out $(OUT))
+	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
+	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT))
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to
@@ -104,6 +111,28 @@ test-asan: $(ASAN_BUILD)/CMakeCache.txt
 	rm -rf $(SAN_LOGS) && mkdir -p $(SAN_LOGS)
 	cd $(ASAN_BUILD) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -LE slow -E '^TimeControlTest\.'
 	@if [ -n "$$(ls -A $(SAN_LOGS))" ]; then cat $(SAN_LOGS)/*; echo "sanitizer reports above"; exit 1; fi
+
+# ThreadSanitizer over the searches of several threads: the in-process
+# tests of the parallel search (searches stopped, pondered, budgeted and
+# timed at random moments, the table resized between them, table slots
+# written by two threads at once) and an engine process driven with
+# several threads over UCI and xboard (stop, ponderhit, isready, a table
+# resize, quit during a search). Any report, also one from the engine
+# process, fails.
+TSAN_BUILD ?= build-tsan
+TSAN_LOGS = $(CURDIR)/$(TSAN_BUILD)/sanitizer-logs
+TSAN_TESTS = ^(SearchThreadsTest|ThreadedSearchTest|ThreadedProtocolTest)\.
+
+$(TSAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_FLAGS="-fsanitize=thread -g" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+
+test-tsan: $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target vorn vorn_tests
+	rm -rf $(TSAN_LOGS) && mkdir -p $(TSAN_LOGS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=0:log_path=$(TSAN_LOGS)/tsan \
+	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+	@if [ -n "$$(ls -A $(TSAN_LOGS))" ]; then cat $(TSAN_LOGS)/*; echo "ThreadSanitizer reports above"; exit 1; fi
 
 # valgrind's memcheck over a short UCI and a short xboard session with the
 # normal build: any error or leak (the tables kept for the program's life

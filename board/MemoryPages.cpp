@@ -11,7 +11,7 @@ constexpr size_t SmallPage = 4096;
 }  // namespace
 
 // Mapped directly where the system allows it, the unaligned ends given
-// back; elsewhere from the heap, never freed.
+// back; elsewhere from the heap.
 void* AllocateLargePageTable(size_t bytes) {
 #ifdef __linux__
   // Whole large pages: the last one would otherwise be left to small ones.
@@ -28,6 +28,16 @@ void* AllocateLargePageTable(size_t bytes) {
   return table;
 #else
   return calloc(bytes, 1);
+#endif
+}
+
+void FreeLargePageTable(void* table, size_t bytes) {
+  if (table == nullptr) return;
+#ifdef __linux__
+  munmap(table, (bytes + LargePageBytes - 1) & ~(LargePageBytes - 1));
+#else
+  (void)bytes;
+  free(table);
 #endif
 }
 

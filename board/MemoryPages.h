@@ -6,10 +6,12 @@
 
 constexpr size_t LargePageBytes = 2 * 1024 * 1024;
 
-// Zeroed memory for a table kept for the program's life, on a large-page
+// Zeroed memory for a table, on a large-page
 // boundary and advised as large pages; no page of it is mapped before it is
 // written (or MapPagesNow maps it). Null when the memory cannot be had.
 void* AllocateLargePageTable(size_t bytes);
+// Gives back a table AllocateLargePageTable took for `bytes`.
+void FreeLargePageTable(void* table, size_t bytes);
 // Asks for large pages for the whole large pages inside the range, before
 // anything is written there. Nothing happens where the system has none.
 void AdviseLargePages(void* start, size_t bytes);

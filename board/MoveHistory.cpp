@@ -1,6 +1,8 @@
 #include "board/MoveHistory.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 MoveHistory MoveList;
 
@@ -29,4 +31,10 @@ int MoveHistory::ThreeFoldRepDetection(int window, u64 code1, u64 code2) const {
     if (entries[i].code1 == code1 && entries[i].code2 == code2) result += 1;
   }
   return result;
+}
+
+void MoveHistory::CopyRecord(const MoveHistory& record) {
+  const int used = std::clamp(record.NumMoves, 0, Capacity);
+  memcpy(entries, record.entries, used * sizeof(Record));
+  NumMoves = record.NumMoves;
 }

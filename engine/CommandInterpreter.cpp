@@ -17,6 +17,7 @@
 #include "movegen/SEE.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -549,7 +550,7 @@ int AnnounceFeatures(const char* word) {
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
-         "memory=1 reuse=1 time=1 draw=0\n",
+         "memory=1 smp=1 reuse=1 time=1 draw=0\n",
          UCI.UCIVersion);
   printf("feature done=1\n");
   fflush(stdout);
@@ -590,6 +591,19 @@ int SetMemory(const char* word) {
   RestartAnalysis = 1;
   Search.AbortSearch();
   return LeaveReader;
+}
+
+// "cores N": the search threads from the next search on (xboard sends it
+// once the GUI accepted smp=1; at the console it is typed).
+int SetCores(const char*) {
+  int cores = 0;
+  ReadNumber(&cores);
+  const int threads = Threads.SetCount(cores);
+  if (threads != cores) {
+    printf("cores %d is out of range: %d threads\n", cores, threads);
+    fflush(stdout);
+  }
+  return Handled;
 }
 
 // "usermove e2e4", once the GUI accepted usermove=1.
@@ -682,6 +696,7 @@ constexpr Command Commands[] = {
     {"rejected", SkipRestOfLine},
     {"ping", Ping},
     {"memory", SetMemory},
+    {"cores", SetCores},
     {"usermove", UserMove},
     {"undo", UndoMove},
     {"remove", RemoveMoves},

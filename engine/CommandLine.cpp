@@ -10,6 +10,7 @@
 #include "engine/Status.h"
 #include "engine/UCIProtocol.h"
 #include "search/SearchLimits.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 
 CommandLine Arguments;
@@ -32,6 +33,7 @@ const char* const HelpLines[] = {
     "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)",
     "-nobook  plays without the opening book",
     "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong",
+    "-threads  n   searches with n threads (1 to 256)",
 };
 }  // namespace
 
@@ -112,6 +114,14 @@ void CommandLine::Read(int argc, char** argv) {
     if (has("-ts") && takeValue()) {
       s.DoTestSuite = 1;
       EPDFile = argv[i];
+    }
+    if (is("-threads") && takeValue()) {
+      const int asked = atoi(argv[i]);
+      const int threads = Threads.SetCount(asked);
+      if (threads != asked) {
+        printf("-threads %d is out of range: %d threads\n", asked, threads);
+        fflush(stdout);
+      }
     }
     if (is("-checkboard")) CheckBoard = true;
     if (has("xboard")) s.setxboard(1);

@@ -21,6 +21,7 @@
 #include "search/OpeningBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 #include "tools/Bench.h"
@@ -290,7 +291,8 @@ int RunEngine(int argc, char** argv) {
   bool greeted = false;
   for (;;) {
     if (s.xboard) {
-      ClearPawnHash();
+      PE.PawnCache->Clear();
+      Threads.ClearTables();
       PositionCache.ClearTranspositionTables();
     }
     // The search's memory, before a suite's first search and while no clock
@@ -298,8 +300,8 @@ int RunEngine(int argc, char** argv) {
     // waits for commands, UCI at "isready"; a benchmark maps its own; perft
     // and the static evaluations need none of it.
     if (s.DoTestSuite) Search.MapTables();
-    Phashattempts = 0;
-    Phashmisses = 0;
+    PE.PawnCache->Phashattempts = 0;
+    PE.PawnCache->Phashmisses = 0;
     Search.ClearHistory();
     RunTools();
 

@@ -19,7 +19,7 @@ ThinkingOutput Thinking;
 namespace {
 constexpr int WordSize = 512;
 
-long long SearchNodes() { return Search.NodeCount + Search.QuiesceNodeCount; }
+long long SearchNodes() { return Search.TotalNodes(); }
 
 // Standard input is read during a search under a GUI, and at the console
 // only in analysis, which has no end of its own: there a move, "exit" or

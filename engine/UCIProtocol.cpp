@@ -19,6 +19,7 @@
 #include "search/OpeningBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -184,6 +185,7 @@ void UCIProtocol::Identify() {
   printf("id author the Vorn authors\n");
   printf("option name Hash type spin default %d min %d max %d\n", TTDefaultMB, TTMinMB, TTMaxMB);
   printf("option name Clear Hash type button\n");
+  printf("option name Threads type spin default 1 min 1 max %d\n", MaxSearchThreads);
   printf("option name UCI_AnalyseMode type check default false\n");
   printf("option name OwnBook type check default false\n");
   printf("option name SecondaryBook type check default false\n");
@@ -419,7 +421,8 @@ void UCIProtocol::NewGame() {
   Search.ClearHistory();
   MainBoard.InitRep();
   s.initVars();
-  ClearPawnHash();
+  PE.PawnCache->Clear();
+  Threads.ClearTables();
   PositionCache.ClearTranspositionTables();
   Search.MapTables();
   UCIPonder = 1;
@@ -450,6 +453,7 @@ void UCIProtocol::SetOption() {
   const char* text;
   OptionParts(line, name, sizeof name, &text);
   if (strcasecmp(name, "Hash") == 0 || strcasecmp(name, "Clear Hash") == 0) SetHash(name, text);
+  if (strcasecmp(name, "Threads") == 0) SetThreads(text);
   // UCI_AnalyseMode is accepted and changes nothing: every search reports
   // each iteration and each new best move, analysing or playing.
   if (strstr(line, "Ponder")) {
@@ -486,6 +490,23 @@ void UCIProtocol::SetHash(const char* name, const char* value) {
   // The table holds a power of two of buckets.
   if (megabytes != asked) {
     printf("info string Hash %ld MB: the table takes %d MB\n", asked, megabytes);
+    fflush(stdout);
+  }
+}
+
+// The count holds from the next search on; a search that runs keeps the
+// threads it has.
+void UCIProtocol::SetThreads(const char* value) {
+  char* end;
+  const long asked = strtol(value, &end, 10);
+  if (end == value) {
+    printf("info string Threads needs a number\n");
+    fflush(stdout);
+    return;
+  }
+  const int threads = Threads.SetCount((int)std::clamp<long>(asked, 1, MaxSearchThreads));
+  if (threads != asked) {
+    printf("info string Threads %ld is out of range: %d threads\n", asked, threads);
     fflush(stdout);
   }
 }

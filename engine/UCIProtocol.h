@@ -48,6 +48,8 @@ class UCIProtocol {
   void SetOption();
   // The "Hash" (value in megabytes) and "Clear Hash" options.
   void SetHash(const char* name, const char* value);
+  // "Threads": the search threads, held to 1 .. MaxSearchThreads.
+  void SetThreads(const char* value);
   int Stop();
   [[noreturn]] void Quit();
 

@@ -26,12 +26,12 @@ struct TermResult {
 template <typename Term>
 TermResult RunTerm(const PositionEvaluate& state, const ChessBoard& board, Term term) {
   ChessBoard copy = board;
-  ChessBoard* const saved = bb;
+  ChessBoard* const saved = PE.bb;
   PE = state;
   PE.MgScore = PE.EgScore = 0;
-  bb = &copy;
+  PE.bb = &copy;
   const int plain = term();
-  bb = saved;
+  PE.bb = saved;
   return {plain, PE.MgScore, PE.EgScore};
 }
 }  // namespace
@@ -86,7 +86,7 @@ void EvaluationDetail::Explain(ChessBoard* board) {
 
   // Kings and piece counts, as the driver sets them.
   pe.MgScore = pe.EgScore = 0;
-  bb = board;
+  pe.bb = board;
   pe.WhiteKingSquare = SquareOf(b.WhiteKing);
   pe.BlackKingSquare = SquareOf(b.BlackKing);
   pe.WhiteKingFile = FileMask[pe.WhiteKingSquare & 7];
@@ -173,7 +173,7 @@ void EvaluationDetail::Explain(ChessBoard* board) {
   passerTerms(0);
   passerTerms(1);
   pe = pawns;
-  bb = board;
+  pe.bb = board;
 
   // King placement; a king that should approach the bare enemy king.
   const int kingPull = pe.KingEval();
@@ -213,7 +213,7 @@ void EvaluationDetail::Explain(ChessBoard* board) {
   add(TrappedPieceTerm, 0, 0, whiteTrapped, whiteTrapped);
   add(TrappedPieceTerm, 1, 0, blackTrapped, blackTrapped);
   pe = state;
-  bb = board;
+  pe.bb = board;
 
   // King safety, each king's: its shield, the attack on it, the storm.
   const bool blackCanAttack = pe.BlackNonPawnCount >= 2 && (k[Q] || pe.BlackNonPawnCount >= 4);
@@ -266,7 +266,7 @@ void EvaluationDetail::Explain(ChessBoard* board) {
   add(PawnStructureTerm, 0, RunTerm(state, whitePawnsOnly, [] { return PE.PawnPhalanx(); }).Plain, 0, 0);
   add(PawnStructureTerm, 1, -RunTerm(state, blackPawnsOnly, [] { return PE.PawnPhalanx(); }).Plain, 0, 0);
   pe = state;
-  bb = board;
+  pe.bb = board;
 
   // Blocked centre pawns that shut in their own bishop.
   if ((b.BlackPawns & Squares("d7")) && (b.AllPieces & Squares("d6")))
@@ -305,7 +305,7 @@ void EvaluationDetail::Explain(ChessBoard* board) {
   pieceTerm(RookTerm, &ChessBoard::WhiteRooks, &ChessBoard::BlackRooks, &PositionEvaluate::RookEval);
   pieceTerm(QueenTerm, &ChessBoard::WhiteQueens, &ChessBoard::BlackQueens, &PositionEvaluate::QueenEval);
   pe = state;
-  bb = board;
+  pe.bb = board;
   blend();
 
   // Mating material, as the draw rules last found it.

@@ -68,16 +68,16 @@ int PositionEvaluate::PawnEval04(char side) {
   // rook-pawn cost); the key covers them only through the pawn code, into
   // which MakeMove folds every king move. Adding keys would change when the
   // table hits, and with it the search's node counts.
-  Phashattempts++;
+  PawnCache->Phashattempts++;
   WhitePasserCount = BlackPasserCount = 0;
   WhiteDoubled = BlackDoubled = 0;
   WhiteHalfOpenFiles = BlackHalfOpenFiles = 0;
-  if (InPawnHash(b.PawnHashCode, b.WhitePawns | b.BlackPawns)) {
+  if (PawnCache->Contains(b.PawnHashCode, b.WhitePawns | b.BlackPawns)) {
     LoadPawnHash();
   } else {
     PawnStructure();
     StorePawnHash();
-    Phashmisses++;
+    PawnCache->Phashmisses++;
   }
 
   // The cached structure's middle-game and ending parts.
@@ -247,7 +247,7 @@ void PositionEvaluate::PawnStructure() {
 
 void PositionEvaluate::StorePawnHash() {
   const ChessBoard& b = *bb;
-  PawnHashEntry& e = PawnHashSlotToWrite(b.PawnHashCode);
+  PawnHashEntry& e = PawnCache->SlotToWrite(b.PawnHashCode);
   e.Code = b.PawnHashCode;
   e.Pawns = b.WhitePawns | b.BlackPawns;
   e.WhiteDoubled = WhiteDoubled;
@@ -268,7 +268,7 @@ void PositionEvaluate::StorePawnHash() {
 }
 
 void PositionEvaluate::LoadPawnHash() {
-  const PawnHashEntry& e = PawnHashSlot(bb->PawnHashCode);
+  const PawnHashEntry& e = PawnCache->Slot(bb->PawnHashCode);
   WhiteDoubled = e.WhiteDoubled;
   BlackDoubled = e.BlackDoubled;
   MgPawnScore = e.MgPawnScore;

@@ -2,7 +2,8 @@
 // pawn code, verified by the full code and the bitboard of all pawns, always
 // replaced on a miss. It holds only what depends on pawns and king squares;
 // the passed-pawn terms that depend on pieces and the side to move are
-// recomputed every time.
+// recomputed every time. Each evaluation (one per search thread) has its
+// own table; none is shared between threads.
 #pragma once
 #include <cstddef>
 
@@ -25,22 +26,36 @@ struct PawnHashEntry {
 
 constexpr int PawnHashSize = 65536;
 
-// PawnHashSize entries.
-extern PawnHashEntry* const PawnHashArray;
-extern int Phashattempts, Phashmisses;
+// One table and its counters. The entries are taken at construction,
+// mapped as they are written, and given back with the table. A cache line of
+// its own: one thread counts here at every evaluation.
+class alignas(64) PawnHashTable {
+ public:
+  PawnHashTable();
+  ~PawnHashTable();
+  PawnHashTable(const PawnHashTable&) = delete;
+  PawnHashTable& operator=(const PawnHashTable&) = delete;
 
-inline PawnHashEntry& PawnHashSlot(u32 code) { return PawnHashArray[code & 0xFFFF]; }
-// Set by a write to the table, cleared by ClearPawnHash.
-extern bool PawnHashWritten;
-// The slot a new entry for `code` goes to.
-inline PawnHashEntry& PawnHashSlotToWrite(u32 code) {
-  PawnHashWritten = true;
-  return PawnHashSlot(code);
-}
-// True when the slot of `code` holds exactly this code and these pawns.
-bool InPawnHash(u32 code, u64 pawns);
-void ClearPawnHash();
-// Has the system map the table's memory now rather than at the search's
-// first writes to it (SearchRoutines::MapTables), the next `bytes` of it
-// at a time: false (and nothing done) once it is all mapped. Contents kept.
-bool MapSomePawnHashPages(size_t bytes);
+  PawnHashEntry* Entries;  // PawnHashSize of them
+  int Phashattempts = 0;   // probes
+  int Phashmisses = 0;     // stores after a miss
+
+  PawnHashEntry& Slot(u32 code) const { return Entries[code & 0xFFFF]; }
+  // The slot a new entry for `code` goes to.
+  PawnHashEntry& SlotToWrite(u32 code) {
+    Written = true;
+    return Slot(code);
+  }
+  // True when the slot of `code` holds exactly this code and these pawns.
+  bool Contains(u32 code, u64 pawns) const;
+  // Empties every slot (the counters are left as they are).
+  void Clear();
+  // Has the system map the table's memory now rather than at the search's
+  // first writes to it (SearchRoutines::MapTables), the next `bytes` of it
+  // at a time: false (and nothing done) once it is all mapped. Contents kept.
+  bool MapSomePages(size_t bytes);
+
+ private:
+  bool Written = false;  // set by a write, cleared by Clear
+  size_t MappedBytes = 0;
+};

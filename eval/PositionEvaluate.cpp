@@ -19,9 +19,6 @@ using namespace evalattack;
 
 using namespace evalweight;
 
-PositionEvaluate PE;
-ChessBoard* bb = nullptr;
-
 namespace {
 // Short names of the count slots: the terms read many counts at once.
 constexpr int Q = Queens, R = Rooks, B = Bishops, N = Knights, P = Pawns;

@@ -1,15 +1,27 @@
 // The static evaluation: material, placement, mobility, pawn structure and
-// king safety blended by game phase. One instance: PE. Every term reads the
-// position through the global pointer bb, never through a parameter. The
-// driver lives in PositionEvaluate.cpp, the terms in PawnEval.cpp,
-// PieceEval.cpp and KingEval.cpp, the pawn cache in PawnHash.cpp.
+// king safety blended by game phase. Every term reads the position through
+// the member bb, never through a parameter. An evaluation writes its own
+// fields and its own pawn cache: each search thread has one (the search's
+// Eval); PE is the main search's. The driver lives in PositionEvaluate.cpp,
+// the terms in PawnEval.cpp, PieceEval.cpp and KingEval.cpp, the pawn cache
+// in PawnHash.cpp.
 #pragma once
+#include <memory>
+
 #include "board/Types.h"
+#include "eval/PawnHash.h"
 
 class ChessBoard;
 
 class PositionEvaluate {
  public:
+  // The board being evaluated, set by PosEval.
+  ChessBoard* bb = nullptr;
+  // This evaluation's pawn-structure cache, taken when the evaluation is
+  // made. Copies of an evaluation (its state saved and put back) share it,
+  // counters included; the last of them gives it back.
+  std::shared_ptr<PawnHashTable> PawnCache = std::make_shared<PawnHashTable>();
+
   // Driver state, overwritten by every call.
   int Phase;    // end-game weight 1..24
   int MgScore;  // middle-game accumulator, White's view
@@ -91,5 +103,6 @@ class PositionEvaluate {
   void PassedPawnTerms(char side);
 };
 
-extern PositionEvaluate PE;
-extern ChessBoard* bb;
+// The main search's evaluation (Search.Eval, defined beside Search): the
+// one the front ends, the tools and the tests evaluate with.
+extern PositionEvaluate& PE;

@@ -10,7 +10,11 @@
 
 SEE see;
 
-SEE::SEE() : board(nullptr) {
+i16 SEE::Direction[64][64];
+
+namespace {
+// Filled once before main; read only after that, by every search thread.
+bool FillDirections() {
   for (int t = 0; t < 64; t++) {
     for (int f = 0; f < 64; f++) {
       int df = (f & 7) - (t & 7), dr = (f >> 3) - (t >> 3);
@@ -20,10 +24,13 @@ SEE::SEE() : board(nullptr) {
       else if (df == 0) step = dr > 0 ? 8 : -8;
       else if (df == dr) step = dr > 0 ? 9 : -9;
       else if (df == -dr) step = dr > 0 ? 7 : -7;
-      Direction[t][f] = (i16)step;
+      SEE::Direction[t][f] = (i16)step;
     }
   }
+  return true;
 }
+const bool directionsFilled = FillDirections();
+}  // namespace
 
 int SEE::ValueOf(u64 square) const {
   const ChessBoard& b = *board;

@@ -1,7 +1,8 @@
 // Static exchange evaluation: the material outcome of a capture sequence on
 // one square when both sides recapture least valuable man first and either
 // side may stop. Pins, en passant and promotions are not considered.
-// One instance: see.
+// Each search thread has its own (the search's Exchange); see is the
+// console's.
 #pragma once
 #include "board/Types.h"
 
@@ -9,12 +10,12 @@ class ChessBoard;
 
 class SEE {
  public:
-  ChessBoard* board;
+  ChessBoard* board = nullptr;  // the position of the call in hand
   // [target][from]: the step from the target towards the from-square when
-  // both lie on one line (+-1, +-7, +-8, +-9), else 0.
-  i16 Direction[64][64];
+  // both lie on one line (+-1, +-7, +-8, +-9), else 0. Filled at start-up
+  // and shared.
+  static i16 Direction[64][64];
 
-  SEE();
   // `side` is the colour of the man on `to` (the capture is made by the
   // other side); the result is the capturer's expected gain.
   int StaticExchangeEvaluation(char side, u64 from, u64 to, ChessBoard* b);

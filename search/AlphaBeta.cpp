@@ -13,7 +13,6 @@
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
 #include "search/MoveOrdering.h"
-#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/TranspositionTables.h"
 
@@ -34,8 +33,11 @@ constexpr int ReducibleMaxValue = 950;
 
 // The position's codes stay on the repetition stack while the node is open.
 struct RepetitionEntry {
-  RepetitionEntry(u64 code1, u64 code2) { MoveList.InsertHashCodeMoveHistory(code1, code2); }
-  ~RepetitionEntry() { MoveList.RetractMove(); }
+  RepetitionEntry(MoveHistory& record, u64 code1, u64 code2) : Record(record) {
+    Record.InsertHashCodeMoveHistory(code1, code2);
+  }
+  ~RepetitionEntry() { Record.RetractMove(); }
+  MoveHistory& Record;
 };
 
 // Mate scores come out of the table relative to the probing node.
@@ -45,8 +47,8 @@ int FromTable(int v, int ply) {
   return v;
 }
 
-bool Repeated(const ChessBoard& board, u64 code1, u64 code2) {
-  return board.FiftyMoveCount > 2 && MoveList.ThreeFoldRepDetection(board.FiftyMoveCount, code1, code2) > 0;
+bool Repeated(const MoveHistory& record, const ChessBoard& board, u64 code1, u64 code2) {
+  return board.FiftyMoveCount > 2 && record.ThreeFoldRepDetection(board.FiftyMoveCount, code1, code2) > 0;
 }
 
 bool HasPieces(const ChessBoard& board, char side) {
@@ -64,7 +66,7 @@ void TraceProbe(const char* what, int v, int alpha, int beta, u64 code1, u64 cod
 
 int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int depth, int ply, char allowNull,
                            char castleRights, char inCheck, char nodeType, int maxPly, const u64* codes) {
-  const bool stopping = Limits.FD == 0;  // a fixed depth is never cut short
+  const bool stopping = Settings->FD == 0;  // a fixed depth is never cut short
 
   if (PollNode()) return 0;
 
@@ -79,7 +81,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     genhashcode(side, castleRights, &code1, &code2, &board);
     PositionCache.Prefetch(code2);
   }
-  RepetitionEntry onStack(code1, code2);
+  RepetitionEntry onStack(Repetitions, code1, code2);
   const char enemy = side ^ 1;
 
   // Horizon. A side in check is searched on, unless the line has reached
@@ -91,7 +93,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (board.CheckDraw(side) != 0) return 0;
   const u64 enemyMen = board.SidePieces(enemy);
   const u64 enemyKing = board.SideKing(enemy);
-  if (Repeated(board, code1, code2)) return 0;
+  if (Repeated(Repetitions, board, code1, code2)) return 0;
 
   // Table probe. A principal-variation node ignores a cut-off but still
   // orders by the table's move.
@@ -99,9 +101,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   int probe;
   {
     int v;
-    probe = PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
+    probe = PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses);
     if (probe <= TTExact) {
-      if (Limits.Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
+      if (Settings->Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
       v = FromTable(v, ply);
       if (nodeType != PVNode) {
         // The table keeps no promotion byte; its move is recorded as a plain
@@ -114,13 +116,13 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   }
   // A search for a mate prunes nothing that could hide one: every move is
   // searched to full depth, so a mate in N shows at 2N - 1 plies.
-  const bool mateSearch = Limits.Mate != 0;
+  const bool mateSearch = Settings->Mate != 0;
   const bool pruning = nodeType != PVNode && !mateSearch;
 
   // Reverse futility pruning (static null move).
   if (pruning && allowNull == 1 && !inCheck && depth <= 3 && beta >= -MateReported && beta <= MateReported &&
       HasPieces(board, side)) {
-    int e = PE.PosEval(side, alpha, beta, &board) - FutilityMargin[depth < 1 ? 1 : depth];
+    int e = Eval.PosEval(side, alpha, beta, &board) - FutilityMargin[depth < 1 ? 1 : depth];
     if (e >= beta) return e;
   }
 
@@ -137,9 +139,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (pruning && beta - alpha >= 2 && depth >= 4) {
     const u64 sameCodes[2] = {code1, code2};
     Search(side, alpha, beta, board, depth - 3, ply, 0, castleRights, inCheck, nodeType, maxPly, sameCodes);
-    if (StopSearch && stopping && !Limits.Pondering) return 0;
+    if (StopSearch && stopping && !Settings->Pondering) return 0;
     int v;
-    PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &hashMove);
+    PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses);
   }
 
   // Moves.
@@ -152,7 +154,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   } else {
     count = list.GenerateAllMoves(side, &board, castleRights);
   }
-  AssignMoveOrderValues(list, count, ply, enemyKing, hashMove, nodeType);
+  AssignMoveOrderValues(*this, list, count, ply, enemyKing, hashMove, nodeType);
 
   // Move loop.
   int best = NoMoveYet;
@@ -211,7 +213,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     if (extension == 0 && !mateSearch) {
       if (reducible && !inCheck) r = depth > 3 ? 2 : 1;
       if (depth == 2 && !inCheck && childType != PVNode && !promotion && !capture &&
-          alpha > PE.MaterialOnly(side, board) + FutilityGap)
+          alpha > Eval.MaterialOnly(side, board) + FutilityGap)
         f = 1;
     }
     if (legal == 1 || nodeType != PVNode) childType = nodeType == CutNode ? AllNode : nodeType == AllNode ? CutNode : PVNode;
@@ -279,9 +281,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
 
 int SearchRoutines::Horizon(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply, u64 code1,
                             u64 code2) {
-  if (Repeated(board, code1, code2)) return 0;
+  if (Repeated(Repetitions, board, code1, code2)) return 0;
   int v, move = 0;
-  if (PositionCache.SearchTranspositionTables(code1, code2, depth, alpha, beta, &v, &move) <= TTExact) {
+  if (PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &move, TableHits, TableMisses) <= TTExact) {
     LeafNodeCount++;
     return FromTable(v, ply);
   }
@@ -315,24 +317,24 @@ void SearchRoutines::RecordLine(int ply, int move, char promote, bool lastPly) {
 bool SearchRoutines::NullMove(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply,
                               char castleRights, char nodeType, int maxPly, u64 code1, u64 code2, int* settled,
                               bool* mateThreat) {
-  const int own = PE.SideMaterialValue(side, &board);
+  const int own = Eval.SideMaterialValue(side, &board);
   if (own <= NullMoveEndgame && depth > 6) return false;
-  if (beta > PE.MaterialOnly(side, board) + NullMoveMargin) return false;
+  if (beta > Eval.MaterialOnly(side, board) + NullMoveMargin) return false;
   const char enemy = side ^ 1;
-  const int opp = PE.SideMaterialValue(enemy, &board);
+  const int opp = Eval.SideMaterialValue(enemy, &board);
   int d = depth <= 5 ? depth - 3 : depth - 4;
   if (own + opp > NullMoveOpening) d -= 1;
   // The same men with the other side to move.
   const u64 nullCodes[2] = {code1 ^ WtoMove ^ BtoMove, code2 ^ WtoMove ^ BtoMove};
   PositionCache.Prefetch(nullCodes[1]);
   int v = -Search(enemy, -beta, -beta + 1, board, d, ply + 2, 0, castleRights, 0, nodeType, maxPly, nullCodes);
-  if (StopSearch && Limits.FD == 0) {
+  if (StopSearch && Settings->FD == 0) {
     *settled = 0;
     return true;
   }
   if (v >= beta) {
     PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound, ply);
-    if (Limits.Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
+    if (Settings->Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
     PrincipalVariation[ply][0].Move = 0;
     *settled = beta;
     return true;

@@ -3,12 +3,14 @@
 // the decision to go on. What it finds it reports to the front end's
 // listener; the move is left to the caller to play.
 #include <algorithm>
+#include <cstring>
 
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "search/InputPoll.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 
 namespace {
@@ -33,16 +35,19 @@ bool SearchRoutines::BudgetSpentAtIteration() {
     StopSearch = 1;
     return true;
   }
-  if (Limits.Analyze) Listener->AnalysisSpeed(clock.MeasureAnalysisSpeed(NodeCount + QuiesceNodeCount));
+  if (Limits.Analyze) {
+    const i32 ownSpeed = clock.MeasureAnalysisSpeed(NodeCount + QuiesceNodeCount);
+    Listener->AnalysisSpeed(AllThreadsSpeed(ownSpeed));
+  }
   return false;
 }
 
-void SearchRoutines::PrepareRoot(ChessBoard& board, u64* code1, u64* code2) {
+void SearchRoutines::PrepareRoot(ChessBoard& board, const MoveHistory& record, u64* code1, u64* code2) {
   board.InitPieceCounts();
+  Repetitions.CopyRecord(record);
   RootPosition = board;
   ClearPrincipalVariation();
   PromoteKillers();
-  Clock.StartTime = ClockMs();
   unsigned long pawnCode;
   genpawnhashcode(board.SideToMove, &board, &pawnCode);
   board.PawnHashCode = (u32)pawnCode;
@@ -66,23 +71,46 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   FirstIteration = 1;
   HeldStop = 0;
   u64 code1, code2;
-  PrepareRoot(board, &code1, &code2);
+  PrepareRoot(board, MoveList, &code1, &code2);
+  clock.StartTime = ClockMs();
 
   if (fixedDepth == 0) {
     if (clock.SetTimeBudget(Limits.Analyze)) Listener->BudgetSet();
+    PollCountdown = clock.PollCountdown;
   } else {
     CompletedDepth = fixedDepth;
     clock.NpsCalibrated = 0;
   }
   // A node budget is polled as soon as it may be spent.
-  if (Limits.Nodes != 0) clock.PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(clock.PollCountdown, 1));
+  if (Limits.Nodes != 0) PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(PollCountdown, 1));
+
+  // The helper threads search beside the main search, from the same root.
+  const bool helped = this == &::Search && Threads.Count() > 1;
+  if (helped) Threads.StartHelpers(board, Repetitions, MainBoard.SideToMove, MainBoard.CastleFlags, limit, Limits);
+  HelpedLimit = helped ? limit : 0;
+  Overtaken = 0;
+  OvertakeCountdown = HelperPollNodes;
+  // However the search is left, no helper goes on searching.
+  struct HelpersStopped {
+    bool helped;
+    ~HelpersStopped() {
+      if (helped) Threads.StopHelpers();
+    }
+  } stoppedAtEnd{helped};
 
   int v = 0;
   int previousBest = -MateScore;
   bool easyMove = false;
+  bool aborted = false;
+  int completed = 0;  // the deepest iteration completed
   int d;
   for (d = 1;; d++) {
     if (d > 1 && (BudgetSpentAtIteration() || NodesSpent())) {
+      d--;
+      break;
+    }
+    // A helper has completed the last depth: its result is the answer.
+    if (helped && d > 1 && !Limits.Pondering && !Limits.Analyze && Threads.HelperDepth() >= limit) {
       d--;
       break;
     }
@@ -93,6 +121,12 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     board.RootDepth = d <= 6 ? 2 * d : 4 * d;
     v = SearchTreeRoot(MainBoard.SideToMove, board, -MateScore, MateScore, d, from, to, promotion,
                        MainBoard.CastleFlags);
+    // A helper completed the last depth during the iteration: its result
+    // is the answer, and the search was not stopped.
+    if (Overtaken) {
+      Aborted = StopSearch = TimeUp = 0;
+      break;
+    }
     RootValue = v;
 
     if (BookMove == 1) {
@@ -105,13 +139,17 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     const i64 nodes = NodeCount + QuiesceNodeCount;
     clock.ElapsedSeconds = clock.NodesPerSecond > 0 ? (i32)(nodes / clock.NodesPerSecond) : 0;
     if (StopSearch) v = previousBest;
+    else if (!Aborted) completed = d;
     Listener->IterationDone(d, v, *from, *to, *promotion);
     // A stop that came during the first iteration takes effect now that
     // the search has a move to play.
     if (d == 1) ReleaseHeldStop();
 
     // Decide whether to go on.
-    if (Aborted && !Limits.Pondering) return v;
+    if (Aborted && !Limits.Pondering) {
+      aborted = true;
+      break;
+    }
     // A hard stop without an abort (xboard's "?", a spent fixed time) plays
     // the move in hand at once.
     if (StopSearch && !Limits.Pondering) break;
@@ -147,6 +185,62 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     previousBest = v;
   }
 
+  HelpedLimit = 0;
+  if (helped) {
+    // A deeper iteration that a helper completed gives the move, its
+    // score and its line; a book move stays.
+    Threads.StopHelpers();
+    HelperResult deeper;
+    if (BookMove != 1 && Threads.DeeperResult(completed, &deeper)) {
+      d = deeper.Depth;
+      v = deeper.Score;
+      *from = deeper.From, *to = deeper.To, *promotion = deeper.Promote;
+      memcpy(PrincipalVariation[0], deeper.Line, sizeof deeper.Line);
+      PVLength = deeper.PVLength;
+      if (fixedDepth == 0 && CompletedDepth < d) CompletedDepth = d;
+    }
+  }
+  if (aborted) return v;
   Listener->SearchDone(d, v, *from, *to, *promotion);
   return v;
+}
+
+void SearchRoutines::HelperDeepening(ChessBoard board, const MoveHistory& record, char side, char castleRights,
+                                     int limit) {
+  NodeCount = LeafNodeCount = QuiesceNodeCount = 0;
+  BookMove = StopSearch = TimeUp = Aborted = 0;
+  RootValue = 0;
+  LegalMoves = 0;
+  FirstIteration = HeldStop = 0;
+  PollCountdown = HelperPollNodes;
+  u64 code1, code2;
+  PrepareRoot(board, record, &code1, &code2);
+
+  for (int d = 1; d <= limit; d++) {
+    // Every helper searches the last depth, whatever its own depths are.
+    if (d < limit && !SearchThreads::HelperSearchesDepth(HelperNumber, d)) continue;
+    BestMoveChanges = -1;
+    FailingLow = 0;
+    board.RootDepth = d <= 6 ? 2 * d : 4 * d;
+    u64 from, to;
+    char promote;
+    const int v = SearchTreeRoot(side, board, -MateScore, MateScore, d, &from, &to, &promote, castleRights);
+    if (Aborted || StopSearch) break;
+    RootValue = v;
+    // No legal move: the main search says so.
+    if (LegalMoves == 0) break;
+    Threads.PublishResult(HelperNumber, d, v, from, to, promote, *this);
+  }
+  Threads.PublishNodes(HelperNumber, NodeCount + QuiesceNodeCount);
+}
+
+i32 SearchRoutines::AllThreadsSpeed(i32 ownSpeed) const {
+  const i64 own = NodeCount + QuiesceNodeCount, all = TotalNodes();
+  if (all == own || own <= 0) return ownSpeed;
+  return (i32)std::min<i64>((i64)((double)ownSpeed * all / own), MaxClockMs);
+}
+
+i64 SearchRoutines::TotalNodes() const {
+  const i64 own = NodeCount + QuiesceNodeCount;
+  return this == &::Search ? own + Threads.HelperNodes() : own;
 }

@@ -82,14 +82,15 @@ bool EnemyPawnAhead(const ChessBoard& b, char side, u64 to) {
   return (files & ahead & (side == 0 ? b.BlackPawns : b.WhitePawns)) != 0;
 }
 
-void AssignMoveOrderValues(MoveGen& list, int count, int ply, u64 kingMask, int hashMove, int nodeType) {
+void AssignMoveOrderValues(const SearchRoutines& search, MoveGen& list, int count, int ply, u64 kingMask, int hashMove,
+                           int nodeType) {
   const ChessBoard& b = *list.board;
   u64* from = list.from;
   u64* to = list.to;
   char* promote = list.promote;
   i32* value = list.value;
-  const PVEntry pv = Search.PrincipalVariation[ply][ply];
-  const u16* killers = Search.KillerMoves[ply];
+  const PVEntry pv = search.PrincipalVariation[ply][ply];
+  const u16* killers = search.KillerMoves[ply];
   const int kingSq = kingMask ? SquareOf(kingMask) : -1;
   const u64 kingLines = kingSq < 0 ? 0 : (FileA << (kingSq & 7)) | (Rank1 << (8 * (kingSq >> 3)));
   // Each of the first four rules fires for the first move that matches.
@@ -124,7 +125,7 @@ void AssignMoveOrderValues(MoveGen& list, int count, int ply, u64 kingMask, int 
 
     int v;
     if (t & b.SidePieces(side ^ 1)) v = CaptureValue(b, side, f, t);
-    else if (p == NoPromotion) v = Search.History[(int)side][m] >> 7;
+    else if (p == NoPromotion) v = search.History[(int)side][m] >> 7;
     else v = PromotionValue;
     if ((b.IsRook(side, f) || b.IsQueen(side, f)) && (t & kingLines)) v += KingLineBonus;
     value[i] = v;

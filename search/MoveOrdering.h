@@ -6,11 +6,14 @@
 
 class ChessBoard;
 class MoveGen;
+class SearchRoutines;
 
 // Values for moves 0 .. count-1 of a full-width node. kingMask is the
 // opponent's king, hashMove the table's move (from x 64 + to, 0 = none),
-// nodeType the search's node kind.
-void AssignMoveOrderValues(MoveGen& list, int count, int ply, u64 kingMask, int hashMove, int nodeType);
+// nodeType the search's node kind; the killers, history and previous line
+// are those of `search`.
+void AssignMoveOrderValues(const SearchRoutines& search, MoveGen& list, int count, int ply, u64 kingMask, int hashMove,
+                           int nodeType);
 // Values for a quiescence node: most valuable victim, least valuable
 // attacker, then promotions.
 void QuiesceAssignMoveOrderValues(MoveGen& list, int count, int ply);

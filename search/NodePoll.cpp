@@ -6,6 +6,7 @@
 #include "search/InputPoll.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 
 // The budget is spent: a fixed time per move stops at once; a root move that
@@ -25,12 +26,34 @@ bool SearchRoutines::Overrun() {
 }
 
 bool SearchRoutines::NodesSpent() const {
-  return Limits.Nodes != 0 && !Limits.Pondering && NodeCount + QuiesceNodeCount >= Limits.Nodes;
+  return Limits.Nodes != 0 && !Limits.Pondering && TotalNodes() >= Limits.Nodes;
+}
+
+int SearchRoutines::PollHelper() {
+  if (Aborted) return 1;
+  if (PollCountdown-- > 0) return 0;
+  PollCountdown = HelperPollNodes;
+  Threads.PublishNodes(HelperNumber, NodeCount + QuiesceNodeCount);
+  if (!Threads.StopRequested()) return 0;
+  Aborted = StopSearch = TimeUp = 1;
+  return 1;
+}
+
+bool SearchRoutines::PollOvertaken() {
+  if (Overtaken) return true;
+  // A search already stopped otherwise ends as it was stopped.
+  if (Aborted || --OvertakeCountdown > 0) return false;
+  OvertakeCountdown = HelperPollNodes;
+  if (Limits.Pondering || Limits.Analyze || Threads.HelperDepth() < HelpedLimit) return false;
+  Overtaken = Aborted = StopSearch = TimeUp = 1;
+  return true;
 }
 
 int SearchRoutines::PollNode() {
+  if (HelperNumber != 0) return PollHelper();
+  if (HelpedLimit != 0 && PollOvertaken()) return 1;
   if (Limits.Benchmark || Aborted) return 0;
-  if (Clock.PollCountdown-- > 0) return 0;
+  if (PollCountdown-- > 0) return 0;
   // A spent node budget ends the search as "stop" does, but never in the
   // first iteration, which gives the move to play.
   if (NodesSpent() && IterationDepth > 1) {
@@ -41,8 +64,9 @@ int SearchRoutines::PollNode() {
   // A node budget is polled when it runs out, not up to a hundredth of a
   // second of nodes later.
   if (Limits.Nodes != 0) {
-    const i64 left = Limits.Nodes - (NodeCount + QuiesceNodeCount);
-    Clock.PollCountdown = std::clamp<i64>(left, 1, std::max<i64>(Clock.PollCountdown, 1));
+    // Every thread of the search spends the nodes left.
+    const i64 left = (Limits.Nodes - TotalNodes()) / (this == &::Search ? Threads.Searching() : 1);
+    PollCountdown = std::clamp<i64>(left, 1, std::max<i64>(PollCountdown, 1));
   }
   return r;
 }
@@ -70,17 +94,17 @@ int SearchRoutines::PollClock() {
   // A fixed depth is never cut short by the clock; the front end still
   // hears its commands.
   if (Limits.FD != 0) {
-    clock.PollCountdown = std::max<i64>(clock.NodesPerSecond / 100, 1);
+    PollCountdown = std::max<i64>(clock.NodesPerSecond / 100, 1);
     return 0;
   }
   if (Limits.Analyze) {
-    clock.PollCountdown = clock.NodesPerSecond >> 3;
+    PollCountdown = clock.NodesPerSecond >> 3;
     return 0;
   }
   if (Limits.Pondering) {
     // As often as a timed search: "ponderhit" starts the engine's clock, and
     // "stop" must be answered at once.
-    clock.PollCountdown = clock.PollInterval();
+    PollCountdown = clock.PollInterval();
     return 0;
   }
 
@@ -94,13 +118,13 @@ int SearchRoutines::PollClock() {
   // Half way through the budget the speed is reported, once.
   if (!clock.NpsCalibrated && 2 * (i64)elapsed >= clock.TimePerMove) {
     clock.NpsCalibrated = 1;
-    if (elapsed >= 500) Listener->SpeedMeasured(clock.NodesPerSecond, elapsed);
+    if (elapsed >= 500) Listener->SpeedMeasured(AllThreadsSpeed(clock.NodesPerSecond), elapsed);
   }
   if (mayStop && elapsed >= clock.TimePerMove && Overrun()) return 1;
   if (mayStop && elapsed >= clock.EmergencyTimeThreshold) {
     StopSearch = 1;
     return 1;
   }
-  clock.PollCountdown = clock.PollInterval();
+  PollCountdown = clock.PollInterval();
   return 0;
 }

@@ -8,17 +8,16 @@
 #include "movegen/SEE.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchRoutines.h"
-#include "search/TimeControl.h"
 
 int SearchRoutines::Quiesce(char side, int alpha, int beta, ChessBoard board, int ply) {
   QuiesceNodeCount++;
-  Clock.PollCountdown--;
+  PollCountdown--;
   // The evaluation's first look-up.
-  __builtin_prefetch(&PawnHashSlot(board.PawnHashCode));
+  __builtin_prefetch(&Eval.PawnCache->Slot(board.PawnHashCode));
   if (board.CheckDraw(side) != 0) return 0;
 
   // A side in check stands pat too: evasions are not generated here.
-  int best = PE.PosEval(side, alpha, beta, &board);
+  int best = Eval.PosEval(side, alpha, beta, &board);
   if (best >= beta) return best;
   if (best > alpha) alpha = best;
 
@@ -38,7 +37,7 @@ int SearchRoutines::Quiesce(char side, int alpha, int beta, ChessBoard board, in
     // A capture of a cheaper man is searched only when the exchange does not
     // lose; a promotion to an empty square always goes through the exchange.
     if (ValueCapturedPiece(side, to, &board) < ValueCapturedPiece(enemy, from, &board) &&
-        see.StaticExchangeEvaluation(enemy, from, to, &board) < 0)
+        Exchange.StaticExchangeEvaluation(enemy, from, to, &board) < 0)
       continue;
 
     char castleMask;

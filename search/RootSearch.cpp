@@ -10,8 +10,9 @@
 #include "movegen/MoveGen.h"
 #include "search/MoveOrdering.h"
 #include "search/OpeningBook.h"
-#include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
+#include "search/InputPoll.h"
 #include "search/TimeControl.h"
 
 namespace {
@@ -31,11 +32,11 @@ int SearchRoutines::BookAnswer(char side, ChessBoard& board, char castleRights, 
 
 int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, u64* from, u64* to,
                                    char* promo, char castleRights) {
-  const bool stopping = Limits.FD == 0;
+  const bool stopping = Settings->FD == 0;
   const char enemy = side ^ 1;
 
   // The book answers the first iteration without a search.
-  if (!Limits.Benchmark && Limits.OwnBook == 1 && depth == 1 && Limits.SearchMoves.empty()) {
+  if (!Settings->Benchmark && Settings->OwnBook == 1 && depth == 1 && Settings->SearchMoves.empty()) {
     const int count = BookAnswer(side, board, castleRights, from, to, promo);
     if (count >= 0) return count;
   }
@@ -54,7 +55,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const int count = list.GenerateAllMoves(side, &board, castleRights);
   RootMoveCount = count;
   const u64 enemyKing = board.SideKing(enemy);
-  AssignMoveOrderValues(list, count, 0, enemyKing, 0, PVNode);
+  AssignMoveOrderValues(*this, list, count, 0, enemyKing, 0, PVNode);
   const int maxPly = board.RootDepth;
   int best = NoMoveYet;
   int legal = 0;
@@ -66,7 +67,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
   // The root moves.
   for (i = 0; i < count && best < beta; i++) {
-    if (TimeUp && stopping && !Limits.Pondering) {
+    if (TimeUp && stopping && !Settings->Pondering) {
       normalEnd = false;
       break;
     }
@@ -80,7 +81,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       board.UndoMove(i);
       continue;
     }
-    if (!Limits.RootMoveAllowed(SquareOf(f), SquareOf(t))) {
+    if (!Settings->RootMoveAllowed(SquareOf(f), SquareOf(t))) {
       board.UndoMove(i);
       skipped++;
       continue;
@@ -97,7 +98,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     for (int kind = Queens; kind <= Knights; kind++) pieces += board.WhiteCounts[kind] + board.BlackCounts[kind];
     // A search for a mate reduces no root move: a mate there must show.
     const bool reducible = p == NoPromotion && depth >= 3 && legal >= 3 && !gives && !capture &&
-                           list.value[i] <= ReducibleMaxValue && pieces > 2 && Limits.Mate == 0;
+                           list.value[i] <= ReducibleMaxValue && pieces > 2 && Settings->Mate == 0;
     const char childRights = castleRights & castleMask;
     const int childDepth = depth + gives - 1;
     // The child's line starts empty, so that no other branch's moves follow
@@ -112,7 +113,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       bool done = false;
       if (reducible) {
         v = -Search(enemy, -alpha - 1, -alpha, board, depth - 2, 1, 1, childRights, 0, AllNode, maxPly);
-        if (StopSearch && stopping && !Limits.Pondering) {
+        if (StopSearch && stopping && !Settings->Pondering) {
           stoppedInMove = true;
           break;
         }
@@ -120,7 +121,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       }
       if (!done) {
         v = -Search(enemy, -alpha - 1, -alpha, board, childDepth, 1, 1, childRights, gives, AllNode, maxPly);
-        if (StopSearch && stopping && !Limits.Pondering) {
+        if (StopSearch && stopping && !Settings->Pondering) {
           stoppedInMove = true;
           break;
         }
@@ -130,7 +131,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     }
 
     board.UndoMove(i);
-    if (StopSearch && stopping && !Limits.Pondering) {
+    if (StopSearch && stopping && !Settings->Pondering) {
       stoppedInMove = true;
       break;
     }
@@ -142,7 +143,10 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     if (v > best) {
       SecondBestValue = best;
       answerFrom = f, answerTo = t, answerPromote = p;
-      if (depth > 9 && (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) && v + 200 < RootValue &&
+      // A helper keeps no clock (the main search's front end may be
+      // changing it).
+      if (HelperNumber == 0 && depth > 9 && (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) &&
+          v + 200 < RootValue &&
           Clock.TimeLeft / 4 >= Clock.TimeInc * 1000)
         FailingLow = 1;
       best = v;
@@ -169,7 +173,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   }
 
   // The end of the loop: an interrupted iteration reports its answer.
-  if ((Aborted || TimeUp || StopSearch) && !Limits.Pondering) {
+  if ((Aborted || TimeUp || StopSearch) && !Settings->Pondering) {
     Listener->RootResult(depth, v, answerFrom, answerTo, answerPromote, false);
     if (StopSearch) return best;
   }
@@ -195,10 +199,12 @@ int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u6
   const int plyLimit = depth < 1 ? 400 : 2 * depth;
 
   u64 code1, code2;
-  PrepareRoot(board, &code1, &code2);
-  MoveList.InsertMoveHistory(code1, code2);
+  if (this == &::Search) Threads.SearchAlone();
+  PrepareRoot(board, MoveList, &code1, &code2);
+  Clock.StartTime = ClockMs();
+  Repetitions.InsertMoveHistory(code1, code2);
   board.RootDepth = plyLimit;
-  CompletedDepth = Limits.FD;
+  CompletedDepth = Settings->FD;
 
   InitValues();
   return SearchTreeRoot(board.SideToMove, board, -MateScore, MateScore, searchDepth, from, to, promo,

@@ -1,15 +1,25 @@
 // The search: its state between nodes and between searches (node counters,
-// stop flags, history, killers, the principal-variation table), the node
-// poll, the alpha-beta node, quiescence, the root search and the
-// iterative-deepening driver. The clock lives in TimeControl, the front
-// end's side of things behind SearchListener. One instance: Search.
+// stop flags, history, killers, the principal-variation table, and what it
+// works in: its evaluation with the pawn cache, its exchange evaluator, its
+// copy of the game's repetition record), the node poll, the alpha-beta
+// node, quiescence, the root search and the iterative-deepening driver.
+// Everything a search writes is in its object, so that searches can run
+// side by side; they share only what is read-only after start-up (attack
+// tables, hash codes) and the transposition table. The clock lives in
+// TimeControl, the front end's side of things behind SearchListener.
+// Search is the main search, the one the front ends and tools drive.
 #pragma once
 #include <cstddef>
 
 #include "board/ChessBoard.h"
+#include "board/MoveHistory.h"
 #include "board/MoveText.h"
 #include "board/Types.h"
+#include "eval/PositionEvaluate.h"
+#include "movegen/SEE.h"
+#include "search/SearchLimits.h"
 #include "search/SearchListener.h"
+#include "search/TranspositionTables.h"
 
 // Deepest ply the search's tables hold. Iterations may reach ply 4 x depth
 // (400 at depth 100) and checks extend beyond that; a node at this ply is
@@ -17,6 +27,10 @@
 // past its end.
 constexpr int MaxSearchPly = 512;
 constexpr int SearchTableRows = MaxSearchPly + 4;
+
+// A helper thread hands on its node count and looks for its stop this
+// often (nodes): well under a millisecond.
+constexpr i64 HelperPollNodes = 1024;
 
 // Room for a move text with the longest principal variation (fillmovestring
 // writes five characters per move).
@@ -60,7 +74,34 @@ class SearchRoutines {
   u8 FirstIteration;
   u8 HeldStop;
 
-  SearchRoutines() {}  // the global starts zeroed
+  // What the search works in: its evaluation (with its pawn cache), its
+  // exchange evaluator, and the repetition record of the game followed by
+  // the line being searched, copied from the game's (MoveList) as the
+  // search starts.
+  PositionEvaluate Eval;
+  SEE Exchange;
+  MoveHistory Repetitions;
+  i64 PollCountdown;  // nodes until the next poll
+
+  // The settings the search reads as it runs: the front end's Limits for
+  // the main search, which a command may change while it runs; a helper's
+  // own copy, taken as it starts.
+  const SearchLimits* Settings = &Limits;
+  // Where the search counts its table probes: the table's own counters for
+  // the main search, the helper's for a helper.
+  i64* TableHits = &PositionCache.Hits;
+  i64* TableMisses = &PositionCache.Misses;
+  // 0 for the main search; a helper thread's search (SearchThreads) is
+  // numbered from 1. A helper reads no input and no clock and reports to
+  // no one: it stops when the main search stops it.
+  int HelperNumber;
+  // The main search of a search with helpers: the last depth (0 without
+  // helpers), and whether a helper completed it first, which ends the
+  // main search's iteration: the helper's result is the answer.
+  int HelpedLimit;
+  u8 Overtaken;
+
+  SearchRoutines() = default;  // everything else starts zeroed
 
   // State and history.
   void InitValues();
@@ -91,10 +132,10 @@ class SearchRoutines {
   // is mapped at the next wait, or by the search's own writes.
   void MapTablesUntilInput();
   void PromoteKillers();  // the second killer of every ply becomes the first
-  // The start of every search: piece counts, a clear principal variation,
-  // killers moved up, the clock started, the root's pawn code and its two
-  // hash codes.
-  void PrepareRoot(ChessBoard& board, u64* code1, u64* code2);
+  // The start of every search: piece counts, the game's record copied, a
+  // clear principal variation, killers moved up, the root's pawn code and
+  // its two hash codes.
+  void PrepareRoot(ChessBoard& board, const MoveHistory& record, u64* code1, u64* code2);
   // True when the search that returned v has a move to play: it was not
   // aborted, and the side to move is neither mated nor stalemated.
   bool MoveToPlay(int v) const { return !Aborted && v != StalemateScore && v != -MateScore; }
@@ -122,13 +163,26 @@ class SearchRoutines {
                      char castleRights);
   int SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo);
   // Iterates the root search on `board` and leaves the best move in from,
-  // to and promotion; the board of the game is not touched.
+  // to and promotion; the board of the game is not touched. The main
+  // search (Search) runs the helper threads beside it, if there are any,
+  // and may take the move of a deeper iteration one of them completed.
   int ProgressiveDeepening(ChessBoard board, char depth, u64* from, u64* to, char* promotion);
+  // A helper's iterations on the root the main search started from (the
+  // game's record `record`, the side to move and castling rights given),
+  // at the depths its number gives it, up to `limit`, until it is stopped.
+  // After each completed iteration it hands its result to SearchThreads.
+  void HelperDeepening(ChessBoard board, const MoveHistory& record, char side, char castleRights, int limit);
+  // Nodes of this search, and of its helpers while the main search runs.
+  i64 TotalNodes() const;
+  // The speed of every thread of the search, from this search's own (the
+  // clock and the poll keep to the main search's own speed).
+  i32 AllThreadsSpeed(i32 ownSpeed) const;
 
  private:
   static SearchListener Silent;
   static constexpr u8 MoveNowHeld = 1;
   static constexpr u8 AbortHeld = 2;
+  bool SearchMemoryMapped;  // the principal-variation table and the stack
 
   // The end of the first iteration: a stop held until now takes effect.
   void ReleaseHeldStop();
@@ -136,6 +190,12 @@ class SearchRoutines {
   bool BudgetSpentAtIteration();
   // The front end's node budget is used up (a ponder search has none yet).
   bool NodesSpent() const;
+  // A helper's poll: its node count handed on, and its stop.
+  int PollHelper();
+  // The main search's look at its helpers: true once one of them has
+  // completed the last depth (not while pondering or analysing).
+  bool PollOvertaken();
+  i64 OvertakeCountdown;
   // The book's move for the first iteration: its place in the generated
   // list goes to from, to and promo; the number of moves generated, or -1
   // when the position is not in the book.

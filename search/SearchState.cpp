@@ -15,6 +15,7 @@
 
 SearchListener SearchRoutines::Silent;
 SearchRoutines Search;
+PositionEvaluate& PE = Search.Eval;
 
 namespace {
 // Above this a history counter halves its whole side's table.
@@ -88,10 +89,9 @@ void SearchRoutines::ClearPrincipalVariation() { memset(PrincipalVariation, 0, s
 // once all of it is mapped. The principal-variation table and the stack
 // stay mapped once they are.
 bool SearchRoutines::MapSomeTables(size_t bytes) {
-  static bool searchMemoryMapped = false;
-  if (PositionCache.MapSomePages(bytes) || MapSomePawnHashPages(bytes)) return true;
-  if (searchMemoryMapped) return false;
-  searchMemoryMapped = true;
+  if (PositionCache.MapSomePages(bytes) || Eval.PawnCache->MapSomePages(bytes)) return true;
+  if (SearchMemoryMapped) return false;
+  SearchMemoryMapped = true;
   MapPagesNow(static_cast<void*>(PrincipalVariation), sizeof PrincipalVariation);
   MapStackBelow(SearchStackBytes);
   return true;

@@ -38,7 +38,7 @@ class TimeControl {
   i32 NodesPerSecond = 1200000;     // running speed estimate
   u8 NpsCalibrated = 0;             // 0 before the speed was reported, 1 after, 2 after the extension
   u8 TimeExtended = 0;              // the fail-low extension was given
-  i64 PollCountdown = 0;            // nodes until the next poll
+  i64 PollCountdown = 0;            // nodes to the first poll (the search counts its own down)
   i32 BookExitPly = 0;              // GamePly of the last book move
 
   // Turns the clock figures into TimePerMove and the hard limit. True for a

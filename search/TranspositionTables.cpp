@@ -12,6 +12,7 @@ TranspositionTables PositionCache;
 
 namespace {
 bool SamePosition(const TTEntry& e, u64 upper, u64 lower) { return e.UpperCode == upper && e.LowerCode == lower; }
+constexpr u64 LiveBits = 0xFFULL << 24;
 }  // namespace
 
 namespace {
@@ -47,12 +48,12 @@ u32 BucketsFor(int megabytes) {
 
 TranspositionTables::TranspositionTables() : Hits(0), Misses(0) {
   Table = AllocateTable(TTIndexMask + 1, &Block);
-  WrittenBuckets = static_cast<u64*>(calloc(WrittenWords(), sizeof(u64)));
+  WrittenBuckets = static_cast<std::atomic<u64>*>(calloc(WrittenWords(), sizeof(u64)));
 }
 
 TranspositionTables::~TranspositionTables() {
   free(Block);
-  free(WrittenBuckets);
+  free(static_cast<void*>(WrittenBuckets));
 }
 
 // Rounded up: below 4 MB the buckets fill a megabyte only in part.
@@ -68,20 +69,20 @@ int TranspositionTables::Resize(int megabytes) {
   void* block;
   TTBucket* table = AllocateTable(buckets, &block);
   // Fewer than 64 buckets never happens (a megabyte holds thousands).
-  u64* written = static_cast<u64*>(calloc(buckets / 64, sizeof(u64)));
+  auto* written = static_cast<std::atomic<u64>*>(calloc(buckets / 64, sizeof(u64)));
   if (table == nullptr || written == nullptr) {
     free(block);
-    free(written);
+    free(static_cast<void*>(written));
     return SizeMB();
   }
   free(Block);
-  free(WrittenBuckets);
+  free(static_cast<void*>(WrittenBuckets));
   Block = block;
   Table = table;
   WrittenBuckets = written;
   MappedBytes = 0;
   IndexMask = buckets - 1;
-  WrittenCount = 0;
+  WrittenCount.store(0, std::memory_order_relaxed);
   return SizeMB();
 }
 
@@ -106,26 +107,33 @@ bool TranspositionTables::MapSomePages(size_t bytes) {
 }
 
 void TranspositionTables::ClearTranspositionTables() {
-  if (WrittenCount == 0) return;
+  const u32 written = WrittenCount.load(std::memory_order_relaxed);
+  if (written == 0) return;
   // Beyond this share of written buckets one sweep of the table is quicker
   // than visiting them one by one.
-  if (WrittenCount > (IndexMask + 1) / 8) {
+  if (written > (IndexMask + 1) / 8) {
     memset(static_cast<void*>(Table), 0, sizeof(TTBucket) * ((size_t)IndexMask + 1));
   } else {
     for (u32 w = 0; w < WrittenWords(); w++)
-      for (u64 bits = WrittenBuckets[w]; bits; bits &= bits - 1)
+      for (u64 bits = WrittenBuckets[w].load(std::memory_order_relaxed); bits; bits &= bits - 1)
         memset(static_cast<void*>(&Table[w * 64 + __builtin_ctzll(bits)]), 0, sizeof(TTBucket));
   }
-  memset(WrittenBuckets, 0, WrittenWords() * sizeof(u64));
-  WrittenCount = 0;
+  memset(static_cast<void*>(WrittenBuckets), 0, WrittenWords() * sizeof(u64));
+  WrittenCount.store(0, std::memory_order_relaxed);
 }
 
 // Aged entries still give their move to a probe but never a score, and are
 // the first to be overwritten. A bucket never written holds no live entry.
 void TranspositionTables::AgeTranspositionTables() {
   for (u32 w = 0; w < WrittenWords(); w++)
-    for (u64 bits = WrittenBuckets[w]; bits; bits &= bits - 1)
-      for (TTEntry& e : Table[w * 64 + __builtin_ctzll(bits)].Slot) e.Live = 0;
+    for (u64 bits = WrittenBuckets[w].load(std::memory_order_relaxed); bits; bits &= bits - 1)
+      for (TTSlot& e : Table[w * 64 + __builtin_ctzll(bits)].Slot) {
+        // The live mark is in the third word, which the second covers.
+        const u64 w2 = e.Word[2].load(std::memory_order_relaxed);
+        const u64 aged = w2 & ~LiveBits;
+        e.Word[1].store(e.Word[1].load(std::memory_order_relaxed) ^ w2 ^ aged, std::memory_order_relaxed);
+        e.Word[2].store(aged, std::memory_order_relaxed);
+      }
 }
 
 void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value,
@@ -135,10 +143,11 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
     printf("Major problem1: index > TTABLESIZE %u\n", index);
     exit(0);
   }
-  TTEntry* slot = Table[index].Slot;
+  TTSlot* slot = Table[index].Slot;
   MarkWritten(index);
 
-  bool mayReplace0 = slot[0].Depth <= depth || slot[0].Live <= 0;
+  const TTEntry first = slot[0].Entry();
+  bool mayReplace0 = first.Depth <= depth || first.Live <= 0;
   // A mate score counts plies from the root; the table keeps it counted
   // from this node, so that a probe from another ply reads the right
   // distance.
@@ -147,7 +156,7 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
 
   // A live slot 0 is displaced only by a result for the same position at
   // least as deep; everything else goes to slot 1.
-  bool toSlot0 = !(slot[0].Live > 0 && !SamePosition(slot[0], upper, lower)) && mayReplace0;
+  bool toSlot0 = !(first.Live > 0 && !SamePosition(first, upper, lower)) && mayReplace0;
   TTEntry entry;
   entry.UpperCode = upper;
   entry.LowerCode = lower;
@@ -155,19 +164,19 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
   entry.Bound = (i8)bound;
   entry.Value = value;
   entry.Depth = (i8)depth;
-  slot[2] = slot[1];
+  slot[2].CopyFrom(slot[1]);
   if (toSlot0) {
-    slot[1] = slot[0];
+    slot[1].CopyFrom(slot[0]);
     entry.Live = 2;
-    slot[0] = entry;
+    slot[0].Store(entry);
   } else {
     entry.Live = 4;
-    slot[1] = entry;
+    slot[1].Store(entry);
   }
 }
 
-int TranspositionTables::SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value,
-                                                   int* move) {
+int TranspositionTables::Probe(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move,
+                               i64* hits, i64* misses) {
   const int R = depth < 6 ? 2 : 3;
   u32 index = (u32)lower & IndexMask;
   if (index > IndexMask) {
@@ -177,8 +186,14 @@ int TranspositionTables::SearchTranspositionTables(u64 upper, u64 lower, int dep
   int result = TTNoScore;
   int bestDepth = -1;
   for (int s = 0; s < 3; s++) {
-    const TTEntry& e = Table[index].Slot[s];
-    if (!SamePosition(e, upper, lower)) continue;
+    const TTSlot& slot = Table[index].Slot[s];
+    // Both keys, the second with the data it covers: a slot written by two
+    // threads at once matches no position.
+    const u64 w0 = slot.Word[0].load(std::memory_order_relaxed);
+    if (w0 != upper) continue;
+    const u64 w2 = slot.Word[2].load(std::memory_order_relaxed), w3 = slot.Word[3].load(std::memory_order_relaxed);
+    if ((slot.Word[1].load(std::memory_order_relaxed) ^ w2 ^ w3) != lower) continue;
+    const TTEntry e = TTSlot::Unpack(upper, lower, w2, w3);
     // The move is a hint for ordering even when the score is stale.
     if (s == 0 || e.Depth > bestDepth) {
       *move = e.Move;
@@ -189,20 +204,20 @@ int TranspositionTables::SearchTranspositionTables(u64 upper, u64 lower, int dep
     if (depth > e.Depth) continue;
     if (e.Bound == ExactBound) {
       *value = e.Value;
-      Hits++;
+      (*hits)++;
       return TTExact;
     }
     if (e.Bound == LowerBound && e.Value >= beta) {
       *value = beta;
-      Hits++;
+      (*hits)++;
       return TTLowerCut;
     }
     if (e.Bound == UpperBound && e.Value <= alpha) {
       *value = alpha;
-      Hits++;
+      (*hits)++;
       return TTUpperCut;
     }
   }
-  Misses++;
+  (*misses)++;
   return result;
 }

@@ -9,6 +9,7 @@
 #include "eval/PawnHash.h"
 #include "search/InputPoll.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TranspositionTables.h"
 
 const char* const BenchPositions[6] = {
@@ -26,10 +27,13 @@ struct NodeSums {
   i64 quiesce = 0;
   i64 leaf = 0;
 
+  // The main search's and its helpers'.
   void Add() {
-    interior += Search.NodeCount;
-    quiesce += Search.QuiesceNodeCount;
-    leaf += Search.LeafNodeCount;
+    i64 helperInterior, helperQuiesce, helperLeaf;
+    Threads.HelperNodeCounts(&helperInterior, &helperQuiesce, &helperLeaf);
+    interior += Search.NodeCount + helperInterior;
+    quiesce += Search.QuiesceNodeCount + helperQuiesce;
+    leaf += Search.LeafNodeCount + helperLeaf;
   }
 };
 
@@ -44,8 +48,9 @@ void Report(i32 t, const NodeSums& sums) {
   if (tt.Hits == 0 && tt.Misses == 0) tt.Misses = 1;
   printf("Transposition Table Hits %lld  Misses  %lld  Ratio = %lld\n", (long long)tt.Hits, (long long)tt.Misses,
          (long long)(100 * tt.Hits / (tt.Hits + tt.Misses)));
-  printf("Pawn misses %d Pawn attempts %d Pawn miss rate = %g\n", Phashmisses, Phashattempts,
-         100.0 * Phashmisses / Phashattempts);
+  const PawnHashTable& pawns = *PE.PawnCache;
+  printf("Pawn misses %d Pawn attempts %d Pawn miss rate = %g\n", pawns.Phashmisses, pawns.Phashattempts,
+         100.0 * pawns.Phashmisses / pawns.Phashattempts);
   fflush(stdout);
 }
 

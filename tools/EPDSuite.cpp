@@ -175,7 +175,7 @@ void SearchPosition(const char* line, const char* label, const SuiteOptions& opt
   const int v = Search.ProgressiveDeepening(b, (char)Limits.FD, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
   const i32 elapsed = ClockMs() - start;
   Search.Listener = frontEnd;
-  const long long nodes = Search.NodeCount + Search.QuiesceNodeCount;
+  const long long nodes = Search.TotalNodes();  // every thread's
 
   LegalMove played;
   played.From = b.BestMoveFrom, played.To = b.BestMoveTo, played.Promote = b.BestMovePromote;
@@ -230,7 +230,7 @@ void PrintEvaluationDetail() {
   // king squares of a position that was set up.
   b.RecountPieces();
   b.CheckDraw(b.SideToMove);
-  ClearPawnHash();
+  PE.PawnCache->Clear();
   EvaluationDetail detail;
   detail.Explain(&b);
 

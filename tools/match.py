@@ -31,6 +31,7 @@ import math
 import os
 import re
 import shlex
+import shutil
 import signal
 import subprocess
 import sys
@@ -45,6 +46,9 @@ OPPONENTS = {
     "phalanx": "/usr/games/phalanx -l- -b-",
     # Through PolyGlot; its strength is set with --skill (0..20).
     "stockfish": None,
+    # Vorn itself: the binary of --opponent-vorn (by default the one that
+    # plays), at --opponent-threads threads.
+    "vorn": None,
 }
 
 
@@ -98,15 +102,23 @@ def game_timeout(args):
 def vorn_command(args, stem):
     vorn = os.path.abspath(args.vorn)
     if args.protocol == "xboard":
-        return f"{vorn} xboard"
+        return f"{vorn} xboard" + (f" -threads {args.threads}" if args.threads > 1 else "")
     log = stem + ".polyglot.log"
-    return f"{args.polyglot} -noini -ec {vorn} -ed {os.path.dirname(vorn)} -log true -lf {log}"
+    threads = f" -uci \"Threads={args.threads}\"" if args.threads > 1 else ""
+    return f"{args.polyglot} -noini -ec {vorn} -ed {os.path.dirname(vorn)} -log true -lf {log}{threads}"
 
 
-def opponent_command(args):
+def opponent_command(args, tmp):
     if args.opponent == "stockfish":
         return (f"{args.polyglot} -noini -ec {args.stockfish} "
                 f"-uci \"Skill Level={args.skill}\"")
+    if args.opponent == "vorn":
+        # A copy under another name, so that the opponent's processes are
+        # never taken for the Vorn under test (its crashes, a process left
+        # running).
+        copy = os.path.join(tmp, "vorn-opponent")
+        shutil.copy2(os.path.abspath(args.opponent_vorn or args.vorn), copy)
+        return f"{copy} xboard" + (f" -threads {args.opponent_threads}" if args.opponent_threads > 1 else "")
     return OPPONENTS[args.opponent]
 
 
@@ -176,7 +188,7 @@ def play_batch(args, first, last, openings):
         args.xboard,
         "-fcp", vorn_command(args, stem), "-fd", os.path.dirname(vorn),
         "-fn", "Vorn",
-        "-scp", opponent_command(args), "-sd", tmp,
+        "-scp", opponent_command(args, tmp), "-sd", tmp,
         "-mg", str(games), "-lpf", pos, "-lpi", "1",
         "-tc", args.tc,
         "-sgf", stem + ".pgn",
@@ -197,6 +209,10 @@ def play_batch(args, first, last, openings):
         xboard += ["-inc", str(args.inc)]
     else:
         xboard += ["-mps", str(args.mps), "-inc", "-1"]
+    if args.opponent == "vorn":
+        # Vorn against Vorn under protocol 1: under protocol 2 xboard sends
+        # both the same "cores", which would override each side's -threads.
+        xboard += ["-firstProtocolVersion", "1", "-secondProtocolVersion", "1"]
     if not vorn_white:
         xboard += ["-firstPlaysBlack", "true"]
     cmd = ["xvfb-run", "-a", "-e", os.path.join(tmp, os.path.basename(stem) + ".xvfb")] + xboard
@@ -241,6 +257,9 @@ def play_batch(args, first, last, openings):
             "vorn": "white" if (vorn_white == (i % 2 == 0)) else "black",
             "vorn_binary": vorn, "protocol": args.protocol,
             "opponent": args.opponent, "tc": args.tc, "mps": args.mps, "inc": args.inc,
+            "threads": args.threads,
+            "opponent_vorn": os.path.abspath(args.opponent_vorn or args.vorn) if args.opponent == "vorn" else None,
+            "opponent_threads": args.opponent_threads if args.opponent == "vorn" else None,
             "wall": round(wall / games, 1), "killed": killed,
             # Seconds after xboard started at which a Vorn process ended
             # while xboard still ran, and Vorns still running when it quit.
@@ -527,7 +546,11 @@ def summarize(out):
 
     m0 = metas[0]
     tc = f"{m0['tc']} + {m0['inc']:g} s a move" if m0["inc"] is not None else f"{m0['mps']} moves in {m0['tc']}"
-    lines = [f"Vorn {m0['vorn_binary']} ({m0['protocol']}) against {m0['opponent']}, {tc}, "
+    threads = m0.get("threads") or 1
+    opponent = m0["opponent"]
+    if m0.get("opponent_vorn"):
+        opponent = f"Vorn {m0['opponent_vorn']} at {m0['opponent_threads']} thread(s)"
+    lines = [f"Vorn {m0['vorn_binary']} ({m0['protocol']}, {threads} thread(s)) against {opponent}, {tc}, "
              f"{len(metas)} games in {out}"]
     n = w + d + l
     lines.append(f"Vorn: {w} wins, {d} draws, {l} losses"
@@ -589,6 +612,10 @@ def main():
     p.add_argument("--inc", type=float, default=None,
                    help="xboard -inc: seconds added a move (instead of --mps)")
     p.add_argument("--vorn", default="build/vorn")
+    p.add_argument("--threads", type=int, default=1, help="Vorn's search threads")
+    p.add_argument("--opponent-vorn", default=None,
+                   help="with --opponent vorn: the opponent's binary (default: --vorn's)")
+    p.add_argument("--opponent-threads", type=int, default=1, help="with --opponent vorn: its search threads")
     p.add_argument("--out", default=None, help="output folder (default build/match/OPPONENT-TIME)")
     p.add_argument("--openings", default=os.path.join(HERE, "openings.epd"))
     p.add_argument("--skill", type=int, default=3, help="stockfish's Skill Level")

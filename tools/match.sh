@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Vorn against an engine from Debian's packages inside xboard, headless under
+# Vorn against an engine from Debian's packages, or another Vorn build or
+# setting, inside xboard, headless under
 # Xvfb (tools/match.py plays and scores; see there for the files it writes).
 # Installs what is missing, like .ci/run does for its tools.
 #
-#   tools/match.sh [--opponent fairymax|phalanx|stockfish] [--protocol xboard|uci]
+#   tools/match.sh [--opponent fairymax|phalanx|stockfish|vorn] [--protocol xboard|uci]
 #                  [--games N] [--first K] [--tc 0:20] [--mps 40 | --inc SECONDS]
-#                  [--vorn PATH] [--out DIR] [--openings FILE] [--skill N]
+#                  [--vorn PATH] [--threads N] [--opponent-vorn PATH] [--opponent-threads N]
+#                  [--out DIR] [--openings FILE] [--skill N]
 #   tools/match.sh --summary-only --out DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."

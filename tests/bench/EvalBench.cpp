@@ -48,7 +48,7 @@ std::vector<ChessBoard> Boards() {
 
 void BM_PosEvalWarm(benchmark::State& state) {
   std::vector<ChessBoard> boards = Boards();
-  ClearPawnHash();
+  PE.PawnCache->Clear();
   size_t i = 0;
   for (auto _ : state) {
     ChessBoard& b = boards[i];

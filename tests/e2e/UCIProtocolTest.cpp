@@ -82,6 +82,7 @@ TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
       "id author the Vorn authors",
       "option name Hash type spin default 192 min 1 max 4096",
       "option name Clear Hash type button",
+      "option name Threads type spin default 1 min 1 max 256",
       "option name UCI_AnalyseMode type check default false",
       "option name OwnBook type check default false",
       "option name SecondaryBook type check default false",

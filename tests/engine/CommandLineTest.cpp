@@ -316,7 +316,8 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-bench3  as -bench2, with position-to-text conversions in the first timing\n"
       "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)\n"
       "-nobook  plays without the opening book\n"
-      "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong\n";
+      "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong\n"
+      "-threads  n   searches with n threads (1 to 256)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;

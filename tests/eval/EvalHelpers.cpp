@@ -7,7 +7,7 @@
 
 int EvaluateFresh(const char* fen, Mating mating) {
   ChessBoard& b = LoadFen(fen);
-  ClearPawnHash();
+  PE.PawnCache->Clear();
   if (mating == Mating::AsCheckDraw) b.CheckDraw(b.SideToMove);
   else b.MatingMaterial = 0;
   return PE.PosEval(b.SideToMove, -MateScore, MateScore, &b);
@@ -60,7 +60,7 @@ void SetPawnCodeWithKings(ChessBoard& b) {
 
 ChessBoard& PrepareTerms(const char* fen) {
   ChessBoard& b = LoadFen(fen);
-  ClearPawnHash();
+  PE.PawnCache->Clear();
   b.MatingMaterial = 0;
   PE.PosEval(b.SideToMove, -MateScore, MateScore, &b);
   PE.MgScore = PE.EgScore = 0;

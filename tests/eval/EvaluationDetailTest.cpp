@@ -61,7 +61,7 @@ std::string Fen(const ChessBoard& b) {
 // unless the board's pawn code holds its kings.
 EvaluationDetail Explain(ChessBoard board, bool emptyCache = true) {
   board.CheckDraw(board.SideToMove);
-  if (emptyCache) ClearPawnHash();
+  if (emptyCache) PE.PawnCache->Clear();
   EvaluationDetail d;
   d.Explain(&board);
   return d;

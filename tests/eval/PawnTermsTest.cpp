@@ -65,7 +65,7 @@ const Passed PassedCases[] = {
 TEST(PawnStructure, PassedPawnValuesAsCached) {
   for (const Passed& c : PassedCases) {
     ChessBoard& b = PrepareTerms(c.fen);
-    const PawnHashEntry& e = PawnHashSlot(b.PawnHashCode);
+    const PawnHashEntry& e = PE.PawnCache->Slot(b.PawnHashCode);
     EXPECT_EQ(e.WhitePassed, c.whitePassed) << c.fen;
     EXPECT_EQ(e.BlackPassed, c.blackPassed) << c.fen;
   }

@@ -96,7 +96,7 @@ TEST(PosEval, LazyExitsReturnUnroundedScores) {
   };
   for (const auto& c : cases) {
     ChessBoard& b = LoadFen(c.fen);
-    ClearPawnHash();
+    PE.PawnCache->Clear();
     b.MatingMaterial = 0;
     EXPECT_EQ(PE.PosEval(b.SideToMove, c.alpha, c.beta, &b), c.expected)
         << c.fen << " window " << c.alpha << " " << c.beta;
@@ -139,7 +139,7 @@ TEST(PosEval, MaterialFunctions) {
 // Black to move, and the line still gives White's view.
 TEST(PosEval, ScoreLinePrintsWhitesView) {
   ChessBoard& b = LoadFen("8/8/8/4k3/8/8/4P3/4K3 b - -");
-  ClearPawnHash();
+  PE.PawnCache->Clear();
   b.MatingMaterial = 0;
   testing::internal::CaptureStdout();
   PE.PrintWhiteScore(&b);

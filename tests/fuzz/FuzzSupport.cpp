@@ -18,6 +18,7 @@
 #include "engine/UCIProtocol.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 
 bool CatchExit = false;
@@ -68,6 +69,7 @@ void ResetEngine() {
   MoveList.Init();
   Search.ClearHistory();
   Search.Aborted = Search.StopSearch = Search.TimeUp = 0;
+  Threads.SetCount(1);
 }
 
 bool PlausibleMaterial() {
@@ -88,7 +90,7 @@ namespace {
 void StopSearches(int) {
   Search.StopSearch = 1;
   Search.TimeUp = 1;
-  Clock.PollCountdown = 0;
+  Search.PollCountdown = 0;
 }
 
 // A processor-time timer: libFuzzer keeps the real-time alarm for its own

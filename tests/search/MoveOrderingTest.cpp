@@ -30,7 +30,7 @@ class MoveOrderingTest : public ::testing::Test {
     board = LoadFen(fen);
     const char side = board.SideToMove;
     count = list.GenerateAllMoves(side, &board, board.CastleFlags);
-    AssignMoveOrderValues(list, count, ply, board.SideKing(side ^ 1), hashMove, nodeType);
+    AssignMoveOrderValues(Search, list, count, ply, board.SideKing(side ^ 1), hashMove, nodeType);
   }
   void OrderQuiesce(const char* fen) {
     board = LoadFen(fen);

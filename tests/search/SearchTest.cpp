@@ -3,8 +3,11 @@
 // any ply, and repeats itself exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
@@ -163,13 +166,15 @@ TEST_F(SearchTest, RepeatedPositionScoresZero) {
   ChessBoard& b = LoadFen("4k3/8/8/8/8/8/8/Q3K3 w - - 0 1");
   u64 code1, code2;
   genhashcode(0, 0, &code1, &code2, &b);
+  // The search's own record, as a search copies it from the game's.
+  MoveHistory& record = Search.Repetitions;
   auto searchWithHistory = [&](int fiftyMoveCount, int depth) {
-    MoveList.Init();
-    MoveList.InsertMoveHistory(code1, code2);  // the same position, White to move
-    for (u64 other = 1; other <= 3; other++) MoveList.InsertMoveHistory(other, other);
+    record.Init();
+    record.InsertMoveHistory(code1, code2);  // the same position, White to move
+    for (u64 other = 1; other <= 3; other++) record.InsertMoveHistory(other, other);
     b.FiftyMoveCount = fiftyMoveCount;
     int v = Search.Search(0, -110000, 110000, b, depth, 1, 1, 0, 0, 1, 10);
-    EXPECT_EQ(MoveList.NumMoves, 4) << "the node takes its codes off the stack again";
+    EXPECT_EQ(record.NumMoves, 4) << "the node takes its codes off the stack again";
     return v;
   };
   EXPECT_EQ(searchWithHistory(5, 2), 0);
@@ -190,6 +195,37 @@ TEST_F(SearchTest, SameSearchTwiceGivesTheSameResult) {
   EXPECT_EQ(first.quiesce, second.quiesce);
   EXPECT_EQ(first.leaves, second.leaves);
   EXPECT_GT(first.nodes, 1000);
+}
+
+// Everything a search writes is its own: a second search object searches
+// as the first did and leaves the first's tables, its pawn cache and the
+// game's record as they were.
+TEST_F(SearchTest, SecondSearchObjectSearchesAloneAndAlike) {
+  const char* fen = "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0";
+  FreshState();
+  const Result first = SearchFixed(fen, 5);
+  std::vector<i32> history(&Search.History[0][0], &Search.History[0][0] + 2 * 4096);
+  const PVEntry line = Search.PrincipalVariation[0][1];
+  const int pawnProbes = PE.PawnCache->Phashattempts;
+  const int recorded = MoveList.NumMoves;
+
+  auto other = std::make_unique<SearchRoutines>();
+  PositionCache.ClearTranspositionTables();
+  ChessBoard& b = LoadFen(fen);
+  u64 from = 0, to = 0;
+  char promote = 0;
+  const int score = other->ProgressiveDeepening(b, 5, &from, &to, &promote);
+
+  EXPECT_EQ(score, first.score);
+  EXPECT_EQ(MoveText(from, to), first.move);
+  EXPECT_EQ(other->NodeCount, first.nodes);
+  EXPECT_EQ(other->QuiesceNodeCount, first.quiesce);
+  EXPECT_NE(other->Eval.PawnCache, PE.PawnCache);
+  EXPECT_GT(other->Eval.PawnCache->Phashattempts, 0);
+  EXPECT_EQ(PE.PawnCache->Phashattempts, pawnProbes);
+  EXPECT_TRUE(std::equal(history.begin(), history.end(), &Search.History[0][0])) << "the first search's history";
+  EXPECT_EQ(Search.PrincipalVariation[0][1].Move, line.Move);
+  EXPECT_EQ(MoveList.NumMoves, recorded);
 }
 
 TEST_F(SearchTest, QuiescenceStandsPatOrResolvesCaptures) {

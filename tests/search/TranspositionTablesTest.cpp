@@ -20,7 +20,7 @@ class TranspositionTablesTest : public ::testing::Test {
     tt.ClearTranspositionTables();
     tt.Hits = tt.Misses = 0;
   }
-  const TTEntry& Slot(int s) { return tt.Table[LowerA & TTIndexMask].Slot[s]; }
+  TTEntry Slot(int s) { return tt.Table[LowerA & TTIndexMask].Slot[s].Entry(); }
   int Probe(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move) {
     return tt.SearchTranspositionTables(upper, lower, depth, alpha, beta, value, move);
   }
@@ -170,14 +170,14 @@ TEST_F(TranspositionTablesTest, ClearAndAgeReachEveryWrittenBucketFewOrMany) {
       written.push_back(index);
     }
     tt.AgeTranspositionTables();
-    for (u32 index : written) ASSERT_EQ(tt.Table[index].Slot[0].Live, 0) << buckets << " buckets, " << index;
+    for (u32 index : written) ASSERT_EQ(tt.Table[index].Slot[0].Entry().Live, 0) << buckets << " buckets, " << index;
     int value = 0, move = 0;
     EXPECT_EQ(Probe(0x1234, written[0] | (1ULL << 32), 3, -100, 100, &value, &move), TTNoScore);
     EXPECT_EQ(move, 77);
 
     tt.ClearTranspositionTables();
     for (u32 index : written) {
-      const TTEntry& e = tt.Table[index].Slot[0];
+      const TTEntry& e = tt.Table[index].Slot[0].Entry();
       ASSERT_TRUE(e.UpperCode == 0 && e.LowerCode == 0 && e.Move == 0 && e.Depth == 0 && e.Value == 0)
           << buckets << " buckets, " << index;
     }
@@ -224,14 +224,14 @@ TEST(TranspositionTablesResize, ResizedTableStoresFindsAndClears) {
     table.Resize(megabytes);
     const u32 mask = table.IndexMask;
     if (mask != before) {
-      for (u32 i = 0; i <= mask; i++) ASSERT_EQ(table.Table[i].Slot[0].UpperCode, 0u) << megabytes << " MB, " << i;
+      for (u32 i = 0; i <= mask; i++) ASSERT_EQ(table.Table[i].Slot[0].Entry().UpperCode, 0u) << megabytes << " MB, " << i;
     }
     // Two codes that differ only above the mask share a bucket.
     const u64 top = mask, alias = (u64)mask | ((u64)(mask + 1) << 1);
     table.InsertTranspositionTables(0xA1, top, 4, 11, 50, ExactBound);
     table.InsertTranspositionTables(0xB2, alias, 4, 22, 60, ExactBound);
-    EXPECT_EQ(table.Table[mask].Slot[0].UpperCode, 0xA1u) << megabytes << " MB";
-    EXPECT_EQ(table.Table[mask].Slot[1].UpperCode, 0xB2u) << megabytes << " MB";
+    EXPECT_EQ(table.Table[mask].Slot[0].Entry().UpperCode, 0xA1u) << megabytes << " MB";
+    EXPECT_EQ(table.Table[mask].Slot[1].Entry().UpperCode, 0xB2u) << megabytes << " MB";
     int value = 0, move = 0;
     EXPECT_EQ(table.SearchTranspositionTables(0xB2, alias, 4, -100, 100, &value, &move), TTExact);
     EXPECT_EQ(value, 60);
@@ -246,7 +246,7 @@ TEST(TranspositionTablesResize, ResizedTableStoresFindsAndClears) {
     for (u32 i = 0; i <= mask; i += 2) table.InsertTranspositionTables(0x77, i, 2, 5, 9, ExactBound);
     table.ClearTranspositionTables();
     for (u32 i = 0; i <= mask; i++) {
-      const TTEntry& e = table.Table[i].Slot[0];
+      const TTEntry& e = table.Table[i].Slot[0].Entry();
       ASSERT_TRUE(e.UpperCode == 0 && e.Move == 0 && e.Depth == 0) << megabytes << " MB, bucket " << i;
     }
     move = 0;
@@ -278,7 +278,7 @@ TEST(TranspositionTablesResize, MappingThePagesKeepsWhatTheTableHolds) {
     EXPECT_EQ(value, 80);
     EXPECT_EQ(move, 44);
     for (u32 i = 0; i < mask; i++)
-      ASSERT_EQ(table.Table[i].Slot[0].UpperCode | table.Table[i].Slot[0].LowerCode, 0u) << megabytes << " MB, " << i;
+      ASSERT_EQ(table.Table[i].Slot[0].Entry().UpperCode | table.Table[i].Slot[0].Entry().LowerCode, 0u) << megabytes << " MB, " << i;
   }
 }
 

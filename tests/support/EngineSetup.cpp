@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
 #include "board/PositionText.h"
@@ -16,6 +18,7 @@
 #include "search/OpeningBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
+#include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -27,12 +30,12 @@ ChessBoard StartBoard;
 Status StartStatus;
 SearchLimits StartLimits;
 TimeControl StartClock;
-SearchRoutines StartSearch;
+// A copy made from the search, so that it shares the search's pawn cache
+// rather than taking one of its own.
+std::unique_ptr<SearchRoutines> StartSearch;
 MoveHistory StartMoves;
 UCIProtocol StartUCI;
 CommandLine StartArguments;
-PositionEvaluate StartEvaluation;
-ChessBoard* StartEvaluatedBoard = nullptr;
 }  // namespace
 
 void EnsureEngineInitialised() {
@@ -50,12 +53,10 @@ void EnsureEngineInitialised() {
   StartStatus = MainStatus;
   StartLimits = Limits;
   StartClock = Clock;
-  StartSearch = Search;
+  StartSearch = std::make_unique<SearchRoutines>(Search);
   StartMoves = MoveList;
   StartUCI = UCI;
   StartArguments = Arguments;
-  StartEvaluation = PE;
-  StartEvaluatedBoard = bb;
 }
 
 void RestoreStartUpState() {
@@ -71,19 +72,20 @@ void RestoreStartUpState() {
   MainStatus = StartStatus;
   Limits = StartLimits;
   Clock = StartClock;
-  Search = StartSearch;
+  Search = *StartSearch;
   MoveList = StartMoves;
   UCI = StartUCI;
   Arguments = StartArguments;
-  PE = StartEvaluation;
-  bb = StartEvaluatedBoard;
   EngineThinking = 0;
 
   PositionCache.Resize(TTDefaultMB);
   PositionCache.ClearTranspositionTables();
   PositionCache.Hits = PositionCache.Misses = 0;
-  ClearPawnHash();
-  Phashattempts = Phashmisses = 0;
+  PE.PawnCache->Clear();
+  PE.PawnCache->Phashattempts = PE.PawnCache->Phashmisses = 0;
+  // One thread, as at start-up; helpers started by a test wait, emptied.
+  Threads.SetCount(1);
+  Threads.ClearTables();
 }
 
 ChessBoard& LoadFen(const std::string& fen) {
