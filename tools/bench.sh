@@ -14,6 +14,10 @@
 #                                      in the same process ("go depth 11" from
 #                                      the start, after "ucinewgame" and a
 #                                      search of another position)
+#   "-bench -fd 14" (BENCH_SMP_DEPTH)  with BENCH_THREADS threads (default 2)
+#                                      against one thread in the same run: time
+#                                      to that depth, nodes a second, and the
+#                                      memory each added thread takes
 # The builds (and stockfish) run by turns, and every figure is the best of
 # BENCH_RUNS runs (default 5), so that a busy machine disturbs it less; times
 # are wall-clock.
@@ -28,6 +32,8 @@ PREVIOUS=${2:-}
 DEPTH=${BENCH_DEPTH:-12}
 SHORT=${BENCH_SHORT:-7}
 RUNS=${BENCH_RUNS:-5}
+SMP_DEPTH=${BENCH_SMP_DEPTH:-14}
+THREADS=${BENCH_THREADS:-2}
 STOCKFISH=${STOCKFISH:-$(command -v stockfish || echo /usr/games/stockfish)}
 
 for engine in "$VORN" ${PREVIOUS:+"$PREVIOUS"}; do
@@ -65,6 +71,21 @@ vorn_perft_us() {
 # Nodes a second of "-bench -fd N" (the benchmark's own figure).
 vorn_bench_nps() {
   "$1" -bench -fd "$2" | awk '/Time Interior Nodes/ { getline; print $5; exit }'
+}
+
+# Microseconds, nodes a second and the most memory held (kB) of
+# "-bench -fd N -threads T".
+vorn_threads_run() {
+  python3 - "$@" <<'PY'
+import resource, subprocess, sys, time
+vorn, depth, threads = sys.argv[1:4]
+start = time.monotonic()
+out = subprocess.run([vorn, "-bench", "-fd", depth, "-threads", threads], capture_output=True, text=True).stdout
+us = int((time.monotonic() - start) * 1e6)
+lines = out.splitlines()
+nps = next((lines[i + 1].split()[4] for i, l in enumerate(lines) if "Time Interior Nodes" in l and i + 1 < len(lines)), "0")
+print(us, nps, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)
+PY
 }
 
 # Microseconds from start-up to the "uciok" line, and the resident memory
@@ -144,6 +165,7 @@ perft=() prev_perft=() sf_perft=()
 nps=() short_nps=() prev_nps=() prev_short_nps=() sf_nps=()
 uciok=() rss=() prev_uciok=() prev_rss=()
 first=() later=()
+smp1_us=() smp1_nps=() smp1_kb=() smpn_us=() smpn_nps=() smpn_kb=()
 for ((i = 0; i < RUNS; i++)); do
   perft+=("$(vorn_perft_us "$VORN")")
   [[ -n $PREVIOUS ]] && prev_perft+=("$(vorn_perft_us "$PREVIOUS")")
@@ -164,6 +186,11 @@ for ((i = 0; i < RUNS; i++)); do
 
   read -r a b <<<"$(vorn_first_search "$VORN")"
   first+=("$a") later+=("$b")
+
+  read -r us n kb <<<"$(vorn_threads_run "$VORN" "$SMP_DEPTH" 1)"
+  smp1_us+=("$us") smp1_nps+=("$n") smp1_kb+=("$kb")
+  read -r us n kb <<<"$(vorn_threads_run "$VORN" "$SMP_DEPTH" "$THREADS")"
+  smpn_us+=("$us") smpn_nps+=("$n") smpn_kb+=("$kb")
 done
 
 best_perft=$(min "${perft[@]}")
@@ -179,6 +206,10 @@ printf 'Vorn -bench -fd %-3s      %10s nodes/s\n' "$DEPTH" "$best_nps"
 printf 'Vorn -bench -fd %-3s      %10s nodes/s\n' "$SHORT" "$best_short"
 printf 'Vorn uci -> uciok:       %10s ms   %s kB resident\n' "$(ms "$best_uciok")" "$best_rss"
 printf 'Vorn first/later search: %10s ms / %s ms (go depth 11)\n' "$(ms "$best_first")" "$(ms "$best_later")"
+printf 'Vorn -bench -fd %-3s      %10s ms  %s nodes/s  %s kB (1 thread)\n' "$SMP_DEPTH" \
+  "$(ms "$(min "${smp1_us[@]}")")" "$(max "${smp1_nps[@]}")" "$(min "${smp1_kb[@]}")"
+printf 'Vorn -bench -fd %-3s      %10s ms  %s nodes/s  %s kB (%s threads)\n' "$SMP_DEPTH" \
+  "$(ms "$(min "${smpn_us[@]}")")" "$(max "${smpn_nps[@]}")" "$(min "${smpn_kb[@]}")" "$THREADS"
 if [[ -n $PREVIOUS ]]; then
   printf 'previous perft 6:        %10s ms\n' "$(ms "$(min "${prev_perft[@]}")")"
   printf 'previous -bench -fd %-3s  %10s nodes/s\n' "$DEPTH" "$(max "${prev_nps[@]}")"
@@ -206,3 +237,9 @@ if [[ -n $PREVIOUS ]]; then
   line "memory after uciok, Vorn / previous:" "$(ratio "$best_rss" "$(min "${prev_rss[@]}")")" at-most 1.00
 fi
 line "first search time / later search time:" "$(ratio "$best_first" "$best_later")" at-most 1.05
+if ((THREADS > 1)); then
+  line "time to -fd $SMP_DEPTH, 1 thread / $THREADS:" "$(ratio "$(min "${smp1_us[@]}")" "$(min "${smpn_us[@]}")")" at-least 1.50
+  line "nodes/s, $THREADS threads / 1:" "$(ratio "$(max "${smpn_nps[@]}")" "$(max "${smp1_nps[@]}")")" at-least 1.80
+  line "MB per added thread:" "$(awk -v a="$(min "${smpn_kb[@]}")" -v b="$(min "${smp1_kb[@]}")" -v t="$THREADS" \
+    'BEGIN { printf "%.1f", (a - b) / 1024 / (t - 1) }')" at-most 16
+fi
