@@ -2,7 +2,7 @@
 
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
-#include "movegen/MoveGen.h"
+#include "movegen/SANText.h"
 
 namespace {
 bool IsPromotionLetter(char promote) {
@@ -22,24 +22,13 @@ bool IsPromotionCode(char promote) {
   }
 }
 
-// The generated move from `from` to `to` that leaves the own king safe, in
-// *promote its promotion byte; false when there is none.
+// The legal move from `from` to `to`, in *promote its promotion byte (a
+// queen, as the search promotes, when it is a promotion); false when there
+// is none.
 bool FindLegal(const ChessBoard& position, int from, int to, char* promote) {
-  ChessBoard board = position;
-  const char side = board.SideToMove;
-  MoveGen list;
-  const int n = board.InCheck(board.SideKing(side), side) ? list.GenCheckEvasions(side, &board)
-                                                          : list.GenerateAllMoves(side, &board, board.CastleFlags);
-  for (int i = 0; i < n; i++) {
-    u64 f, t;
-    char p, castleMask;
-    list.GetMove(i, n, &f, &t, &p);
-    if (SquareOf(f) != from || SquareOf(t) != to) continue;
-    board.MakeMove(f, t, p, &castleMask);
-    const bool legal = !board.InCheck(board.SideKing(side), side);
-    board.UndoMove(i);
-    if (!legal) continue;
-    *promote = p;
+  for (const LegalMove& m : LegalMoves(position)) {
+    if (SquareOf(m.From) != from || SquareOf(m.To) != to) continue;
+    *promote = m.Promote;
     return true;
   }
   return false;
