@@ -323,6 +323,28 @@ void pos2fenString(const ChessBoard* board, char* text) {
   strcpy(out, " - 0 ; ");
 }
 
+std::string FenText(const ChessBoard& board, int moveNumber) {
+  char text[128];
+  pos2fenString(&board, text);
+  std::string fen(text, strchr(text, ' ') + 3);  // placement and side
+  const char rights = board.CastleFlags;
+  if (rights & 1) fen += 'K';
+  if (rights & 2) fen += 'Q';
+  if (rights & 4) fen += 'k';
+  if (rights & 8) fen += 'q';
+  if ((rights & 15) == 0) fen += '-';
+  // The square passed when the last move was a pawn's double step.
+  const int from = SquareOf(board.LastFrom), to = SquareOf(board.LastTo);
+  const bool doubleStep = board.LastTo != 0 && board.IsPawn(board.SideToMove ^ 1, board.LastTo) &&
+                          (from - to == 16 || to - from == 16);
+  char tail[48];
+  if (doubleStep) snprintf(tail, sizeof tail, " %c%d", 'a' + (from + to) / 2 % 8, (from + to) / 2 / 8 + 1);
+  else snprintf(tail, sizeof tail, " -");
+  fen += tail;
+  snprintf(tail, sizeof tail, " %d %d", board.FiftyMoveCount, moveNumber);
+  return fen + tail;
+}
+
 bool ReadTextLine(FILE* file, std::string* line) {
   line->clear();
   int c;

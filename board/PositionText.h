@@ -49,6 +49,10 @@ void AddPiece(char letter, u64 square);
 char DecodePiece(u64 mask, const ChessBoard* board);
 void CastleRights(char* text, char rights);
 void pos2fenString(const ChessBoard* board, char* text);
+// The whole FEN of a position a game has reached: castling as "KQkq" or
+// "-", the square a pawn just passed in two steps (or "-"), the fifty-move
+// count and the move number. pos2fenString's text stays the benchmarks'.
+std::string FenText(const ChessBoard& board, int moveNumber);
 // One line of a text file, without its end (LF or CR LF), read whole
 // whatever bytes it holds (a NUL among them); false at the end of the file.
 bool ReadTextLine(FILE* file, std::string* line);

@@ -325,6 +325,16 @@ int DisplayBoard(const char*) {
   return Handled;
 }
 
+int ShowDetails(const char*) {
+  ShowPositionDetails();
+  return Handled;
+}
+
+int Evaluation(const char*) {
+  ShowEvaluation();
+  return Handled;
+}
+
 // After "edit" and "setboard": a search of the old position is abandoned.
 int NewPositionEntered() {
   PositionWasSetUp();
@@ -487,6 +497,8 @@ int ShowHelp(const char*) {
          "  post, nopost   show or hide Vorn's thinking\n"
          "  setboard FEN   set up a position\n"
          "  displayboard   show the board\n"
+         "  d              the board, its FEN and hash key\n"
+         "  eval           the evaluation of the position, term by term\n"
          "  analyze, exit  analyse the position without playing, and stop\n"
          "  help           this list\n"
          "  quit           leave Vorn\n");
@@ -666,6 +678,8 @@ constexpr Command Commands[] = {
     {"black", BlackToMove},
     {"white", WhiteToMove},
     {"displayboard", DisplayBoard},
+    {"d", ShowDetails},
+    {"eval", Evaluation},
     {"dumpsee", DumpSEE},
     {"edit", EditBoard},
     {"exit", ExitAnalysis},

@@ -1,5 +1,6 @@
 #include "engine/GameMoves.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "movegen/SANText.h"
 #include "search/SearchLimits.h"
 #include "search/TimeControl.h"
+#include "tools/EPDSuite.h"
 
 namespace {
 bool IsFile(char c) { return c >= 'a' && c <= 'h'; }
@@ -139,6 +141,20 @@ void PlayGameMove(const GameMove& move) {
 void ShowBoard() {
   MainBoard.DisplayBoard();
   if (!MainStatus.PEV) PE.PrintWhiteScore(&MainBoard);
+}
+
+void ShowPositionDetails() {
+  MainBoard.DisplayBoard();
+  const int moveNumber = std::max(1, (Clock.GamePly + 1) / 2);
+  u64 code1, code2;
+  genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, &code1, &code2, &MainBoard);
+  printf("Fen: %s\nKey: %016llX\n", FenText(MainBoard, moveNumber).c_str(), (unsigned long long)code1);
+  fflush(stdout);
+}
+
+void ShowEvaluation() {
+  PrintEvaluationDetail(MainBoard);
+  fflush(stdout);
 }
 
 int MovesToControl(int levelMoves, int gamePly) {

@@ -45,6 +45,10 @@ void PlayGameMove(const GameMove& move);
 // The board diagram of MainBoard followed by its evaluation from White's
 // view (left out while the test-suite mode prints its own evaluation).
 void ShowBoard();
+// "d": the board diagram, the whole FEN of the game's position and its hash
+// key. "eval": its evaluation term by term. Neither changes the game.
+void ShowPositionDetails();
+void ShowEvaluation();
 
 
 // The moves the clock is shared by until the next time control of

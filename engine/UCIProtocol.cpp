@@ -174,6 +174,10 @@ int UCIProtocol::Dispatch() {
     NewGame();
   } else if (FirstWordIs(line, "setoption")) {
     SetOption();
+  } else if (strcmp(line, "d") == 0) {
+    ShowPositionDetails();
+  } else if (strcmp(line, "eval") == 0) {
+    ShowEvaluation();
   } else if (FirstWordIs(line, "quit")) {
     Quit();
   }

@@ -220,11 +220,12 @@ const char* const TermNames[EvalTermCount] = {
     "King safety",    "Winning chances",
 };
 
-// The evaluation of MainBoard for its side to move, term by term: what each
-// term gives White and Black (each from its own view) and the difference,
-// which adds up to the evaluation the search uses.
-void PrintEvaluationDetail() {
-  ChessBoard& b = MainBoard;
+}  // namespace
+
+// What each term gives White and Black (each from its own view) and the
+// difference, which adds up to the evaluation the search uses.
+void PrintEvaluationDetail(const ChessBoard& position) {
+  ChessBoard b = position;
   // Evaluated as a search node would be (mating material as the draw rules
   // find it), from an empty pawn cache: the cache's key does not hold the
   // king squares of a position that was set up.
@@ -250,7 +251,6 @@ void PrintEvaluationDetail() {
   if (detail.Total != whiteView)
     printf("ERROR: the terms add up to %d, the evaluation is %d\n", detail.Total, whiteView);
 }
-}  // namespace
 
 EPDOperations ReadEPDOperations(const char* line) {
   EPDOperations ops;
@@ -320,7 +320,7 @@ void ParseEPDSuite(const char* file, const SuiteOptions& options) {
       SearchPosition(line, label.c_str(), options, &score);
     }
     if (options.Mimic) Evaluate();
-    if (options.Evaluate) PrintEvaluationDetail();
+    if (options.Evaluate) PrintEvaluationDetail(MainBoard);
     count++;
     fflush(stdout);
   }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class ChessBoard;
+
 // What to do with each position; the command line may ask for several.
 struct SuiteOptions {
   bool Search = false;    // "-ts": search each position
@@ -18,6 +20,10 @@ struct SuiteOptions {
 };
 
 void ParseEPDSuite(const char* file, const SuiteOptions& options);
+
+// The evaluation of the position for its side to move, term by term, as
+// -pev prints it; the position itself is left as it is.
+void PrintEvaluationDetail(const ChessBoard& position);
 
 // The operations of an EPD line that a suite is scored by, each move in
 // the text the line gives it (standard algebraic notation).

@@ -961,3 +961,47 @@ TEST(UCIProtocolTest, AnalyseModeChangesNoOutput) {
   EXPECT_EQ(Search(true), Search(false));
 }
 }  // namespace
+
+// "d" shows the game's position as a FEN with its en-passant square and
+// counters and its key, "eval" the evaluation term by term; neither moves
+// the game on, so a second "d" after "eval" and a search say the same.
+TEST(UCIProtocolTest, BoardAndEvaluationOnRequestLeaveTheGameAsItWas) {
+  const struct {
+    const char* position;
+    const char* fen;
+  } cases[] = {
+      {"position startpos", "Fen: rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
+      {"position startpos moves e2e4", "Fen: rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"},
+      {"position startpos moves e2e4 c7c5 g1f3", "Fen: rnbqkbnr/pp1ppppp/8/2p5/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2"},
+      {"position fen r3k2r/8/8/8/8/8/8/R3K2R w Kq - 7 40 moves e1d1", "Fen: r3k2r/8/8/8/8/8/8/R2K3R b q - 8 40"},
+      {"position fen 4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 12", "Fen: 4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 12"},
+  };
+  for (const auto& c : cases) {
+    UCIEngine engine;
+    engine.Send(c.position);
+    engine.Send("d");
+    bool found = false;
+    std::vector<std::string> shown = engine.ReadUntil("Key: ", 5000, &found);
+    ASSERT_TRUE(found) << c.position;
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[shown.size() - 2], c.fen) << c.position;
+    const std::string key = shown.back();
+    EXPECT_EQ(key.size(), 5u + 16u) << key;
+
+    engine.Send("eval");
+    std::vector<std::string> table = engine.ReadUntil("PosEval", 5000, &found);
+    ASSERT_TRUE(found) << c.position;
+    EXPECT_TRUE(AnyStartsWith(table, "Material")) << c.position;
+    EXPECT_TRUE(AnyStartsWith(table, "Total, White's view")) << c.position;
+
+    engine.Send("d");
+    shown = engine.ReadUntil("Key: ", 5000, &found);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(shown[shown.size() - 2], c.fen) << "after eval: " << c.position;
+    EXPECT_EQ(shown.back(), key) << "after eval: " << c.position;
+    const BestMove move = engine.Go("go depth 2");
+    EXPECT_TRUE(move.found) << c.position;
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(5000), 0);
+  }
+}
