@@ -471,6 +471,19 @@ void UCIProtocol::SetOption() {
   }
 }
 
+namespace {
+// The number a spin option is set to; without one, the line saying what
+// the option needs.
+bool OptionNumber(const char* value, const char* need, long* asked) {
+  char* end;
+  *asked = strtol(value, &end, 10);
+  if (end != value) return true;
+  printf("info string %s\n", need);
+  fflush(stdout);
+  return false;
+}
+}  // namespace
+
 // The table is resized or cleared only between searches: a search holds
 // places in it.
 void UCIProtocol::SetHash(const char* name, const char* value) {
@@ -483,13 +496,8 @@ void UCIProtocol::SetHash(const char* name, const char* value) {
     PositionCache.ClearTranspositionTables();
     return;
   }
-  char* end;
-  const long asked = strtol(value, &end, 10);
-  if (end == value) {
-    printf("info string Hash needs a number of megabytes\n");
-    fflush(stdout);
-    return;
-  }
+  long asked;
+  if (!OptionNumber(value, "Hash needs a number of megabytes", &asked)) return;
   const int megabytes = PositionCache.Resize((int)std::clamp<long>(asked, TTMinMB, TTMaxMB));
   // The table holds a power of two of buckets.
   if (megabytes != asked) {
@@ -501,13 +509,8 @@ void UCIProtocol::SetHash(const char* name, const char* value) {
 // The count holds from the next search on; a search that runs keeps the
 // threads it has.
 void UCIProtocol::SetThreads(const char* value) {
-  char* end;
-  const long asked = strtol(value, &end, 10);
-  if (end == value) {
-    printf("info string Threads needs a number\n");
-    fflush(stdout);
-    return;
-  }
+  long asked;
+  if (!OptionNumber(value, "Threads needs a number", &asked)) return;
   const int threads = Threads.SetCount((int)std::clamp<long>(asked, 1, MaxSearchThreads));
   if (threads != asked) {
     printf("info string Threads %ld is out of range: %d threads\n", asked, threads);
