@@ -2,8 +2,11 @@
 // through the full-width search (the first with the full window, the others
 // with null-window probes and a reduced probe for quiet late moves), keeping
 // the best move, the second-best score and the principal variation, and
-// reporting each new best move. Also the exact-depth search of the
-// benchmarks.
+// reporting each new best move; an iteration of several lines, one root
+// search per line. Also the exact-depth search of the benchmarks.
+#include <algorithm>
+#include <cstring>
+
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
@@ -42,8 +45,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   }
 
   // The previous iteration's best move is the answer until a root move is
-  // completed.
-  Listener->IterationStarted(depth);
+  // completed. The lines after the first belong to the same iteration.
+  if (LineNumber <= 1) Listener->IterationStarted(depth);
   const PVEntry previous = PrincipalVariation[0][0];
   u64 answerFrom = SquareMask((previous.Move >> 6) & 63);
   u64 answerTo = SquareMask(previous.Move & 63);
@@ -81,7 +84,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       board.UndoMove(i);
       continue;
     }
-    if (!Settings->RootMoveAllowed(SquareOf(f), SquareOf(t))) {
+    if (!Settings->RootMoveAllowed(SquareOf(f), SquareOf(t)) || LineTaken(SquareOf(f), SquareOf(t))) {
       board.UndoMove(i);
       skipped++;
       continue;
@@ -144,14 +147,14 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       SecondBestValue = best;
       answerFrom = f, answerTo = t, answerPromote = p;
       // A helper keeps no clock (the main search's front end may be
-      // changing it).
-      if (HelperNumber == 0 && depth > 9 && (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) &&
+      // changing it); the lines after the first are worse by design.
+      if (HelperNumber == 0 && LineNumber <= 1 && depth > 9 && (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) &&
           v + 200 < RootValue &&
           Clock.TimeLeft / 4 >= Clock.TimeInc * 1000)
         FailingLow = 1;
       best = v;
       if (v > alpha) {
-        BestMoveChanges++;
+        if (LineNumber <= 1) BestMoveChanges++;
         PrincipalVariation[0][0] = PVEntry{(u16)(SquareOf(f) * 64 + SquareOf(t)), (i8)p};
         PVLength = PrincipalVariation[1][0].Move;
         if (PVLength > SearchTableRows) PVLength = SearchTableRows;
@@ -189,6 +192,76 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   return best;
 }
 
+bool SearchRoutines::LineTaken(int from, int to) const {
+  if (LinesTaken.empty()) return false;
+  return std::find(LinesTaken.begin(), LinesTaken.end(), (u16)(from * 64 + to)) != LinesTaken.end();
+}
+
+void SearchRoutines::KeepLine(RootLine& line, int score, u64 from, u64 to, char promote) const {
+  line.Score = score;
+  line.From = from, line.To = to, line.Promote = promote;
+  line.PVLength = std::clamp(PVLength, 1, SearchTableRows);
+  memcpy(line.Line, PrincipalVariation[0], sizeof line.Line);
+}
+
+int SearchRoutines::SearchLines(char side, const ChessBoard& board, int depth, u64* from, u64* to, char* promo,
+                                char castleRights) {
+  const bool stopping = Settings->FD == 0;
+  std::vector<RootLine> found(LineCount);
+  int count = 0;
+  int v = NoMoveYet;
+  // What the driver reads of the iteration is the first line's.
+  i32 secondBest = NoMoveYet;
+  i8 changes = BestMoveChanges;
+  u8 failingLow = FailingLow;
+  LinesTaken.clear();
+  for (int k = 0; k < LineCount; k++) {
+    LineNumber = k + 1;
+    // A line's search starts from the line found in its place at the
+    // previous iteration: its move is searched first.
+    if (k > 0) {
+      if (k < (int)Lines.size()) {
+        memcpy(PrincipalVariation[0], Lines[k].Line, sizeof Lines[k].Line);
+        PVLength = Lines[k].PVLength;
+      } else {
+        PrincipalVariation[0][0] = PVEntry{0, 0};
+        PVLength = 0;
+      }
+    }
+    u64 f = *from, t = *to;
+    char p = *promo;
+    const int score = SearchTreeRoot(side, board, -MateScore, MateScore, depth, &f, &t, &p, castleRights);
+    if (k == 0) {
+      v = score;
+      *from = f, *to = t, *promo = p;
+      secondBest = SecondBestValue, changes = BestMoveChanges, failingLow = FailingLow;
+      // A book move, a mated or stalemated side: no lines.
+      if (BookMove == 1 || LegalMoves == 0) break;
+    }
+    // A line cut short is not reported.
+    if (Aborted || ((StopSearch || TimeUp) && stopping && !Settings->Pondering)) break;
+    KeepLine(found[count++], score, f, t, p);
+    LinesTaken.push_back((u16)(SquareOf(f) * 64 + SquareOf(t)));
+  }
+  LineNumber = 0;
+  LinesTaken.clear();
+  SecondBestValue = secondBest, BestMoveChanges = changes, FailingLow = failingLow;
+  if (count == 0) return v;
+
+  // Every line complete: best first (a later line's search may score above
+  // an earlier one's); the first line is the iteration's answer.
+  if (count == LineCount) {
+    std::stable_sort(found.begin(), found.end(), [](const RootLine& a, const RootLine& b) { return a.Score > b.Score; });
+    Lines.swap(found);
+    LinesDepth = depth;
+  }
+  const RootLine& first = count == LineCount ? Lines[0] : found[0];
+  memcpy(PrincipalVariation[0], first.Line, sizeof first.Line);
+  PVLength = first.PVLength;
+  *from = first.From, *to = first.To, *promo = first.Promote;
+  return first.Score;
+}
+
 int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo) {
   Clock.ElapsedSeconds = 0;
   NodeCount = LeafNodeCount = QuiesceNodeCount = 0;
@@ -207,6 +280,7 @@ int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u6
   CompletedDepth = Settings->FD;
 
   InitValues();
+  SelDepth = 0;
   return SearchTreeRoot(board.SideToMove, board, -MateScore, MateScore, searchDepth, from, to, promo,
                         board.CastleFlags);
 }

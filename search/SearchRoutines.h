@@ -10,6 +10,7 @@
 // Search is the main search, the one the front ends and tools drive.
 #pragma once
 #include <cstddef>
+#include <vector>
 
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
@@ -36,6 +37,16 @@ constexpr i64 HelperPollNodes = 1024;
 // writes five characters per move).
 constexpr int PVTextSize = SearchTableRows * 5 + 32;
 
+// One of the lines an iteration reports when several are asked for: a root
+// move, its score and its principal variation (Line[0] is the move).
+struct RootLine {
+  int Score = 0;
+  u64 From = 0, To = 0;
+  char Promote = 0;
+  int PVLength = 0;
+  PVEntry Line[SearchTableRows];
+};
+
 // Node kinds: a principal-variation node searches with the full window;
 // the two null-window kinds alternate from parent to child.
 enum NodeType : char { PVNode = 1, CutNode = 2, AllNode = 3 };
@@ -60,6 +71,7 @@ class SearchRoutines {
   i64 NodeCount;         // 1 per legal move made in Search and at the root
   i64 LeafNodeCount;     // horizon nodes settled by the table or quiescence
   i64 QuiesceNodeCount;  // 1 per Quiesce call
+  i32 SelDepth;          // the deepest ply the iteration has reached
 
   // Root bookkeeping, carried between iterations by the driver.
   i32 SecondBestValue;
@@ -73,6 +85,16 @@ class SearchRoutines {
   // in HeldStop (MoveNowHeld or AbortHeld).
   u8 FirstIteration;
   u8 HeldStop;
+
+  // Several lines: each iteration searches the root LineCount times, each
+  // time without the moves of the lines before, and reports the lines
+  // best first (Lines, of the last completed iteration). LineNumber is the
+  // line being searched (from 1); with one line (LineCount 1) the root is
+  // searched once, as it always was.
+  i32 LineCount;
+  i32 LineNumber;
+  std::vector<RootLine> Lines;
+  i32 LinesDepth;  // the iteration Lines come from (0 none)
 
   // What the search works in: its evaluation (with its pawn cache), its
   // exchange evaluator, and the repetition record of the game followed by
@@ -146,6 +168,9 @@ class SearchRoutines {
   // The move text of a root move followed by the rest of the principal
   // variation as ShownLine has it (a buffer of PVTextSize).
   void LineText(char* text, int v, u64 from, u64 to, char promote) const;
+  // The same for one of the lines of an iteration.
+  int ShownLine(const RootLine& root, PVEntry* line) const;
+  void LineText(char* text, const RootLine& root) const;
 
   // Maps the next piece of the search's memory (MapTables), at most about
   // `bytes`; false once all of it is mapped.
@@ -162,6 +187,10 @@ class SearchRoutines {
   int SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, u64* from, u64* to, char* promo,
                      char castleRights);
   int SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo);
+  // One iteration of LineCount lines: the root searched once per line,
+  // the lines sorted best first into Lines; the first line's move and
+  // score are the iteration's. A stop keeps the first line found, if any.
+  int SearchLines(char side, const ChessBoard& board, int depth, u64* from, u64* to, char* promo, char castleRights);
   // Iterates the root search on `board` and leaves the best move in from,
   // to and promotion; the board of the game is not touched. The main
   // search (Search) runs the helper threads beside it, if there are any,
@@ -183,6 +212,12 @@ class SearchRoutines {
   static constexpr u8 MoveNowHeld = 1;
   static constexpr u8 AbortHeld = 2;
   bool SearchMemoryMapped;  // the principal-variation table and the stack
+  // The moves of the lines an iteration has found so far (from x 64 + to),
+  // which the root search of the next line leaves out.
+  std::vector<u16> LinesTaken;
+  bool LineTaken(int from, int to) const;
+  // The line of the row-0 principal variation with its root move.
+  void KeepLine(RootLine& line, int score, u64 from, u64 to, char promote) const;
 
   // The end of the first iteration: a stop held until now takes effect.
   void ReleaseHeldStop();
