@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -564,6 +565,7 @@ int AnnounceFeatures(const char* word) {
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
          "memory=1 smp=1 reuse=1 time=1 draw=0\n",
          UCI.UCIVersion);
+  printf("feature exclude=1 option=\"MultiPV -spin 1 1 %d\"\n", MaxLines);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -616,6 +618,77 @@ int SetCores(const char*) {
     fflush(stdout);
   }
   return Handled;
+}
+
+// A setting that changes what analysis shows starts the analysis that runs
+// again, from the same position.
+int AnalyseAgain() {
+  if (!Limits.Analyze) return Handled;
+  if (!EngineThinking) {
+    MainStatus.HumanToMove = 0;
+    return LeaveReader;
+  }
+  RestartAnalysis = 1;
+  Search.AbortSearch();
+  return LeaveReader;
+}
+
+// "option NAME=VALUE" for the options the features name: "MultiPV", the
+// lines analysis and thinking show, held to 1 .. MaxLines.
+int SetEngineOption(const char* word) {
+  char text[WordSize];
+  ReadRestOfLine(text, sizeof text);
+  if (text[0] == 0) return MissingArgument(word);
+  const char* value = strchr(text, '=');
+  const size_t nameLength = value ? (size_t)(value - text) : strlen(text);
+  if (nameLength != 7 || strncmp(text, "MultiPV", 7) != 0) {
+    printf("Error (unknown option): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  char* end = nullptr;
+  const long asked = value ? strtol(value + 1, &end, 10) : 0;
+  if (!value || end == value + 1) {
+    printf("Error (MultiPV needs a number): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  const int lines = (int)std::clamp<long>(asked, 1, MaxLines);
+  if (lines != asked) {
+    printf("MultiPV %ld is out of range: %d lines\n", asked, lines);
+    fflush(stdout);
+  }
+  if (lines == Limits.MultiPV) return Handled;
+  Limits.MultiPV = lines;
+  return AnalyseAgain();
+}
+
+// "exclude MOVE", "include MOVE", "exclude all", "include all": analysis
+// leaves the excluded root moves out until the position changes ("exclude
+// all" then "include e2e4" analyses e2e4 alone).
+int ExcludeOrInclude(const char* word) {
+  char text[WordSize];
+  if (!ReadArgument(text)) return MissingArgument(word);
+  const bool exclude = strcmp(word, "exclude") == 0;
+  std::vector<u16>& excluded = Limits.ExcludedMoves;
+  const std::vector<u16> before = excluded;
+  if (strcmp(text, "all") == 0) {
+    excluded.clear();
+    if (exclude)
+      for (const LegalMove& m : LegalMoves(MainBoard)) excluded.push_back((u16)(SquareOf(m.From) * 64 + SquareOf(m.To)));
+  } else {
+    GameMove move;
+    if (!FindLegalMove(text, MainBoard, &move)) {
+      printf("Illegal move: %s\n", text);
+      fflush(stdout);
+      return Handled;
+    }
+    const u16 code = (u16)(SquareOf(move.From) * 64 + SquareOf(move.To));
+    excluded.erase(std::remove(excluded.begin(), excluded.end(), code), excluded.end());
+    if (exclude) excluded.push_back(code);
+  }
+  if (excluded == before) return Handled;
+  return AnalyseAgain();
 }
 
 // "usermove e2e4", once the GUI accepted usermove=1.
@@ -711,6 +784,9 @@ constexpr Command Commands[] = {
     {"ping", Ping},
     {"memory", SetMemory},
     {"cores", SetCores},
+    {"option", SetEngineOption},
+    {"exclude", ExcludeOrInclude},
+    {"include", ExcludeOrInclude},
     {"usermove", UserMove},
     {"undo", UndoMove},
     {"remove", RemoveMoves},

@@ -281,8 +281,12 @@ void ThinkingOutput::LinesDone(int depth, const RootLine* lines, int count) {
   if (!s.Post && !Limits.Analyze) return;
   for (int k = 0; k < count; k++) {
     if (s.XboardProtocol2()) {
+      // The end of the search repeats the first line only: that one is
+      // shown once.
       PVEntry line[SearchTableRows];
-      PrintXboardLine(depth, lines[k].Score, line, Search.ShownLine(lines[k], line), LastXboardLine);
+      char otherLine[XboardLineKeySize] = "";
+      PrintXboardLine(depth, lines[k].Score, line, Search.ShownLine(lines[k], line),
+                      k == 0 ? LastXboardLine : otherLine);
     } else {
       char text[PVTextSize];
       Search.LineText(text, lines[k]);

@@ -42,6 +42,13 @@ bool SearchRoutines::BudgetSpentAtIteration() {
   return false;
 }
 
+bool SearchRoutines::LinesDecided() const {
+  if (LineCount <= 1) return true;
+  for (const RootLine& line : Lines)
+    if (line.Score <= MateReported && line.Score >= -MateReported) return false;
+  return true;
+}
+
 void SearchRoutines::PrepareRoot(ChessBoard& board, const MoveHistory& record, u64* code1, u64* code2) {
   board.InitPieceCounts();
   Repetitions.CopyRecord(record);
@@ -191,7 +198,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       // A mate search goes on until it has a mate in the moves asked for or
       // fewer: a longer mate, or a single legal move, does not end it.
       if (v >= MateScore - (2 * Limits.Mate - 1)) break;
-    } else if (v > MateReported || LegalMoves == 1) {
+    } else if ((v > MateReported && LinesDecided()) || LegalMoves == 1) {
       break;
     }
     previousBest = v;

@@ -223,6 +223,9 @@ class SearchRoutines {
   void ReleaseHeldStop();
 
   bool BudgetSpentAtIteration();
+  // A mate found ends the search once every line has its mate: several
+  // lines go on deepening the lines that have none.
+  bool LinesDecided() const;
   // The front end's node budget is used up (a ponder search has none yet).
   bool NodesSpent() const;
   // A helper's poll: its node count handed on, and its stop.
