@@ -675,7 +675,8 @@ int ExcludeOrInclude(const char* word) {
   if (strcmp(text, "all") == 0) {
     excluded.clear();
     if (exclude)
-      for (const LegalMove& m : LegalMoves(MainBoard)) excluded.push_back((u16)(SquareOf(m.From) * 64 + SquareOf(m.To)));
+      for (const LegalMove& m : LegalMoves(MainBoard))
+        excluded.push_back((u16)(SquareOf(m.From) * 64 + SquareOf(m.To)));
   } else {
     GameMove move;
     if (!FindLegalMove(text, MainBoard, &move)) {

@@ -93,7 +93,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
 
   // Several lines: as many as asked for, or as the root moves allowed.
   LineCount = 1;
-  if (Settings->MultiPV > 1) LineCount = std::max(1, std::min({Settings->MultiPV, MaxLines, Settings->AllowedMoves(board)}));
+  if (Settings->MultiPV > 1)
+    LineCount = std::max(1, std::min({Settings->MultiPV, MaxLines, Settings->AllowedMoves(board)}));
   LinesDepth = 0;
   Lines.clear();
 

@@ -148,8 +148,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       answerFrom = f, answerTo = t, answerPromote = p;
       // A helper keeps no clock (the main search's front end may be
       // changing it); the lines after the first are worse by design.
-      if (HelperNumber == 0 && LineNumber <= 1 && depth > 9 && (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) &&
-          v + 200 < RootValue &&
+      if (HelperNumber == 0 && LineNumber <= 1 && depth > 9 &&
+          (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) && v + 200 < RootValue &&
           Clock.TimeLeft / 4 >= Clock.TimeInc * 1000)
         FailingLow = 1;
       best = v;
@@ -251,7 +251,8 @@ int SearchRoutines::SearchLines(char side, const ChessBoard& board, int depth, u
   // Every line complete: best first (a later line's search may score above
   // an earlier one's); the first line is the iteration's answer.
   if (count == LineCount) {
-    std::stable_sort(found.begin(), found.end(), [](const RootLine& a, const RootLine& b) { return a.Score > b.Score; });
+    std::stable_sort(found.begin(), found.end(),
+                     [](const RootLine& a, const RootLine& b) { return a.Score > b.Score; });
     Lines.swap(found);
     LinesDepth = depth;
   }

@@ -28,7 +28,9 @@ std::string MoveText(int from, int to) {
 
 std::string MoveText(const PVEntry& e) { return MoveText((e.Move >> 6) & 63, e.Move & 63); }
 
-u16 Code(const std::string& move) { return (u16)((move[0] - 'a' + 8 * (move[1] - '1')) * 64 + move[2] - 'a' + 8 * (move[3] - '1')); }
+u16 Code(const std::string& move) {
+  return (u16)((move[0] - 'a' + 8 * (move[1] - '1')) * 64 + move[2] - 'a' + 8 * (move[3] - '1'));
+}
 
 class SeveralLinesTest : public ::testing::Test {
  protected:
@@ -94,7 +96,8 @@ TEST_F(SeveralLinesTest, LinesAreLegalDistinctBestFirstAndTheFirstIsPlayed) {
       const RootLine& line = lines[k];
       const std::string move = MoveText(SquareOf(line.From), SquareOf(line.To));
       EXPECT_TRUE(seen.insert(move).second) << c.what << ": " << move << " twice";
-      EXPECT_TRUE(std::any_of(legal.begin(), legal.end(), [&](const LegalMove& m) { return m.From == line.From && m.To == line.To; }))
+      EXPECT_TRUE(std::any_of(legal.begin(), legal.end(),
+                              [&](const LegalMove& m) { return m.From == line.From && m.To == line.To; }))
           << c.what << ": " << move;
       EXPECT_TRUE(Limits.RootMoveAllowed(SquareOf(line.From), SquareOf(line.To))) << c.what << ": " << move;
       if (k > 0) {
