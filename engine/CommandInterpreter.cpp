@@ -563,9 +563,8 @@ int AnnounceFeatures(const char* word) {
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
-         "memory=1 smp=1 reuse=1 time=1 draw=0\n",
-         UCI.UCIVersion);
-  printf("feature exclude=1 option=\"MultiPV -spin 1 1 %d\"\n", MaxLines);
+         "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\"\n",
+         UCI.UCIVersion, MaxLines);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
