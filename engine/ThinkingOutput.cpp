@@ -214,7 +214,7 @@ void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote
   // first line's new best is what a stop reports.
   if (Search.LineCount > 1) {
     if (!s.UCIMode) return;
-    if (newBest && Search.LineNumber <= 1) RememberUCIResult(depth, v, from, to, promote);
+    if (newBest) RememberUCIResult(depth, v, from, to, promote);
     if (!newBest) PrintUCIResult();
     return;
   }

@@ -137,9 +137,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     FailingLow = 0;
     board.RootDepth = d <= 6 ? 2 * d : 4 * d;
     SelDepth = 0;
-    v = LineCount > 1 ? SearchLines(MainBoard.SideToMove, board, d, from, to, promotion, MainBoard.CastleFlags)
-                      : SearchTreeRoot(MainBoard.SideToMove, board, -MateScore, MateScore, d, from, to, promotion,
-                                       MainBoard.CastleFlags);
+    v = SearchTreeRoot(MainBoard.SideToMove, board, -MateScore, MateScore, d, from, to, promotion,
+                       MainBoard.CastleFlags);
     // A helper completed the last depth during the iteration: its result
     // is the answer, and the search was not stopped.
     if (Overtaken) {

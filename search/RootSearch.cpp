@@ -2,8 +2,8 @@
 // through the full-width search (the first with the full window, the others
 // with null-window probes and a reduced probe for quiet late moves), keeping
 // the best move, the second-best score and the principal variation, and
-// reporting each new best move; an iteration of several lines, one root
-// search per line. Also the exact-depth search of the benchmarks.
+// reporting each new best move; with several lines, the best moves with
+// their scores and lines. Also the exact-depth search of the benchmarks.
 #include <algorithm>
 #include <cstring>
 
@@ -45,8 +45,8 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   }
 
   // The previous iteration's best move is the answer until a root move is
-  // completed. The lines after the first belong to the same iteration.
-  if (LineNumber <= 1) Listener->IterationStarted(depth);
+  // completed.
+  Listener->IterationStarted(depth);
   const PVEntry previous = PrincipalVariation[0][0];
   u64 answerFrom = SquareMask((previous.Move >> 6) & 63);
   u64 answerTo = SquareMask(previous.Move & 63);
@@ -59,6 +59,15 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   RootMoveCount = count;
   const u64 enemyKing = board.SideKing(enemy);
   AssignMoveOrderValues(*this, list, count, 0, enemyKing, 0, PVNode);
+  // Several lines (the main search's): the first LineCount moves are
+  // searched with the full window, each later one against the score of the
+  // last line (alpha), which it must beat to become a line.
+  const bool severalLines = LineCount > 1 && HelperNumber == 0;
+  const int firstAlpha = alpha;
+  if (severalLines) {
+    LinesFound.clear();
+    OrderPreviousLines(*this, list, count);
+  }
   const int maxPly = board.RootDepth;
   int best = NoMoveYet;
   int legal = 0;
@@ -84,7 +93,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       board.UndoMove(i);
       continue;
     }
-    if (!Settings->RootMoveAllowed(SquareOf(f), SquareOf(t)) || LineTaken(SquareOf(f), SquareOf(t))) {
+    if (!Settings->RootMoveAllowed(SquareOf(f), SquareOf(t))) {
       board.UndoMove(i);
       skipped++;
       continue;
@@ -110,7 +119,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
     if (depth + gives == 1) {
       v = -Quiesce(enemy, -beta, -alpha, board, 1);
-    } else if (legal == 1) {
+    } else if (legal == 1 || (severalLines && (int)LinesFound.size() < LineCount)) {
       v = -Search(enemy, -beta, -alpha, board, childDepth, 1, 1, childRights, gives, PVNode, maxPly);
     } else {
       bool done = false;
@@ -147,24 +156,25 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
       SecondBestValue = best;
       answerFrom = f, answerTo = t, answerPromote = p;
       // A helper keeps no clock (the main search's front end may be
-      // changing it); the lines after the first are worse by design.
-      if (HelperNumber == 0 && LineNumber <= 1 && depth > 9 &&
-          (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) && v + 200 < RootValue &&
+      // changing it).
+      if (HelperNumber == 0 && depth > 9 && (Clock.MovesPerSession == 0 || Clock.MovesPerSession > 2) &&
+          v + 200 < RootValue &&
           Clock.TimeLeft / 4 >= Clock.TimeInc * 1000)
         FailingLow = 1;
       best = v;
       if (v > alpha) {
-        if (LineNumber <= 1) BestMoveChanges++;
+        BestMoveChanges++;
         PrincipalVariation[0][0] = PVEntry{(u16)(SquareOf(f) * 64 + SquareOf(t)), (i8)p};
         PVLength = PrincipalVariation[1][0].Move;
         if (PVLength > SearchTableRows) PVLength = SearchTableRows;
         for (int j = 1; j < PVLength; j++) PrincipalVariation[0][j] = PrincipalVariation[1][j];
         Listener->RootResult(depth, v, f, t, p, true);
-        alpha = v;
+        if (!severalLines) alpha = v;
       }
     } else if (v > SecondBestValue) {
       SecondBestValue = v;
     }
+    if (severalLines) KeepLine(v, f, t, p, firstAlpha, &alpha);
   }
 
   // A hard stop: the answer is the best completed move (or the previous
@@ -181,6 +191,11 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     if (StopSearch) return best;
   }
   if (normalEnd) {
+    // Every move searched: the lines are the iteration's.
+    if (severalLines && (int)LinesFound.size() == LineCount) {
+      Lines.swap(LinesFound);
+      LinesDepth = depth;
+    }
     LegalMoves = legal + skipped;
     if (LegalMoves == 0) {
       if (board.InCheck(board.SideKing(side), side)) best = -MateScore;
@@ -192,75 +207,20 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   return best;
 }
 
-bool SearchRoutines::LineTaken(int from, int to) const {
-  if (LinesTaken.empty()) return false;
-  return std::find(LinesTaken.begin(), LinesTaken.end(), (u16)(from * 64 + to)) != LinesTaken.end();
-}
-
-void SearchRoutines::KeepLine(RootLine& line, int score, u64 from, u64 to, char promote) const {
-  line.Score = score;
+void SearchRoutines::KeepLine(int v, u64 from, u64 to, char promote, int firstAlpha, int* alpha) {
+  if ((int)LinesFound.size() >= LineCount && v <= *alpha) return;
+  RootLine line;
+  line.Score = v;
   line.From = from, line.To = to, line.Promote = promote;
-  line.PVLength = std::clamp(PVLength, 1, SearchTableRows);
-  memcpy(line.Line, PrincipalVariation[0], sizeof line.Line);
-}
-
-int SearchRoutines::SearchLines(char side, const ChessBoard& board, int depth, u64* from, u64* to, char* promo,
-                                char castleRights) {
-  const bool stopping = Settings->FD == 0;
-  std::vector<RootLine> found(LineCount);
-  int count = 0;
-  int v = NoMoveYet;
-  // What the driver reads of the iteration is the first line's.
-  i32 secondBest = NoMoveYet;
-  i8 changes = BestMoveChanges;
-  u8 failingLow = FailingLow;
-  LinesTaken.clear();
-  for (int k = 0; k < LineCount; k++) {
-    LineNumber = k + 1;
-    // A line's search starts from the line found in its place at the
-    // previous iteration: its move is searched first.
-    if (k > 0) {
-      if (k < (int)Lines.size()) {
-        memcpy(PrincipalVariation[0], Lines[k].Line, sizeof Lines[k].Line);
-        PVLength = Lines[k].PVLength;
-      } else {
-        PrincipalVariation[0][0] = PVEntry{0, 0};
-        PVLength = 0;
-      }
-    }
-    u64 f = *from, t = *to;
-    char p = *promo;
-    const int score = SearchTreeRoot(side, board, -MateScore, MateScore, depth, &f, &t, &p, castleRights);
-    if (k == 0) {
-      v = score;
-      *from = f, *to = t, *promo = p;
-      secondBest = SecondBestValue, changes = BestMoveChanges, failingLow = FailingLow;
-      // A book move, a mated or stalemated side: no lines.
-      if (BookMove == 1 || LegalMoves == 0) break;
-    }
-    // A line cut short is not reported.
-    if (Aborted || ((StopSearch || TimeUp) && stopping && !Settings->Pondering)) break;
-    KeepLine(found[count++], score, f, t, p);
-    LinesTaken.push_back((u16)(SquareOf(f) * 64 + SquareOf(t)));
-  }
-  LineNumber = 0;
-  LinesTaken.clear();
-  SecondBestValue = secondBest, BestMoveChanges = changes, FailingLow = failingLow;
-  if (count == 0) return v;
-
-  // Every line complete: best first (a later line's search may score above
-  // an earlier one's); the first line is the iteration's answer.
-  if (count == LineCount) {
-    std::stable_sort(found.begin(), found.end(),
-                     [](const RootLine& a, const RootLine& b) { return a.Score > b.Score; });
-    Lines.swap(found);
-    LinesDepth = depth;
-  }
-  const RootLine& first = count == LineCount ? Lines[0] : found[0];
-  memcpy(PrincipalVariation[0], first.Line, sizeof first.Line);
-  PVLength = first.PVLength;
-  *from = first.From, *to = first.To, *promo = first.Promote;
-  return first.Score;
+  line.PVLength = std::clamp<int>(PrincipalVariation[1][0].Move, 1, SearchTableRows);
+  line.Line[0] = PVEntry{(u16)(SquareOf(from) * 64 + SquareOf(to)), (i8)promote};
+  for (int j = 1; j < line.PVLength; j++) line.Line[j] = PrincipalVariation[1][j];
+  // Best first; of equal scores the line found first stays first.
+  const auto place = std::upper_bound(LinesFound.begin(), LinesFound.end(), v,
+                                      [](int score, const RootLine& other) { return score > other.Score; });
+  LinesFound.insert(place, line);
+  if ((int)LinesFound.size() > LineCount) LinesFound.pop_back();
+  *alpha = (int)LinesFound.size() == LineCount ? LinesFound.back().Score : firstAlpha;
 }
 
 int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo) {
@@ -282,6 +242,7 @@ int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u6
 
   InitValues();
   SelDepth = 0;
+  LineCount = 1;
   return SearchTreeRoot(board.SideToMove, board, -MateScore, MateScore, searchDepth, from, to, promo,
                         board.CastleFlags);
 }

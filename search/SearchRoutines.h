@@ -86,13 +86,11 @@ class SearchRoutines {
   u8 FirstIteration;
   u8 HeldStop;
 
-  // Several lines: each iteration searches the root LineCount times, each
-  // time without the moves of the lines before, and reports the lines
-  // best first (Lines, of the last completed iteration). LineNumber is the
-  // line being searched (from 1); with one line (LineCount 1) the root is
-  // searched once, as it always was.
+  // Several lines: each iteration keeps the LineCount best root moves with
+  // their exact scores and lines, and reports them best first (Lines, of
+  // the last completed iteration). With one line (LineCount 1) the root is
+  // searched as it always was.
   i32 LineCount;
-  i32 LineNumber;
   std::vector<RootLine> Lines;
   i32 LinesDepth;  // the iteration Lines come from (0 none)
 
@@ -187,10 +185,6 @@ class SearchRoutines {
   int SearchTreeRoot(char side, ChessBoard board, int alpha, int beta, int depth, u64* from, u64* to, char* promo,
                      char castleRights);
   int SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo);
-  // One iteration of LineCount lines: the root searched once per line,
-  // the lines sorted best first into Lines; the first line's move and
-  // score are the iteration's. A stop keeps the first line found, if any.
-  int SearchLines(char side, const ChessBoard& board, int depth, u64* from, u64* to, char* promo, char castleRights);
   // Iterates the root search on `board` and leaves the best move in from,
   // to and promotion; the board of the game is not touched. The main
   // search (Search) runs the helper threads beside it, if there are any,
@@ -212,12 +206,13 @@ class SearchRoutines {
   static constexpr u8 MoveNowHeld = 1;
   static constexpr u8 AbortHeld = 2;
   bool SearchMemoryMapped;  // the principal-variation table and the stack
-  // The moves of the lines an iteration has found so far (from x 64 + to),
-  // which the root search of the next line leaves out.
-  std::vector<u16> LinesTaken;
-  bool LineTaken(int from, int to) const;
-  // The line of the row-0 principal variation with its root move.
-  void KeepLine(RootLine& line, int score, u64 from, u64 to, char promote) const;
+  // The lines of the iteration in progress, best first.
+  std::vector<RootLine> LinesFound;
+  // A root move searched to score v, its line in the child's row of the
+  // principal-variation table: it becomes a line when it beats the last
+  // one (or there are fewer than LineCount), and alpha becomes the last
+  // line's score once there are LineCount (firstAlpha before).
+  void KeepLine(int v, u64 from, u64 to, char promote, int firstAlpha, int* alpha);
 
   // The end of the first iteration: a stop held until now takes effect.
   void ReleaseHeldStop();
