@@ -101,8 +101,10 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   // The helper threads search beside the main search, from the same root.
   // With several lines the main search's lines are the answer: a helper's
   // deeper iteration has only one.
+  // A search without helpers counts no helper of the search before.
   const bool helped = this == &::Search && Threads.Count() > 1;
   if (helped) Threads.StartHelpers(board, Repetitions, MainBoard.SideToMove, MainBoard.CastleFlags, limit, Limits);
+  else if (this == &::Search) Threads.SearchAlone();
   const bool overtakable = helped && LineCount == 1;
   HelpedLimit = overtakable ? limit : 0;
   Overtaken = 0;
