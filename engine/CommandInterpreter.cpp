@@ -501,6 +501,8 @@ int ShowHelp(const char*) {
          "  d              the board, its FEN and hash key\n"
          "  eval           the evaluation of the position, term by term\n"
          "  analyze, exit  analyse the position without playing, and stop\n"
+         "  exclude MOVE   analysis leaves the move out (\"all\": every move); include MOVE takes it back\n"
+         "  option MultiPV=N  the N best moves shown when thinking\n"
          "  help           this list\n"
          "  quit           leave Vorn\n");
   fflush(stdout);

@@ -1009,7 +1009,7 @@ TEST(ConsoleTest, HelpUnknownWordsAndResigning) {
     if (c.words[1] != "help") continue;
     EXPECT_NE(out.find("Enter Move: clear\nError (unknown command): clear\n"), std::string::npos);
     for (const char* line : {"  new ", "  go ", "  undo ", "  resign ", "  st N ", "  level ", "  post, nopost ",
-                             "  help ", "  quit ", "Nf3"})
+                             "  help ", "  quit ", "Nf3", "  exclude MOVE ", "  option MultiPV=N "})
       EXPECT_NE(out.find(line), std::string::npos) << "help without " << line;
   }
   // "help" as the first word shows it at once, after the board.
