@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -500,6 +501,8 @@ int ShowHelp(const char*) {
          "  d              the board, its FEN and hash key\n"
          "  eval           the evaluation of the position, term by term\n"
          "  analyze, exit  analyse the position without playing, and stop\n"
+         "  exclude MOVE   analysis leaves the move out (\"all\": every move); include MOVE takes it back\n"
+         "  option MultiPV=N  the N best moves shown when thinking\n"
          "  help           this list\n"
          "  quit           leave Vorn\n");
   fflush(stdout);
@@ -562,8 +565,8 @@ int AnnounceFeatures(const char* word) {
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
-         "memory=1 smp=1 reuse=1 time=1 draw=0\n",
-         UCI.UCIVersion);
+         "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\"\n",
+         UCI.UCIVersion, MaxLines);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -616,6 +619,78 @@ int SetCores(const char*) {
     fflush(stdout);
   }
   return Handled;
+}
+
+// A setting that changes what analysis shows starts the analysis that runs
+// again, from the same position.
+int AnalyseAgain() {
+  if (!Limits.Analyze) return Handled;
+  if (!EngineThinking) {
+    MainStatus.HumanToMove = 0;
+    return LeaveReader;
+  }
+  RestartAnalysis = 1;
+  Search.AbortSearch();
+  return LeaveReader;
+}
+
+// "option NAME=VALUE" for the options the features name: "MultiPV", the
+// lines analysis and thinking show, held to 1 .. MaxLines.
+int SetEngineOption(const char* word) {
+  char text[WordSize];
+  ReadRestOfLine(text, sizeof text);
+  if (text[0] == 0) return MissingArgument(word);
+  const char* value = strchr(text, '=');
+  const size_t nameLength = value ? (size_t)(value - text) : strlen(text);
+  if (nameLength != 7 || strncmp(text, "MultiPV", 7) != 0) {
+    printf("Error (unknown option): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  char* end = nullptr;
+  const long asked = value ? strtol(value + 1, &end, 10) : 0;
+  if (!value || end == value + 1) {
+    printf("Error (MultiPV needs a number): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  const int lines = (int)std::clamp<long>(asked, 1, MaxLines);
+  if (lines != asked) {
+    printf("MultiPV %ld is out of range: %d lines\n", asked, lines);
+    fflush(stdout);
+  }
+  if (lines == Limits.MultiPV) return Handled;
+  Limits.MultiPV = lines;
+  return AnalyseAgain();
+}
+
+// "exclude MOVE", "include MOVE", "exclude all", "include all": analysis
+// leaves the excluded root moves out until the position changes ("exclude
+// all" then "include e2e4" analyses e2e4 alone).
+int ExcludeOrInclude(const char* word) {
+  char text[WordSize];
+  if (!ReadArgument(text)) return MissingArgument(word);
+  const bool exclude = strcmp(word, "exclude") == 0;
+  std::vector<u16>& excluded = Limits.ExcludedMoves;
+  const std::vector<u16> before = excluded;
+  if (strcmp(text, "all") == 0) {
+    excluded.clear();
+    if (exclude)
+      for (const LegalMove& m : LegalMoves(MainBoard))
+        excluded.push_back((u16)(SquareOf(m.From) * 64 + SquareOf(m.To)));
+  } else {
+    GameMove move;
+    if (!FindLegalMove(text, MainBoard, &move)) {
+      printf("Illegal move: %s\n", text);
+      fflush(stdout);
+      return Handled;
+    }
+    const u16 code = (u16)(SquareOf(move.From) * 64 + SquareOf(move.To));
+    excluded.erase(std::remove(excluded.begin(), excluded.end(), code), excluded.end());
+    if (exclude) excluded.push_back(code);
+  }
+  if (excluded == before) return Handled;
+  return AnalyseAgain();
 }
 
 // "usermove e2e4", once the GUI accepted usermove=1.
@@ -711,6 +786,9 @@ constexpr Command Commands[] = {
     {"ping", Ping},
     {"memory", SetMemory},
     {"cores", SetCores},
+    {"option", SetEngineOption},
+    {"exclude", ExcludeOrInclude},
+    {"include", ExcludeOrInclude},
     {"usermove", UserMove},
     {"undo", UndoMove},
     {"remove", RemoveMoves},

@@ -1,5 +1,6 @@
 #include "engine/CommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,6 +35,7 @@ const char* const HelpLines[] = {
     "-nobook  plays without the opening book",
     "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong",
     "-threads  n   searches with n threads (1 to 256)",
+    "-multipv  n   each iteration searches and reports the n best moves (1 to 256)",
 };
 }  // namespace
 
@@ -120,6 +122,14 @@ void CommandLine::Read(int argc, char** argv) {
       const int threads = Threads.SetCount(asked);
       if (threads != asked) {
         printf("-threads %d is out of range: %d threads\n", asked, threads);
+        fflush(stdout);
+      }
+    }
+    if (is("-multipv") && takeValue()) {
+      const int asked = atoi(argv[i]);
+      Limits.MultiPV = std::clamp(asked, 1, MaxLines);
+      if (Limits.MultiPV != asked) {
+        printf("-multipv %d is out of range: %d lines\n", asked, Limits.MultiPV);
         fflush(stdout);
       }
     }

@@ -128,6 +128,14 @@ bool EngineTurn() {
       Limits.FD != 0 ? Limits.FD : (MainBoard.MaxDepth > 0 && MainBoard.MaxDepth < 100 ? MainBoard.MaxDepth : 0);
 
   GameMove move;
+  // Moves are left out of analysis only; analysis that leaves out every
+  // legal move has nothing to search and waits for the next command.
+  if (!analysing) Limits.ExcludedMoves.clear();
+  if (analysing && !Limits.ExcludedMoves.empty() && Limits.AllowedMoves(MainBoard) == 0 &&
+      FirstLegalMove(MainBoard, &move)) {
+    s.HumanToMove = 1;
+    return false;
+  }
   int v;
   {
     // Cleared however the search is left.

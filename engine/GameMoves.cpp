@@ -136,6 +136,8 @@ void PlayGameMove(const GameMove& move) {
   b.ClearCastleRights(move.To);
   char castleMask;
   b.MakeMove(move.From, move.To, move.Promote, &castleMask);
+  // Moves left out of analysis were moves of the position before.
+  Limits.ExcludedMoves.clear();
 }
 
 void ShowBoard() {
@@ -172,6 +174,7 @@ void CheckBoardAfter(const char* command) {
 }
 
 void StartGameRecord() {
+  Limits.ExcludedMoves.clear();
   PlayedPositions.clear();
   MoveList.Init();
   RecordGamePosition(MainBoard.SideToMove);
@@ -204,6 +207,7 @@ bool TakeBackMoves(int count) {
   if (count < 1 || count > TakeBacksAvailable()) return false;
   const GamePosition earlier = PlayedPositions[PlayedPositions.size() - count];
   PlayedPositions.resize(PlayedPositions.size() - count);
+  Limits.ExcludedMoves.clear();
   const i32 maxDepth = MainBoard.MaxDepth;
   MainBoard = earlier.Board;
   MainBoard.MaxDepth = maxDepth;

@@ -13,6 +13,7 @@
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
+#include "search/TranspositionTables.h"
 
 ThinkingOutput Thinking;
 
@@ -35,24 +36,41 @@ bool Listening() {
 // Nodes a second over the milliseconds; 0 before the first one is over.
 long long NodesPerSecond(long long nodes, i32 ms) { return ms > 0 ? nodes * 1000 / ms : 0; }
 
-// " e2e4 e7e5 ..." for a UCI line: the line the search shows for the root
-// move, each move spelled as "bestmove" spells it (a promotion with its
-// letter).
-void UCILineText(char* text, u64 from, u64 to, char promote) {
-  PVEntry line[SearchTableRows];
-  const int length = Search.ShownLine(from, to, promote, line);
-  GameMove move;
-  move.From = from, move.To = to, move.Promote = promote;
-  text[0] = ' ';
-  MoveWord(text + 1, move);
-  int n = (int)strlen(text);
-  for (int j = 1; j < length; j++) {
+// " e2e4 e7e5 ..." for a UCI line: a line as the search shows it (the
+// root move first), each move spelled as "bestmove" spells it (a promotion
+// with its letter).
+void UCIMovesText(char* text, const PVEntry* line, int length) {
+  int n = 0;
+  for (int j = 0; j < length; j++) {
     const PVEntry& e = line[j];
+    GameMove move;
     move.From = SquareMask((e.Move >> 6) & 63), move.To = SquareMask(e.Move & 63), move.Promote = (char)e.Promote;
     text[n++] = ' ';
     MoveWord(text + n, move);
     n += (int)strlen(text + n);
   }
+  text[n] = 0;
+}
+
+// The line the search shows for the root move.
+void UCILineText(char* text, u64 from, u64 to, char promote) {
+  PVEntry line[SearchTableRows];
+  UCIMovesText(text, line, Search.ShownLine(from, to, promote, line));
+}
+
+// A UCI info line with a result: the depth, the deepest ply reached, the
+// line's number when several are shown, the score, the time, nodes and
+// speed, the table's use and the moves.
+void PrintUCIInfo(int depth, int selDepth, int lineNumber, int v, const char* moves) {
+  char score[32];
+  UCIScoreText(score, v);
+  char number[24] = "";
+  if (lineNumber > 0) snprintf(number, sizeof number, " multipv %d", lineNumber);
+  const i32 ms = Clock.Elapsed();
+  const long long nodes = SearchNodes();
+  printf("info depth %d seldepth %d%s score %s time %d nodes %lld nps %lld hashfull %d pv%s\n", depth, selDepth,
+         number, score, ms, nodes, NodesPerSecond(nodes, ms), PositionCache.UsePerMille(), moves);
+  fflush(stdout);
 }
 
 // The speed as a UCI info line, from the clock and the node count.
@@ -83,14 +101,12 @@ int XboardMoveText(char* text, int from, int to, char promote) {
 // centiseconds read from the clock, a mate as 100000 + N for a win in N
 // moves (-100000 - N when mated), every move of the line spelled as the
 // engine's moves are sent.
-void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote, char* lastShown) {
+void PrintXboardLine(int depth, int v, const PVEntry* line, int length, char* lastShown) {
   int score = v / 10;
   if (v > MateBound) score = 100000 + (MateScore - v + 1) / 2;
   else if (v < -MateBound) score = -100000 - (MateScore + v + 1) / 2;
   char moves[SearchTableRows * 6 + 8];
-  PVEntry line[SearchTableRows];
-  const int length = Search.ShownLine(from, to, promote, line);
-  int n = XboardMoveText(moves, SquareOf(from), SquareOf(to), promote);
+  int n = XboardMoveText(moves, (line[0].Move >> 6) & 63, line[0].Move & 63, (char)line[0].Promote);
   for (int j = 1; j < length; j++) {
     const PVEntry& e = line[j];
     moves[n++] = ' ';
@@ -105,6 +121,30 @@ void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote, char* las
   printf("%d %d %d %lld %s\n", depth, score, Clock.Elapsed() / 10, SearchNodes(), moves);
   fflush(stdout);
 }
+
+// The protocol-2 thinking line of a root move and the search's line.
+void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote, char* lastShown) {
+  PVEntry line[SearchTableRows];
+  const int length = Search.ShownLine(from, to, promote, line);
+  PrintXboardLine(depth, v, line, length, lastShown);
+}
+
+// The thinking line of the console and of protocol 1 (text: the moves as
+// LineText writes them).
+void PrintDriverText(int depth, int v, const char* text) {
+  // A person at the console reads the time from the clock, in seconds to
+  // the hundredth; a protocol-1 GUI gets the whole seconds of its version.
+  if (!MainStatus.xboard) {
+    const i32 cs = Clock.Elapsed() / 10;
+    printf("%d %d %d.%02d %lld %s", depth, v / 10, cs / 100, cs % 100, SearchNodes(), text);
+  } else {
+    printf("%d %d %d %lld %s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
+  }
+  fflush(stdout);
+}
+
+// The number of a UCI result line: none with one line asked for.
+int UCILineNumber(int number) { return Limits.MultiPV > 1 ? number : 0; }
 }  // namespace
 
 // A mate score is the mate score less the plies to the mate, counted from
@@ -170,6 +210,14 @@ void ThinkingOutput::CurrentMove(int depth, u64 from, u64 to, int number) {
 // depth 8 on) or the UCI info line of a root result.
 void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote, bool newBest) {
   const Status& s = MainStatus;
+  // Several lines are shown together when the iteration is complete; the
+  // first line's new best is what a stop reports.
+  if (Search.LineCount > 1) {
+    if (!s.UCIMode) return;
+    if (newBest) RememberUCIResult(depth, v, from, to, promote);
+    if (!newBest) PrintUCIResult();
+    return;
+  }
   char text[PVTextSize];
   Search.LineText(text, v, from, to, promote);
   // Protocol 2 hears of new best moves only: an iteration cut short would
@@ -196,19 +244,14 @@ void ThinkingOutput::RememberUCIResult(int depth, int v, u64 from, u64 to, char 
   r.Valid = true;
   r.Depth = depth;
   r.Score = v;
+  r.SelDepth = Search.SelDepth;
   UCILineText(r.Line, from, to, promote);
 }
 
 void ThinkingOutput::PrintUCIResult() const {
   const UCIResult& r = LastUCIResult;
   if (!r.Valid) return;
-  char score[32];
-  UCIScoreText(score, r.Score);
-  const i32 ms = Clock.Elapsed();
-  const long long nodes = SearchNodes();
-  printf("info depth %d score %s time %d nodes %lld nps %lld pv%s\n", r.Depth, score, ms, nodes,
-         NodesPerSecond(nodes, ms), r.Line);
-  fflush(stdout);
+  PrintUCIInfo(r.Depth, r.SelDepth, UCILineNumber(1), r.Score, r.Line);
 }
 
 void ThinkingOutput::PrintDriverLine(int depth, int v, u64 from, u64 to, char promote) {
@@ -218,15 +261,38 @@ void ThinkingOutput::PrintDriverLine(int depth, int v, u64 from, u64 to, char pr
   }
   char text[PVTextSize];
   Search.LineText(text, v, from, to, promote);
-  // A person at the console reads the time from the clock, in seconds to
-  // the hundredth; a protocol-1 GUI gets the whole seconds of its version.
-  if (!MainStatus.xboard) {
-    const i32 cs = Clock.Elapsed() / 10;
-    printf("%d %d %d.%02d %lld %s", depth, v / 10, cs / 100, cs % 100, SearchNodes(), text);
-  } else {
-    printf("%d %d %d %lld %s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
+  PrintDriverText(depth, v, text);
+}
+
+// Each line on its own: a UCI info line numbered from 1 (the first is also
+// what a stop reports), or a thinking line when posting or analysing.
+void ThinkingOutput::LinesDone(int depth, const RootLine* lines, int count) {
+  const Status& s = MainStatus;
+  if (s.UCIMode) {
+    RememberUCIResult(depth, lines[0].Score, lines[0].From, lines[0].To, lines[0].Promote);
+    for (int k = 0; k < count; k++) {
+      PVEntry line[SearchTableRows];
+      char moves[PVTextSize];
+      UCIMovesText(moves, line, Search.ShownLine(lines[k], line));
+      PrintUCIInfo(depth, Search.SelDepth, k + 1, lines[k].Score, moves);
+    }
+    return;
   }
-  fflush(stdout);
+  if (!s.Post && !Limits.Analyze) return;
+  for (int k = 0; k < count; k++) {
+    if (s.XboardProtocol2()) {
+      // The end of the search repeats the first line only: that one is
+      // shown once.
+      PVEntry line[SearchTableRows];
+      char otherLine[XboardLineKeySize] = "";
+      PrintXboardLine(depth, lines[k].Score, line, Search.ShownLine(lines[k], line),
+                      k == 0 ? LastXboardLine : otherLine);
+    } else {
+      char text[PVTextSize];
+      Search.LineText(text, lines[k]);
+      PrintDriverText(depth, lines[k].Score, text);
+    }
+  }
 }
 
 void ThinkingOutput::IterationDone(int depth, int v, u64 from, u64 to, char promote) {

@@ -23,6 +23,7 @@ class ThinkingOutput : public SearchListener {
   void CurrentMove(int depth, u64 from, u64 to, int number) override;
   void RootResult(int depth, int score, u64 from, u64 to, char promote, bool newBest) override;
   void IterationDone(int depth, int score, u64 from, u64 to, char promote) override;
+  void LinesDone(int depth, const RootLine* lines, int count) override;
   void SearchDone(int depth, int score, u64 from, u64 to, char promote) override;
   void BookMoveFound() override;
   void BudgetSet() override;
@@ -39,6 +40,7 @@ class ThinkingOutput : public SearchListener {
     bool Valid = false;
     int Depth = 0;
     int Score = 0;
+    int SelDepth = 0;
     char Line[PVTextSize] = "";  // " e2e4 e7e5 ...", spelled as "bestmove"
   };
   UCIResult LastUCIResult;

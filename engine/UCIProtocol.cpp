@@ -190,6 +190,7 @@ void UCIProtocol::Identify() {
   printf("option name Hash type spin default %d min %d max %d\n", TTDefaultMB, TTMinMB, TTMaxMB);
   printf("option name Clear Hash type button\n");
   printf("option name Threads type spin default 1 min 1 max %d\n", MaxSearchThreads);
+  printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxLines);
   printf("option name UCI_AnalyseMode type check default false\n");
   printf("option name OwnBook type check default false\n");
   printf("option name SecondaryBook type check default false\n");
@@ -458,6 +459,7 @@ void UCIProtocol::SetOption() {
   OptionParts(line, name, sizeof name, &text);
   if (strcasecmp(name, "Hash") == 0 || strcasecmp(name, "Clear Hash") == 0) SetHash(name, text);
   if (strcasecmp(name, "Threads") == 0) SetThreads(text);
+  if (strcasecmp(name, "MultiPV") == 0) SetLines(text);
   // UCI_AnalyseMode is accepted and changes nothing: every search reports
   // each iteration and each new best move, analysing or playing.
   if (strstr(line, "Ponder")) {
@@ -514,6 +516,17 @@ void UCIProtocol::SetThreads(const char* value) {
   const int threads = Threads.SetCount((int)std::clamp<long>(asked, 1, MaxSearchThreads));
   if (threads != asked) {
     printf("info string Threads %ld is out of range: %d threads\n", asked, threads);
+    fflush(stdout);
+  }
+}
+
+// The lines from the next search on.
+void UCIProtocol::SetLines(const char* value) {
+  long asked;
+  if (!OptionNumber(value, "MultiPV needs a number", &asked)) return;
+  Limits.MultiPV = (int)std::clamp<long>(asked, 1, MaxLines);
+  if (Limits.MultiPV != asked) {
+    printf("info string MultiPV %ld is out of range: %d lines\n", asked, Limits.MultiPV);
     fflush(stdout);
   }
 }

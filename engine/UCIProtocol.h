@@ -50,6 +50,8 @@ class UCIProtocol {
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.
   void SetThreads(const char* value);
+  // "MultiPV": the lines each iteration reports, held to 1 .. MaxLines.
+  void SetLines(const char* value);
   int Stop();
   [[noreturn]] void Quit();
 

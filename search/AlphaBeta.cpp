@@ -69,6 +69,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   const bool stopping = Settings->FD == 0;  // a fixed depth is never cut short
 
   if (PollNode()) return 0;
+  if (ply > SelDepth) SelDepth = ply;
 
   // Hash codes, on the repetition stack until every return. A parent
   // that made the move has them already (and has started loading the

@@ -42,6 +42,13 @@ bool SearchRoutines::BudgetSpentAtIteration() {
   return false;
 }
 
+bool SearchRoutines::LinesDecided() const {
+  if (LineCount <= 1) return true;
+  for (const RootLine& line : Lines)
+    if (line.Score <= MateReported && line.Score >= -MateReported) return false;
+  return true;
+}
+
 void SearchRoutines::PrepareRoot(ChessBoard& board, const MoveHistory& record, u64* code1, u64* code2) {
   board.InitPieceCounts();
   Repetitions.CopyRecord(record);
@@ -84,10 +91,22 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   // A node budget is polled as soon as it may be spent.
   if (Limits.Nodes != 0) PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(PollCountdown, 1));
 
+  // Several lines: as many as asked for, or as the root moves allowed.
+  LineCount = 1;
+  if (Settings->MultiPV > 1)
+    LineCount = std::max(1, std::min({Settings->MultiPV, MaxLines, Settings->AllowedMoves(board)}));
+  LinesDepth = 0;
+  Lines.clear();
+
   // The helper threads search beside the main search, from the same root.
+  // With several lines the main search's lines are the answer: a helper's
+  // deeper iteration has only one.
+  // A search without helpers counts no helper of the search before.
   const bool helped = this == &::Search && Threads.Count() > 1;
   if (helped) Threads.StartHelpers(board, Repetitions, MainBoard.SideToMove, MainBoard.CastleFlags, limit, Limits);
-  HelpedLimit = helped ? limit : 0;
+  else if (this == &::Search) Threads.SearchAlone();
+  const bool overtakable = helped && LineCount == 1;
+  HelpedLimit = overtakable ? limit : 0;
   Overtaken = 0;
   OvertakeCountdown = HelperPollNodes;
   // However the search is left, no helper goes on searching.
@@ -110,7 +129,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       break;
     }
     // A helper has completed the last depth: its result is the answer.
-    if (helped && d > 1 && !Limits.Pondering && !Limits.Analyze && Threads.HelperDepth() >= limit) {
+    if (overtakable && d > 1 && !Limits.Pondering && !Limits.Analyze && Threads.HelperDepth() >= limit) {
       d--;
       break;
     }
@@ -119,6 +138,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     BestMoveChanges = -1;
     FailingLow = 0;
     board.RootDepth = d <= 6 ? 2 * d : 4 * d;
+    SelDepth = 0;
     v = SearchTreeRoot(MainBoard.SideToMove, board, -MateScore, MateScore, d, from, to, promotion,
                        MainBoard.CastleFlags);
     // A helper completed the last depth during the iteration: its result
@@ -140,7 +160,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     clock.ElapsedSeconds = clock.NodesPerSecond > 0 ? (i32)(nodes / clock.NodesPerSecond) : 0;
     if (StopSearch) v = previousBest;
     else if (!Aborted) completed = d;
-    Listener->IterationDone(d, v, *from, *to, *promotion);
+    if (LineCount > 1 && LinesDepth == d && !StopSearch) Listener->LinesDone(d, Lines.data(), (int)Lines.size());
+    else Listener->IterationDone(d, v, *from, *to, *promotion);
     // A stop that came during the first iteration takes effect now that
     // the search has a move to play.
     if (d == 1) ReleaseHeldStop();
@@ -179,7 +200,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       // A mate search goes on until it has a mate in the moves asked for or
       // fewer: a longer mate, or a single legal move, does not end it.
       if (v >= MateScore - (2 * Limits.Mate - 1)) break;
-    } else if (v > MateReported || LegalMoves == 1) {
+    } else if ((v > MateReported && LinesDecided()) || LegalMoves == 1) {
       break;
     }
     previousBest = v;
@@ -191,7 +212,7 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     // score and its line; a book move stays.
     Threads.StopHelpers();
     HelperResult deeper;
-    if (BookMove != 1 && Threads.DeeperResult(completed, &deeper)) {
+    if (BookMove != 1 && overtakable && Threads.DeeperResult(completed, &deeper)) {
       d = deeper.Depth;
       v = deeper.Score;
       *from = deeper.From, *to = deeper.To, *promotion = deeper.Promote;

@@ -132,6 +132,15 @@ void AssignMoveOrderValues(const SearchRoutines& search, MoveGen& list, int coun
   }
 }
 
+void OrderPreviousLines(const SearchRoutines& search, MoveGen& list, int count) {
+  for (size_t k = 1; k < search.Lines.size(); k++) {
+    const RootLine& line = search.Lines[k];
+    for (int i = 0; i < count; i++)
+      if (list.from[i] == line.From && list.to[i] == line.To && list.promote[i] == line.Promote)
+        list.value[i] = PVMoveValue - (int)k;
+  }
+}
+
 void QuiesceAssignMoveOrderValues(MoveGen& list, int count, int) {
   const ChessBoard& b = *list.board;
   const u64* from = list.from;

@@ -14,6 +14,9 @@ class SearchRoutines;
 // are those of `search`.
 void AssignMoveOrderValues(const SearchRoutines& search, MoveGen& list, int count, int ply, u64 kingMask, int hashMove,
                            int nodeType);
+// Several lines at the root: the previous iteration's lines after its first
+// come right after the first, in their order.
+void OrderPreviousLines(const SearchRoutines& search, MoveGen& list, int count);
 // Values for a quiescence node: most valuable victim, least valuable
 // attacker, then promotions.
 void QuiesceAssignMoveOrderValues(MoveGen& list, int count, int ply);

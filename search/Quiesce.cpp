@@ -12,6 +12,7 @@
 int SearchRoutines::Quiesce(char side, int alpha, int beta, ChessBoard board, int ply) {
   QuiesceNodeCount++;
   PollCountdown--;
+  if (ply > SelDepth) SelDepth = ply;
   // The evaluation's first look-up.
   __builtin_prefetch(&Eval.PawnCache->Slot(board.PawnHashCode));
   if (board.CheckDraw(side) != 0) return 0;

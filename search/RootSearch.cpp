@@ -2,8 +2,11 @@
 // through the full-width search (the first with the full window, the others
 // with null-window probes and a reduced probe for quiet late moves), keeping
 // the best move, the second-best score and the principal variation, and
-// reporting each new best move. Also the exact-depth search of the
-// benchmarks.
+// reporting each new best move; with several lines, the best moves with
+// their scores and lines. Also the exact-depth search of the benchmarks.
+#include <algorithm>
+#include <cstring>
+
 #include "board/BitOps.h"
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
@@ -56,6 +59,15 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   RootMoveCount = count;
   const u64 enemyKing = board.SideKing(enemy);
   AssignMoveOrderValues(*this, list, count, 0, enemyKing, 0, PVNode);
+  // Several lines (the main search's): the first LineCount moves are
+  // searched with the full window, each later one against the score of the
+  // last line (alpha), which it must beat to become a line.
+  const bool severalLines = LineCount > 1 && HelperNumber == 0;
+  const int firstAlpha = alpha;
+  if (severalLines) {
+    LinesFound.clear();
+    OrderPreviousLines(*this, list, count);
+  }
   const int maxPly = board.RootDepth;
   int best = NoMoveYet;
   int legal = 0;
@@ -107,7 +119,7 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
 
     if (depth + gives == 1) {
       v = -Quiesce(enemy, -beta, -alpha, board, 1);
-    } else if (legal == 1) {
+    } else if (legal == 1 || (severalLines && (int)LinesFound.size() < LineCount)) {
       v = -Search(enemy, -beta, -alpha, board, childDepth, 1, 1, childRights, gives, PVNode, maxPly);
     } else {
       bool done = false;
@@ -157,11 +169,12 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
         if (PVLength > SearchTableRows) PVLength = SearchTableRows;
         for (int j = 1; j < PVLength; j++) PrincipalVariation[0][j] = PrincipalVariation[1][j];
         Listener->RootResult(depth, v, f, t, p, true);
-        alpha = v;
+        if (!severalLines) alpha = v;
       }
     } else if (v > SecondBestValue) {
       SecondBestValue = v;
     }
+    if (severalLines) KeepLine(v, f, t, p, firstAlpha, &alpha);
   }
 
   // A hard stop: the answer is the best completed move (or the previous
@@ -178,6 +191,11 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     if (StopSearch) return best;
   }
   if (normalEnd) {
+    // Every move searched: the lines are the iteration's.
+    if (severalLines && (int)LinesFound.size() == LineCount) {
+      Lines.swap(LinesFound);
+      LinesDepth = depth;
+    }
     LegalMoves = legal + skipped;
     if (LegalMoves == 0) {
       if (board.InCheck(board.SideKing(side), side)) best = -MateScore;
@@ -187,6 +205,22 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   }
   *from = answerFrom, *to = answerTo, *promo = answerPromote;
   return best;
+}
+
+void SearchRoutines::KeepLine(int v, u64 from, u64 to, char promote, int firstAlpha, int* alpha) {
+  if ((int)LinesFound.size() >= LineCount && v <= *alpha) return;
+  RootLine line;
+  line.Score = v;
+  line.From = from, line.To = to, line.Promote = promote;
+  line.PVLength = std::clamp<int>(PrincipalVariation[1][0].Move, 1, SearchTableRows);
+  line.Line[0] = PVEntry{(u16)(SquareOf(from) * 64 + SquareOf(to)), (i8)promote};
+  for (int j = 1; j < line.PVLength; j++) line.Line[j] = PrincipalVariation[1][j];
+  // Best first; of equal scores the line found first stays first.
+  const auto place = std::upper_bound(LinesFound.begin(), LinesFound.end(), v,
+                                      [](int score, const RootLine& other) { return score > other.Score; });
+  LinesFound.insert(place, line);
+  if ((int)LinesFound.size() > LineCount) LinesFound.pop_back();
+  *alpha = (int)LinesFound.size() == LineCount ? LinesFound.back().Score : firstAlpha;
 }
 
 int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u64* to, char* promo) {
@@ -207,6 +241,8 @@ int SearchRoutines::SearchExactDepth(ChessBoard board, char depth, u64* from, u6
   CompletedDepth = Settings->FD;
 
   InitValues();
+  SelDepth = 0;
+  LineCount = 1;
   return SearchTreeRoot(board.SideToMove, board, -MateScore, MateScore, searchDepth, from, to, promo,
                         board.CastleFlags);
 }

@@ -1,12 +1,18 @@
 // What a front end asks of the next search besides the clock: a fixed
-// depth, a node budget, a mate to find, the root moves to search, analysis,
-// pondering, the book, tracing. The front ends write these; the search
+// depth, a node budget, a mate to find, the root moves to search or leave
+// out, the number of lines to report, analysis, pondering, the book,
+// tracing. The front ends write these; the search
 // reads them, also while it runs (a command may end analysis or turn a
 // ponder search into a timed one). One instance: Limits.
 #pragma once
 #include <vector>
 
 #include "board/Types.h"
+
+class ChessBoard;
+
+// Lines a search may report at each iteration.
+constexpr int MaxLines = 256;
 
 class SearchLimits {
  public:
@@ -22,9 +28,17 @@ class SearchLimits {
   // The root moves to search (from x 64 + to), all when empty. The front
   // end lists only legal moves, at least one.
   std::vector<u16> SearchMoves;
+  // Root moves left out of the search (from x 64 + to), as an analysing
+  // GUI excludes them.
+  std::vector<u16> ExcludedMoves;
+  // The best root moves each iteration reports, best first, each with its
+  // own score and line (1 .. MaxLines); the move played is the first's.
+  int MultiPV = 1;
 
   // Whether the root search may try the move.
   bool RootMoveAllowed(int from, int to) const;
+  // The legal moves of the position the root search may try.
+  int AllowedMoves(const ChessBoard& position) const;
 };
 
 extern SearchLimits Limits;

@@ -6,6 +6,8 @@
 #pragma once
 #include "board/Types.h"
 
+struct RootLine;
+
 // What a command that arrived during a search means to the search.
 enum class PollResult : u8 {
   GoOn,       // nothing, or a command the front end dealt with
@@ -33,6 +35,9 @@ class SearchListener {
   virtual void RootResult(int /*depth*/, int /*score*/, u64 /*from*/, u64 /*to*/, char /*promote*/, bool /*newBest*/) {}
   // An iteration is complete (score as the driver keeps it).
   virtual void IterationDone(int /*depth*/, int /*score*/, u64 /*from*/, u64 /*to*/, char /*promote*/) {}
+  // An iteration of several lines is complete: its lines, best first (the
+  // first is the iteration's answer). Called instead of IterationDone.
+  virtual void LinesDone(int /*depth*/, const RootLine* /*lines*/, int /*count*/) {}
   // The search is over: the move it chose and its score. Not called when a
   // command aborted the search.
   virtual void SearchDone(int /*depth*/, int /*score*/, u64 /*from*/, u64 /*to*/, char /*promote*/) {}

@@ -10,6 +10,7 @@
 // Search is the main search, the one the front ends and tools drive.
 #pragma once
 #include <cstddef>
+#include <vector>
 
 #include "board/ChessBoard.h"
 #include "board/MoveHistory.h"
@@ -36,6 +37,16 @@ constexpr i64 HelperPollNodes = 1024;
 // writes five characters per move).
 constexpr int PVTextSize = SearchTableRows * 5 + 32;
 
+// One of the lines an iteration reports when several are asked for: a root
+// move, its score and its principal variation (Line[0] is the move).
+struct RootLine {
+  int Score = 0;
+  u64 From = 0, To = 0;
+  char Promote = 0;
+  int PVLength = 0;
+  PVEntry Line[SearchTableRows];
+};
+
 // Node kinds: a principal-variation node searches with the full window;
 // the two null-window kinds alternate from parent to child.
 enum NodeType : char { PVNode = 1, CutNode = 2, AllNode = 3 };
@@ -60,6 +71,7 @@ class SearchRoutines {
   i64 NodeCount;         // 1 per legal move made in Search and at the root
   i64 LeafNodeCount;     // horizon nodes settled by the table or quiescence
   i64 QuiesceNodeCount;  // 1 per Quiesce call
+  i32 SelDepth;          // the deepest ply the iteration has reached
 
   // Root bookkeeping, carried between iterations by the driver.
   i32 SecondBestValue;
@@ -73,6 +85,14 @@ class SearchRoutines {
   // in HeldStop (MoveNowHeld or AbortHeld).
   u8 FirstIteration;
   u8 HeldStop;
+
+  // Several lines: each iteration keeps the LineCount best root moves with
+  // their exact scores and lines, and reports them best first (Lines, of
+  // the last completed iteration). With one line (LineCount 1) the root is
+  // searched as it always was.
+  i32 LineCount;
+  std::vector<RootLine> Lines;
+  i32 LinesDepth;  // the iteration Lines come from (0 none)
 
   // What the search works in: its evaluation (with its pawn cache), its
   // exchange evaluator, and the repetition record of the game followed by
@@ -146,6 +166,9 @@ class SearchRoutines {
   // The move text of a root move followed by the rest of the principal
   // variation as ShownLine has it (a buffer of PVTextSize).
   void LineText(char* text, int v, u64 from, u64 to, char promote) const;
+  // The same for one of the lines of an iteration.
+  int ShownLine(const RootLine& root, PVEntry* line) const;
+  void LineText(char* text, const RootLine& root) const;
 
   // Maps the next piece of the search's memory (MapTables), at most about
   // `bytes`; false once all of it is mapped.
@@ -183,11 +206,21 @@ class SearchRoutines {
   static constexpr u8 MoveNowHeld = 1;
   static constexpr u8 AbortHeld = 2;
   bool SearchMemoryMapped;  // the principal-variation table and the stack
+  // The lines of the iteration in progress, best first.
+  std::vector<RootLine> LinesFound;
+  // A root move searched to score v, its line in the child's row of the
+  // principal-variation table: it becomes a line when it beats the last
+  // one (or there are fewer than LineCount), and alpha becomes the last
+  // line's score once there are LineCount (firstAlpha before).
+  void KeepLine(int v, u64 from, u64 to, char promote, int firstAlpha, int* alpha);
 
   // The end of the first iteration: a stop held until now takes effect.
   void ReleaseHeldStop();
 
   bool BudgetSpentAtIteration();
+  // A mate found ends the search once every line has its mate: several
+  // lines go on deepening the lines that have none.
+  bool LinesDecided() const;
   // The front end's node budget is used up (a ponder search has none yet).
   bool NodesSpent() const;
   // A helper's poll: its node count handed on, and its stop.

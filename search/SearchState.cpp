@@ -113,28 +113,45 @@ void SearchRoutines::PromoteKillers() {
   for (auto& killers : KillerMoves) killers[0] = killers[1];
 }
 
-int SearchRoutines::ShownLine(u64 from, u64 to, char promote, PVEntry* line) const {
+namespace {
+// The line to show for a root move from a principal variation whose first
+// move may be another (then only the root move is shown).
+int ShownLineOf(const ChessBoard& root, const PVEntry* pv, int pvLength, u64 from, u64 to, char promote,
+                PVEntry* line) {
   line[0] = PVEntry{(u16)(SquareOf(from) * 64 + SquareOf(to)), (i8)promote};
   if (from == to) return 1;  // no move: the side to move is mated or stalemated
   // The table's line follows its own first move only.
-  const int length = PrincipalVariation[0][0].Move != line[0].Move ? 1
-                     : PVLength < SearchTableRows                   ? PVLength
-                                                                    : SearchTableRows;
+  const int length = pv[0].Move != line[0].Move ? 1 : pvLength < SearchTableRows ? pvLength : SearchTableRows;
   int n = 1;
-  for (int j = 1; j < length; j++) line[n++] = PrincipalVariation[0][j];
+  for (int j = 1; j < length; j++) line[n++] = pv[j];
   if (n == 1) return 1;
   // The root move is the search's answer and is shown as it is, even when
   // there is none (a mated side); only what follows it is checked.
   const char rootPromote = (char)line[0].Promote;
-  const int legal = LegalLineLength(RootPosition, line, n);
+  const int legal = LegalLineLength(root, line, n);
   line[0].Promote = (i8)rootPromote;
   return legal > 1 ? legal : 1;
+}
+}  // namespace
+
+int SearchRoutines::ShownLine(u64 from, u64 to, char promote, PVEntry* line) const {
+  return ShownLineOf(RootPosition, PrincipalVariation[0], PVLength, from, to, promote, line);
+}
+
+int SearchRoutines::ShownLine(const RootLine& root, PVEntry* line) const {
+  return ShownLineOf(RootPosition, root.Line, root.PVLength, root.From, root.To, root.Promote, line);
 }
 
 void SearchRoutines::LineText(char* text, int v, u64 from, u64 to, char promote) const {
   PVEntry line[SearchTableRows];
   const int length = ShownLine(from, to, promote, line);
   fillmovestring(text, v, (char)SquareOf(from), (char)SquareOf(to), promote, line, length);
+}
+
+void SearchRoutines::LineText(char* text, const RootLine& root) const {
+  PVEntry line[SearchTableRows];
+  const int length = ShownLine(root, line);
+  fillmovestring(text, root.Score, (char)SquareOf(root.From), (char)SquareOf(root.To), root.Promote, line, length);
 }
 
 int SearchRoutines::ValueCapturedPiece(char side, u64 square, const ChessBoard* board) const {

@@ -136,6 +136,14 @@ void TranspositionTables::AgeTranspositionTables() {
       }
 }
 
+int TranspositionTables::UsePerMille() const {
+  const u32 buckets = std::min<u32>(HashfullSample, IndexMask + 1);
+  int live = 0;
+  for (u32 b = 0; b < buckets; b++)
+    for (const TTSlot& e : Table[b].Slot) live += (e.Word[2].load(std::memory_order_relaxed) & LiveBits) != 0;
+  return (int)(live * 1000LL / (3 * (i64)buckets));
+}
+
 void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value,
                                                     char bound, int ply) {
   u32 index = (u32)lower & IndexMask;

@@ -87,6 +87,9 @@ constexpr int TTDefaultMB = (int)(((u64)TTIndexMask + 1) * sizeof(TTBucket) >> 2
 constexpr int TTMinMB = 1;
 constexpr int TTMaxMB = 4096;
 
+// Buckets the table's use is measured on.
+constexpr u32 HashfullSample = 1000;
+
 class TranspositionTables {
  public:
   TTBucket* Table;
@@ -114,6 +117,10 @@ class TranspositionTables {
   bool MapSomePages(size_t bytes);
   void ClearTranspositionTables();
   void AgeTranspositionTables();
+  // The table's use in per mille: the share of live entries (written since
+  // the table was last aged or cleared) among the first HashfullSample
+  // buckets. Safe while the search writes.
+  int UsePerMille() const;
   void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound, int ply = 0);
   int SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move) {
     return Probe(upper, lower, depth, alpha, beta, value, move, &Hits, &Misses);

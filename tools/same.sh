@@ -36,7 +36,7 @@
 #   uci                    a UCI session paced as a GUI paces it: searches
 #                          to "go depth N" from the start position, from
 #                          kiwipete (a promotion), of a mate in two, with
-#                          Ponder on (uci.txt)
+#                          Ponder on, and of three lines (uci.txt)
 #   uci at once            a UCI session read in one go, so that the
 #                          search's poll answers "isready" and skips the
 #                          position and "go" sent out of turn (uci-at-once.txt)

@@ -143,3 +143,25 @@ TEST(ThreadedProtocolTest, ThreadCountsAreSetInEveryProtocolAndClampedWithOneLin
   }
 }
 }  // namespace
+
+namespace {
+// A search of one thread after a search of several counts its own nodes
+// only: the helpers of the search before are not among them.
+TEST(ThreadedProtocolTest, OneThreadAfterSeveralCountsOnlyItsOwnNodes) {
+  UCIEngine engine;
+  engine.Send("setoption name Threads value 2");
+  engine.Send("position startpos");
+  ASSERT_TRUE(engine.Go("go depth 9").found);
+  engine.Send("setoption name Threads value 1");
+  const BestMove alone = engine.Go("go depth 1");
+  ASSERT_TRUE(alone.found);
+  for (const std::string& line : alone.lines) {
+    std::istringstream words(line);
+    for (std::string word, nodes; words >> word;) {
+      if (word == "nodes" && words >> nodes) {
+        EXPECT_LT(std::stoll(nodes), 1000) << line;
+      }
+    }
+  }
+}
+}  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -36,7 +37,8 @@ GameReferee RefereeAfter(const std::string& fen, const std::vector<std::string>&
 // The words of a line after `key` up to the next key word of an info line
 // ("score" gives "mate 2"; "pv" the whole line); "" when the key is absent.
 std::string Field(const std::string& line, const std::string& key) {
-  static const std::set<std::string> keys = {"depth", "score", "time", "nodes", "nps", "pv", "string", "currmove"};
+  static const std::set<std::string> keys = {"depth",    "seldepth", "multipv", "score",  "time",    "nodes",
+                                             "nps",      "hashfull", "pv",      "string", "currmove"};
   std::istringstream words(line);
   std::string word, value;
   bool in = false;
@@ -83,6 +85,7 @@ TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
       "option name Hash type spin default 192 min 1 max 4096",
       "option name Clear Hash type button",
       "option name Threads type spin default 1 min 1 max 256",
+      "option name MultiPV type spin default 1 min 1 max 256",
       "option name UCI_AnalyseMode type check default false",
       "option name OwnBook type check default false",
       "option name SecondaryBook type check default false",
@@ -1005,3 +1008,129 @@ TEST(UCIProtocolTest, BoardAndEvaluationOnRequestLeaveTheGameAsItWas) {
     EXPECT_EQ(engine.Wait(5000), 0);
   }
 }
+
+namespace {
+// A score as a number that orders them: a mate in N moves above every
+// centipawn score, the sooner the higher; being mated below them.
+long long ScoreOrder(const std::string& score) {
+  const std::vector<std::string> w = Words(score);
+  if (w.size() != 2) return 0;
+  const long long n = std::stoll(w[1]);
+  if (w[0] == "cp") return n;
+  return n > 0 ? 1000000 - n : -1000000 - n;
+}
+
+// Several lines: every depth reports lines "multipv 1" to K in that order,
+// each a legal line with a first move of its own, best first; "bestmove" is
+// the first line's move. More lines than moves gives every move, and
+// searchmoves limits them. Every result line carries seldepth and hashfull,
+// and with one line (the default) no line is numbered. With helper threads
+// the main thread's lines are the ones shown.
+TEST(UCIProtocolTest, SeveralLinesAreLegalDistinctAndBestFirst) {
+  const struct {
+    const char* fen;
+    const char* lines;
+    const char* go;
+    int depth;        // the last depth; 0 for a timed search
+    size_t expected;  // lines a depth; 0 for one line, unnumbered
+    const char* threads = "1";
+  } cases[] = {
+      {StartFen, "3", "go depth 5", 5, 3},
+      {"r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 1", "4", "go depth 4", 4, 4},
+      {"7k/8/8/8/8/8/6PP/7K w - - 0 1", "8", "go depth 4", 4, 5},
+      {StartFen, "4", "go depth 4 searchmoves e2e4 d2d4", 4, 2},
+      // Both lines mate at depth 1: nothing is left to find.
+      {MateInOne, "2", "go depth 3", 1, 2},
+      {StartFen, "1", "go depth 4", 4, 0},
+      {"8/5pk1/6p1/8/3R4/6P1/5PK1/2r5 w - - 0 1", "3", "go movetime 500", 0, 3},
+      {"r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 1", "3", "go depth 7", 7, 3, "2"},
+  };
+  for (const auto& c : cases) {
+    UCIEngine engine;
+    engine.Send(std::string("setoption name MultiPV value ") + c.lines);
+    engine.Send(std::string("setoption name Threads value ") + c.threads);
+    engine.Send(std::string("position fen ") + c.fen);
+    BestMove best = engine.Go(c.go);
+    ASSERT_TRUE(best.found) << c.fen;
+    const GameReferee referee(c.fen);
+    std::map<int, std::vector<std::string>> byDepth;
+    for (const std::string& l : PVLines(best.lines)) {
+      if (l.rfind("info depth ", 0) != 0) continue;
+      EXPECT_FALSE(Field(l, "seldepth").empty()) << l;
+      const int hashfull = std::stoi(Field(l, "hashfull"));
+      EXPECT_TRUE(hashfull >= 0 && hashfull <= 1000) << l;
+      EXPECT_EQ(Field(l, "multipv").empty(), c.expected == 0) << l;
+      if (c.expected == 0) continue;
+      GameReferee line = referee;
+      for (const std::string& m : Words(Field(l, "pv"))) EXPECT_TRUE(line.Play(m)) << c.fen << ": " << l;
+      byDepth[std::stoi(Field(l, "depth"))].push_back(l);
+    }
+    if (c.expected == 0) continue;
+    ASSERT_FALSE(byDepth.empty()) << c.fen;
+    if (c.depth != 0) {
+      EXPECT_EQ(byDepth.rbegin()->first, c.depth) << c.fen;
+    }
+    // A timed search's last depth may be cut short: the depth before it is
+    // the last complete one.
+    if (c.depth == 0) {
+      ASSERT_GT(byDepth.size(), 1u) << c.fen;
+      byDepth.erase(std::prev(byDepth.end()));
+    }
+    for (auto& [depth, lines] : byDepth) {
+      // The line before "bestmove" repeats the first.
+      if (lines.size() == c.expected + 1 && Field(lines.back(), "multipv") == "1" &&
+          Field(lines.back(), "pv") == Field(lines.front(), "pv"))
+        lines.pop_back();
+      ASSERT_EQ(lines.size(), c.expected) << c.fen << " at depth " << depth;
+      std::set<std::string> firsts;
+      for (size_t k = 0; k < lines.size(); k++) {
+        EXPECT_EQ(Field(lines[k], "multipv"), std::to_string(k + 1)) << lines[k];
+        EXPECT_TRUE(firsts.insert(Words(Field(lines[k], "pv"))[0]).second) << lines[k];
+        if (k > 0) {
+          EXPECT_LE(ScoreOrder(Field(lines[k], "score")), ScoreOrder(Field(lines[k - 1], "score"))) << lines[k];
+        }
+      }
+      if (std::string(c.go).find("searchmoves") != std::string::npos) {
+        EXPECT_EQ(firsts, (std::set<std::string>{"e2e4", "d2d4"})) << c.fen;
+      }
+    }
+    // The move played is the first line's of the last complete depth (a
+    // timed search may play a first line the next depth found).
+    if (c.depth != 0) {
+      EXPECT_EQ(best.move, Words(Field(byDepth.rbegin()->second.front(), "pv"))[0]) << c.fen;
+    }
+  }
+}
+
+// The option holds to 1 .. 256 and says so; a value that is no number
+// leaves it as it was.
+TEST(UCIProtocolTest, MultiPVOutOfRangeIsHeldToItsLimits) {
+  const struct {
+    const char* value;
+    const char* said;
+    size_t lines;  // at depth 2 from the start position (20 moves)
+  } cases[] = {
+      {"0", "info string MultiPV 0 is out of range: 1 lines", 1},
+      {"300", "info string MultiPV 300 is out of range: 256 lines", 20},
+      {"many", "info string MultiPV needs a number", 1},
+      {"20", "", 20},
+  };
+  for (const auto& c : cases) {
+    UCIEngine engine;
+    engine.Send(std::string("setoption name MultiPV value ") + c.value);
+    engine.Send("position startpos");
+    BestMove best = engine.Go("go depth 2");
+    EXPECT_EQ(AnyStartsWith(best.lines, "info string"), c.said[0] != 0) << c.value;
+    if (c.said[0]) {
+      EXPECT_TRUE(AnyStartsWith(best.lines, c.said)) << c.value;
+    }
+    std::set<std::string> numbers;
+    for (const std::string& l : PVLines(best.lines))
+      if (Field(l, "depth") == "2") numbers.insert(Field(l, "multipv"));
+    EXPECT_EQ(numbers.size(), c.lines) << c.value;
+    if (c.lines == 1) {
+      EXPECT_EQ(*numbers.begin(), "") << c.value;
+    }
+  }
+}
+}  // namespace

@@ -13,7 +13,9 @@
 #include <sstream>
 #include <string>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -442,7 +444,8 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
     all += line + " ";
   }
   for (const char* feature : {"myname=\"Vorn 1.", "ping=1", "setboard=1", "usermove=1", "analyze=1", "colors=0",
-                              "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0"})
+                              "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0", "exclude=1",
+                              "option=\"MultiPV -spin 1 1 256\""})
     EXPECT_NE(all.find(feature), std::string::npos) << feature;
   EXPECT_EQ(engine.features.back(), "feature done=1");
   // The answers are read and ignored, as xboard sends them; a game follows.
@@ -796,6 +799,100 @@ TEST(XboardProtocolTest, TheAnalysisStatusLineAnswersTheDotOnly) {
   engine.Send("exit");
 }
 
+// The thinking lines of the analysis that runs once the ping is answered
+// (a command that starts the analysis again owes its pong until then), up
+// to the first line two depths deeper than the first: the depth between
+// them is complete.
+std::vector<std::string> AnalysisAfterPing(Xboard2Engine& engine, int number, std::vector<std::string>* synced) {
+  *synced = engine.Sync(number);
+  std::vector<std::string> lines;
+  for (;;) {
+    const std::vector<std::string> more = engine.ReadUntil("", 20000);
+    if (more.empty()) return lines;
+    for (const std::string& line : more) {
+      if (FirstPVMove(line).empty()) continue;
+      lines.push_back(line);
+      if (std::stoi(line) >= std::stoi(lines.front()) + 2) return lines;
+    }
+  }
+}
+
+// Analysis leaves out the moves the GUI excludes: "exclude all" and an
+// "include" analyse that move alone, "include all" brings every move back,
+// and a move (here one made and taken back) clears the exclusions; with
+// every move excluded nothing is searched or shown. A word that is no legal
+// move is refused. "option MultiPV=N" shows N lines a
+// depth, each its own thinking line with a first move of its own, and
+// starts the analysis again.
+TEST(XboardProtocolTest, AnalysisExcludesAndIncludesRootMovesAndShowsSeveralLines) {
+  const struct {
+    std::vector<std::string> commands;
+    std::set<std::string> only;   // every line starts with one of these
+    std::set<std::string> never;  // no line starts with one of these
+    std::set<std::string> some;   // some line starts with one of these
+    size_t perDepth;              // lines of a complete depth; 0 no analysis
+    const char* said;             // a refusal; "" for silence
+  } steps[] = {
+      {{}, {}, {}, {"e2e4", "d2d4"}, 3, ""},
+      {{"exclude e2e4", "exclude d2d4"}, {}, {"e2e4", "d2d4"}, {}, 3, ""},
+      {{"exclude all"}, {}, {}, {}, 0, ""},
+      {{"include g1f3"}, {"g1f3"}, {}, {}, 1, ""},
+      {{"include all"}, {}, {}, {"e2e4", "d2d4"}, 3, ""},
+      {{"exclude e2e5"}, {}, {}, {}, 0, "Illegal move: e2e5"},
+      {{"option Hash=3"}, {}, {}, {}, 0, "Error (unknown option): Hash=3"},
+      {{"option MultiPV=x"}, {}, {}, {}, 0, "Error (MultiPV needs a number): MultiPV=x"},
+      {{"exclude all", "include g1f3", "usermove g1f3", "undo", "option MultiPV=2"}, {}, {}, {"e2e4", "d2d4"}, 2, ""},
+  };
+  Xboard2Engine engine;
+  engine.Send("option MultiPV=3");
+  engine.Send("analyze");
+  int ping = 1;
+  for (const auto& step : steps) {
+    std::string what;
+    for (const std::string& command : step.commands) {
+      engine.Send(command);
+      what += command + "; ";
+    }
+    if (step.perDepth == 0) {
+      std::vector<std::string> synced = engine.Sync(ping++);
+      if (step.said[0]) {
+        EXPECT_TRUE(AnyStartsWith(synced, step.said)) << what;
+        continue;
+      }
+      // The analysis that was stopped may show its last line, a legal one.
+      const GameReferee start;
+      for (const std::string& line : synced) {
+        const std::string first = FirstPVMove(line);
+        EXPECT_TRUE(first.empty() || start.IsLegal(first)) << what << line;
+      }
+      Sleep(300);
+      synced = engine.Sync(ping++);
+      for (const std::string& line : synced) EXPECT_TRUE(FirstPVMove(line).empty()) << what << line;
+      continue;
+    }
+    std::vector<std::string> synced;
+    const std::vector<std::string> lines = AnalysisAfterPing(engine, ping++, &synced);
+    ASSERT_FALSE(lines.empty()) << what << "\n" << engine.Output().substr(0, 3000);
+    EXPECT_FALSE(AnyStartsWith(synced, "Illegal move")) << what;
+    std::map<int, std::vector<std::string>> byDepth;
+    bool some = step.some.empty();
+    for (const std::string& line : lines) {
+      const std::string first = FirstPVMove(line);
+      if (!step.only.empty()) {
+        EXPECT_TRUE(step.only.count(first)) << what << line;
+      }
+      EXPECT_FALSE(step.never.count(first)) << what << line;
+      some = some || step.some.count(first);
+      byDepth[std::stoi(line)].push_back(first);
+    }
+    EXPECT_TRUE(some) << what;
+    const std::vector<std::string>& complete = byDepth[std::stoi(lines.front()) + 1];
+    EXPECT_EQ(complete.size(), step.perDepth) << what;
+    EXPECT_EQ(std::set<std::string>(complete.begin(), complete.end()).size(), complete.size()) << what;
+  }
+  engine.Send("exit");
+}
+
 // xboard's "result" ends the game, however it ended (a resignation, a flag):
 // the engine plays no more moves in it, in whatever state the result finds
 // it, and refuses the moves of a game that is over until "new" or "go".
@@ -912,7 +1009,7 @@ TEST(ConsoleTest, HelpUnknownWordsAndResigning) {
     if (c.words[1] != "help") continue;
     EXPECT_NE(out.find("Enter Move: clear\nError (unknown command): clear\n"), std::string::npos);
     for (const char* line : {"  new ", "  go ", "  undo ", "  resign ", "  st N ", "  level ", "  post, nopost ",
-                             "  help ", "  quit ", "Nf3"})
+                             "  help ", "  quit ", "Nf3", "  exclude MOVE ", "  option MultiPV=N "})
       EXPECT_NE(out.find(line), std::string::npos) << "help without " << line;
   }
   // "help" as the first word shows it at once, after the board.

@@ -20,8 +20,8 @@
 #include "engine/Status.h"
 #include "support/EngineProcess.h"
 #include "support/EngineSetup.h"
-#include "search/TimeControl.h"
 #include "search/SearchLimits.h"
+#include "search/TimeControl.h"
 
 namespace {
 // Files under one temporary folder, removed afterwards.
@@ -167,6 +167,22 @@ TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "## Mimic Student option detected \n");
   EXPECT_EQ(MainStatus.Mimic, 1);
   EXPECT_STREQ(line.EPDFile, "student.epd");
+}
+
+// The lines of every search, held to 1 .. 256 with a line saying so.
+TEST_F(CommandLineTest, MultiPVIsHeldToItsRange) {
+  const struct {
+    const char* value;
+    int lines;
+    const char* said;
+  } cases[] = {{"4", 4, ""}, {"0", 1, "-multipv 0 is out of range: 1 lines\n"},
+               {"999", 256, "-multipv 999 is out of range: 256 lines\n"}};
+  for (const auto& c : cases) {
+    testing::internal::CaptureStdout();
+    Read({"-multipv", c.value});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.said) << c.value;
+    EXPECT_EQ(Limits.MultiPV, c.lines) << c.value;
+  }
 }
 
 TEST_F(CommandLineTest, PositionFileIsLoadedAtOnce) {
@@ -317,7 +333,8 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)\n"
       "-nobook  plays without the opening book\n"
       "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong\n"
-      "-threads  n   searches with n threads (1 to 256)\n";
+      "-threads  n   searches with n threads (1 to 256)\n"
+      "-multipv  n   each iteration searches and reports the n best moves (1 to 256)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;

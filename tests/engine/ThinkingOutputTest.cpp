@@ -221,7 +221,8 @@ TEST_F(ThinkingOutputTest, UCIRootLinesRepeatTheLastCompletedResult) {
   Clock.StartTime = ClockMs();
   Thinking.LastUCIResult.Valid = false;
   const std::regex line(
-      "info depth (\\d+) score (cp -?\\d+|mate -?\\d+) time (\\d+) nodes 1234 nps (\\d+) pv ([a-h1-8qrbn ]+)\n");
+      "info depth (\\d+) seldepth \\d+ score (cp -?\\d+|mate -?\\d+) time (\\d+) nodes 1234 nps (\\d+) hashfull \\d+ pv "
+      "([a-h1-8qrbn ]+)\n");
   const struct {
     int depth, score;
     const char* from;

@@ -186,6 +186,26 @@ TEST_F(TranspositionTablesTest, ClearAndAgeReachEveryWrittenBucketFewOrMany) {
     EXPECT_EQ(move, 0);
   }
 }
+// The table's use is read from its first buckets: live entries count, aged
+// ones and entries past the sample do not.
+TEST_F(TranspositionTablesTest, UseInPerMilleCountsTheLiveEntriesOfTheSample) {
+  EXPECT_EQ(tt.UsePerMille(), 0);
+  // Slot 0 of every other bucket of the sample, and buckets beyond it.
+  for (u32 index = 0; index < HashfullSample; index += 2)
+    tt.InsertTranspositionTables(0x5000 + index, index | (1ULL << 32), 3, 1, 0, ExactBound);
+  for (u32 index = HashfullSample; index < 3 * HashfullSample; index++)
+    tt.InsertTranspositionTables(0x5000 + index, index | (1ULL << 32), 3, 1, 0, ExactBound);
+  EXPECT_EQ(tt.UsePerMille(), 166);
+  // A second position in the first bucket takes a slot of its own.
+  tt.InsertTranspositionTables(0x9999, 0 | (1ULL << 33), 1, 1, 0, ExactBound);
+  EXPECT_EQ(tt.UsePerMille(), 167);
+  tt.AgeTranspositionTables();
+  EXPECT_EQ(tt.UsePerMille(), 0);
+  tt.InsertTranspositionTables(0x5000, 0 | (1ULL << 32), 3, 1, 0, ExactBound);
+  tt.ClearTranspositionTables();
+  EXPECT_EQ(tt.UsePerMille(), 0);
+}
+
 // A table of another size: the most buckets, a power of two, that fit in
 // the megabytes asked for (clamped to what a front end may ask), so that
 // the mask addresses every bucket and no bucket beyond the block.

@@ -83,8 +83,10 @@ void RestoreStartUpState() {
   PositionCache.Hits = PositionCache.Misses = 0;
   PE.PawnCache->Clear();
   PE.PawnCache->Phashattempts = PE.PawnCache->Phashmisses = 0;
-  // One thread, as at start-up; helpers started by a test wait, emptied.
+  // One thread, as at start-up; helpers started by a test wait, emptied,
+  // and their counts are no longer the search's.
   Threads.SetCount(1);
+  Threads.SearchAlone();
   Threads.ClearTables();
 }
 
