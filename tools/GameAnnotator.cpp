@@ -182,7 +182,8 @@ class MoveTextLines {
  public:
   void Word(const std::string& word) {
     if (!line_.empty() && line_.size() + 1 + word.size() > 79) Flush();
-    if (!line_.empty()) line_ += ' ';
+    // A "%" in a line's first column would make the line an escape line.
+    if (!line_.empty() || word[0] == '%') line_ += ' ';
     line_ += word;
   }
   // A comment, its words laid out like the moves'.
@@ -278,12 +279,12 @@ std::vector<MoveAnalysis> GameAnnotator::Analyse(const PGNGame& game,
     a.Best = best.Score;
     a.Line = best.Line;
     a.PlayedBest = SameMove(best.Move, played);
-    if (a.PlayedBest) {
-      a.Played = a.Best;
-    } else if (Underpromotion(played) || Search.LegalMoves == 1) {
-      // The search makes queens only, and stops at once with a single
-      // legal move: the position after the move tells its score.
+    if (Search.LegalMoves == 1 || (!a.PlayedBest && Underpromotion(played))) {
+      // The search stops at once with a single legal move, and makes
+      // queens only: the position after the move tells its score.
       fromNext[i] = true;
+    } else if (a.PlayedBest) {
+      a.Played = a.Best;
     } else {
       a.Played = SearchAt(positions, i, best.Depth, seconds, &played).Score;
     }

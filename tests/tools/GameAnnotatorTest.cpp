@@ -105,6 +105,9 @@ TEST(GameAnnotatorTest, MarksKnownBlundersAndGivesTheBetterMove) {
   // The mating move has no evaluation after it; every other move has one.
   EXPECT_NE(pgn.find("4. Qxf7# {Vorn, depth 4."), std::string::npos) << pgn;
   EXPECT_NE(pgn.find("{[%eval "), std::string::npos);
+  // A single legal move loses nothing, and its evaluation is the search's
+  // of the position after it, not of the one move searched alone.
+  EXPECT_NE(pgn.find("1... Qf8 {[%eval #1]} 2. Rxf8#"), std::string::npos) << pgn;
   // The original comment stays, its variation is the engine's now.
   EXPECT_NE(pgn.find("threatens mate}"), std::string::npos) << pgn;
   EXPECT_NE(pgn.find("Black: average loss "), std::string::npos) << pgn;
@@ -117,7 +120,7 @@ TEST(GameAnnotatorTest, WritesToTheStandardOutputWithNothingBeforeTheGames) {
   ASSERT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(r.output.rfind("[Event \"Blunders, game 1\"]\n", 0), 0u) << r.output;
   // The progress goes to the standard error, a line a game here.
-  EXPECT_NE(r.output.find("annotated 2 of 2 games, 13 of 13 positions"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("annotated 3 of 3 games, 15 of 15 positions"), std::string::npos) << r.output;
 }
 
 // What pgn-extract, a real PGN reader, makes of the output: no complaint,
