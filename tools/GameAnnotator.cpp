@@ -83,26 +83,33 @@ bool EntryMove(const ChessBoard& board, const PVEntry& entry, LegalMove* move) {
   return false;
 }
 
-// The game's positions up to and including the one searched, on the
-// repetition record, so that the search knows the repetitions the game
-// has had.
-void RecordGame(const std::vector<ChessBoard>& positions, size_t last) {
-  MoveList.Init();
-  for (size_t i = 0; i <= last; i++) {
-    ChessBoard b = positions[i];
-    u64 code1, code2;
-    genhashcode(b.SideToMove, b.CastleFlags, &code1, &code2, &b);
-    MoveList.InsertMoveHistory(code1, code2);
+// The positions of a game, the start first, each with its two hash codes.
+struct GamePositions {
+  std::vector<ChessBoard> Boards;
+  std::vector<MoveHistory::Record> Codes;
+
+  void Add(const ChessBoard& board) {
+    Boards.push_back(board);
+    ChessBoard b = board;
+    MoveHistory::Record r{};
+    genhashcode(b.SideToMove, b.CastleFlags, &r.code1, &r.code2, &b);
+    Codes.push_back(r);
   }
-}
+  // The game's positions up to and including `last` on the repetition
+  // record, so that the search knows the repetitions the game has had.
+  void Record(size_t last) const {
+    MoveList.Init();
+    for (size_t i = 0; i <= last; i++) MoveList.InsertMoveHistory(Codes[i].code1, Codes[i].code2);
+  }
+};
 
 // Searches the game's position `at`: for the time a position or to
 // `depth` when it is not 0; only the move `only` when one is given.
-PositionSearch SearchAt(const std::vector<ChessBoard>& positions, size_t at, int depth, double seconds,
+PositionSearch SearchAt(const GamePositions& positions, size_t at, int depth, double seconds,
                         const LegalMove* only) {
-  MainBoard = positions[at];
+  MainBoard = positions.Boards[at];
   MainBoard.InitPieceCounts();
-  RecordGame(positions, at);
+  positions.Record(at);
   Limits.SearchMoves.clear();
   if (only) Limits.SearchMoves.push_back((u16)(SquareOf(only->From) * 64 + SquareOf(only->To)));
   Limits.FD = (u8)depth;
@@ -123,7 +130,7 @@ PositionSearch SearchAt(const std::vector<ChessBoard>& positions, size_t at, int
 
   PVEntry line[SearchTableRows];
   const int length = Search.ShownLine(b.BestMoveFrom, b.BestMoveTo, b.BestMovePromote, line);
-  ChessBoard walk = positions[at];
+  ChessBoard walk = positions.Boards[at];
   for (int i = 0; i < length && i < GameAnnotator::ShortLinePlies; i++) {
     LegalMove m;
     if (!EntryMove(walk, line[i], &m)) break;
@@ -259,10 +266,12 @@ std::string GameAnnotator::EvalText(int score, char sideToMove) {
 
 std::vector<MoveAnalysis> GameAnnotator::Analyse(const PGNGame& game,
                                                  const std::function<void()>& positionDone) const {
-  std::vector<ChessBoard> positions{game.Start};
+  GamePositions positions;
+  positions.Add(game.Start);
   for (const PGNMove& m : game.Moves) {
-    positions.push_back(positions.back());
-    PlayLegalMove(&positions.back(), m.Move);
+    ChessBoard next = positions.Boards.back();
+    PlayLegalMove(&next, m.Move);
+    positions.Add(next);
   }
   // The book would answer the opening positions without a search.
   const u8 ownBook = Limits.OwnBook;
@@ -296,15 +305,15 @@ std::vector<MoveAnalysis> GameAnnotator::Analyse(const PGNGame& game,
     int next;
     if (i + 1 < analysis.size()) {
       next = analysis[i + 1].Best;
-    } else if (LegalMoves(positions[i + 1]).empty()) {
-      const ChessBoard& b = positions[i + 1];
+    } else if (LegalMoves(positions.Boards[i + 1]).empty()) {
+      const ChessBoard& b = positions.Boards[i + 1];
       next = b.InCheck(b.SideKing(b.SideToMove), b.SideToMove) ? -MateScore : 0;
     } else {
       next = SearchAt(positions, i + 1, depth, seconds, nullptr).Score;
     }
     a.Played = ScoreBeforeMove(next);
     // The only legal move loses nothing.
-    if (LegalMoves(positions[i]).size() == 1) a.PlayedBest = true, a.Best = a.Played;
+    if (LegalMoves(positions.Boards[i]).size() == 1) a.PlayedBest = true, a.Best = a.Played;
   }
   for (MoveAnalysis& a : analysis) a.Mark = a.PlayedBest ? MoveMark::None : Judge(a.Best, a.Played, &a.Loss);
   Limits.OwnBook = ownBook;
