@@ -61,6 +61,9 @@ void RunTools() {
     exit(0);
   }
   if (Arguments.PGNFile) {
+    // No GUI sends this tool its interrupts: Ctrl-C ends it, with the
+    // games written so far kept.
+    signal(SIGINT, SIG_DFL);
     AnnotationSettings settings;
     if ((char)Limits.FD > 0) settings.FixedDepth = (char)Limits.FD;
     else if (Arguments.SecondsPerPosition > 0) settings.SecondsPerPosition = Arguments.SecondsPerPosition;
