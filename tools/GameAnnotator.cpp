@@ -193,9 +193,25 @@ class MoveTextLines {
     if (!line_.empty() || word[0] == '%') line_ += ' ';
     line_ += word;
   }
-  // A comment, its words laid out like the moves'.
+  // A comment, its words laid out like the moves'; one of several lines (a
+  // board diagram) keeps its lines as they were.
   void Comment(const std::string& text) {
-    for (const std::string& w : CommentWords(text)) Word(w);
+    if (text.find('\n') == std::string::npos) {
+      for (const std::string& w : CommentWords(text)) Word(w);
+      return;
+    }
+    std::vector<std::string> lines{""};
+    for (char c : text) {
+      if (c == '\n') lines.emplace_back();
+      else if (c != '\r') lines.back() += c == '}' ? ')' : c == '{' ? '(' : c;
+    }
+    Word("{" + lines[0]);
+    for (size_t i = 1; i < lines.size(); i++) {
+      Flush();
+      // A "%" in the first column would make the line an escape line.
+      line_ = (lines[i].empty() || lines[i][0] != '%' ? "" : " ") + lines[i];
+    }
+    line_ += "}";
   }
   std::string Text() {
     Flush();
@@ -256,6 +272,13 @@ MoveMark GameAnnotator::Judge(int best, int played, int* loss) {
   return MoveMark::None;
 }
 
+int GameAnnotator::CrossChecked(int played, int nextBest) {
+  const int next = ScoreBeforeMove(nextBest);
+  if (IsMate(next) && !IsMate(played)) return next;
+  if (IsMated(next) && !IsMated(played)) return next;
+  return played;
+}
+
 std::string GameAnnotator::EvalText(int score, char sideToMove) {
   const int sign = sideToMove == 0 ? 1 : -1;
   if (IsMate(score)) return "#" + std::to_string(sign * ((MateScore - score + 1) / 2));
@@ -300,7 +323,16 @@ std::vector<MoveAnalysis> GameAnnotator::Analyse(const PGNGame& game,
     if (positionDone) positionDone();
   }
   for (size_t i = 0; i < analysis.size(); i++) {
-    if (!fromNext[i]) continue;
+    if (!fromNext[i]) {
+      // A mate the search of the next position found is a mate, though
+      // the move's own search was too shallow to see it.
+      if (i + 1 < analysis.size()) {
+        MoveAnalysis& a = analysis[i];
+        a.Played = CrossChecked(a.Played, analysis[i + 1].Best);
+        if (a.PlayedBest) a.Best = a.Played;
+      }
+      continue;
+    }
     MoveAnalysis& a = analysis[i];
     int next;
     if (i + 1 < analysis.size()) {

@@ -58,6 +58,11 @@ class GameAnnotator {
   // away (the best move mates, the move played does not) or walked into
   // (the move played is mated, the best is not) is a blunder whatever else.
   static MoveMark Judge(int best, int played, int* loss);
+  // The score of a move played from its own search and the best score of
+  // the position after it (the other side's view): a mate either way that
+  // only the second found. A mate is found by a deep enough search only,
+  // and the move's own search goes no deeper than the position's did.
+  static int CrossChecked(int played, int nextBest);
   // The evaluation of a position from White's view as [%eval] writes it:
   // pawns with two decimals ("0.35", "-1.20") or the moves to a mate ("#3",
   // "#-2"); `score` is the search's, from the view of `sideToMove`.

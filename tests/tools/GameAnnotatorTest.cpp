@@ -108,6 +108,10 @@ TEST(GameAnnotatorTest, MarksKnownBlundersAndGivesTheBetterMove) {
   // A single legal move loses nothing, and its evaluation is the search's
   // of the position after it, not of the one move searched alone.
   EXPECT_NE(pgn.find("1... Qf8 {[%eval #1]} 2. Rxf8#"), std::string::npos) << pgn;
+  // A comment of several lines keeps them.
+  EXPECT_NE(pgn.find(" a board of the program that played it:\n--------------\nr n b q k b n r\n--------------}"),
+            std::string::npos)
+      << pgn;
   // The original comment stays, its variation is the engine's now.
   EXPECT_NE(pgn.find("threatens mate}"), std::string::npos) << pgn;
   EXPECT_NE(pgn.find("Black: average loss "), std::string::npos) << pgn;
@@ -192,6 +196,25 @@ TEST(GameAnnotatorTest, MarksFollowTheLossOnTheMoversScore) {
     int loss = -1;
     EXPECT_EQ(GameAnnotator::Judge(c.best, c.played, &loss), c.mark) << c.best << " " << c.played;
     EXPECT_EQ(loss, c.loss) << c.best << " " << c.played;
+  }
+}
+
+// The move's own search against the next position's: a mate that only the
+// second found counts, for the mover or against.
+TEST(GameAnnotatorTest, AMateFoundAfterTheMoveCounts) {
+  const int M = MateScore;
+  const struct {
+    int played, nextBest, expected;
+  } cases[] = {
+      {250, -400, 250},             // no mate: the move's own search
+      {250, -(M - 4), M - 5},       // the reply is mated in 2: the move mates in 3
+      {250, M - 3, -(M - 4)},       // the reply mates in 2: the move is mated in 2
+      {M - 7, -(M - 2), M - 7},     // a mate either way: the move's own
+      {-(M - 6), M - 1, -(M - 6)},  // mated either way
+      {250, StalemateScore, 250},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GameAnnotator::CrossChecked(c.played, c.nextBest), c.expected) << c.played << " " << c.nextBest;
   }
 }
 
