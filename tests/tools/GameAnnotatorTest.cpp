@@ -127,6 +127,22 @@ TEST(GameAnnotatorTest, WritesToTheStandardOutputWithNothingBeforeTheGames) {
   EXPECT_NE(r.output.find("annotated 3 of 3 games, 15 of 15 positions"), std::string::npos) << r.output;
 }
 
+// Other options are looked for in every argument by their text: a file
+// name that holds one is still only the file's name.
+TEST(GameAnnotatorTest, FileNamesThatLookLikeOptionsAreFileNames) {
+  const std::string in = "/tmp/vorn-annotate-xboard-ts-st-sd.pgn", out = "/tmp/vorn-annotate-uci-sp-lpf.pgn";
+  {
+    std::ofstream f(in);
+    f << FileText(Fixture);
+  }
+  const ProcessResult r = RunEngine({"-annotate", in, "-o", out, "-fd", "2"}, "", 120000);
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.output.find("Illegal position"), std::string::npos) << r.output;
+  ExpectSameGames(FileText(Fixture), FileText(out));
+  unlink(in.c_str());
+  unlink(out.c_str());
+}
+
 // What pgn-extract, a real PGN reader, makes of the output: no complaint,
 // and the same games move for move.
 TEST(GameAnnotatorTest, OutputReadsBackInPgnExtract) {
