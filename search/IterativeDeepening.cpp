@@ -87,6 +87,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   // The helper threads search beside the main search, from the same root.
   const bool helped = this == &::Search && Threads.Count() > 1;
   if (helped) Threads.StartHelpers(board, Repetitions, MainBoard.SideToMove, MainBoard.CastleFlags, limit, Limits);
+  // A main search without helpers counts none, also after searches that
+  // had them.
+  else if (this == &::Search) Threads.SearchAlone();
   HelpedLimit = helped ? limit : 0;
   Overtaken = 0;
   OvertakeCountdown = HelperPollNodes;

@@ -84,6 +84,29 @@ TEST(ThreadedProtocolTest, EverySearchOfSeveralThreadsAnswersALegalMove) {
   EXPECT_EQ(engine.Wait(20000), 0);
 }
 
+// Back to one thread, a search counts its own nodes, not those the helpers
+// of the search before it left behind.
+TEST(ThreadedProtocolTest, OneThreadAfterSeveralCountsItsOwnNodesOnly) {
+  UCIEngine engine;
+  engine.Send("setoption name Threads value 2");
+  engine.Send("position startpos");
+  ASSERT_TRUE(engine.Go("go depth 8", 60000).found);
+  engine.Send("setoption name Threads value 1");
+  engine.Send("go depth 1");
+  bool found = false;
+  const std::vector<std::string> lines = engine.ReadUntil("bestmove", 20000, &found);
+  ASSERT_TRUE(found);
+  int counted = 0;
+  for (const std::string& l : lines) {
+    const size_t at = l.find(" nodes ");
+    if (l.rfind("info depth 1 ", 0) != 0 || at == std::string::npos) continue;
+    counted++;
+    // Twenty root moves and their captures: a few dozen nodes.
+    EXPECT_LT(std::stoll(l.substr(at + 7)), 1000) << l;
+  }
+  EXPECT_GT(counted, 0);
+}
+
 TEST(ThreadedProtocolTest, ThreadCountsAreSetInEveryProtocolAndClampedWithOneLine) {
   {
     EngineProcess engine;

@@ -85,6 +85,7 @@ void RestoreStartUpState() {
   PE.PawnCache->Phashattempts = PE.PawnCache->Phashmisses = 0;
   // One thread, as at start-up; helpers started by a test wait, emptied.
   Threads.SetCount(1);
+  Threads.SearchAlone();
   Threads.ClearTables();
 }
 
