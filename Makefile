@@ -149,7 +149,7 @@ valgrind: build
 # runs each briefly from its seed corpus (copied, so the tree stays clean),
 # `make fuzz-run TARGET=FenFuzz FUZZ_SECONDS=600` runs one for longer.
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz
+FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz PGNFuzz
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_FLAGS = -seed=1 -timeout=60 -rss_limit_mb=4096 -max_len=4096
 

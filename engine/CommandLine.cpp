@@ -36,6 +36,8 @@ const char* const HelpLines[] = {
     "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong",
     "-threads  n   searches with n threads (1 to 256)",
     "-multipv  n   each iteration searches and reports the n best moves (1 to 256)",
+    "-annotate  file.pgn  annotates every game of the file (-st s seconds a position, default 0.5, or -fd n; "
+    "-o out.pgn, else the standard output)",
 };
 }  // namespace
 
@@ -136,5 +138,15 @@ void CommandLine::Read(int argc, char** argv) {
     if (is("-checkboard")) CheckBoard = true;
     if (has("xboard")) s.setxboard(1);
     if (has("-uci")) s.UCIMode = 1;
+    // Last, so that no other option is looked for in a file's name.
+    if (is("-annotate") && takeValue()) PGNFile = argv[i];
+    if (is("-o") && takeValue()) OutputFile = argv[i];
   }
+}
+
+bool CommandLine::Annotates(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; i++) {
+    if (strcmp(argv[i], "-annotate") == 0) return true;
+  }
+  return false;
 }

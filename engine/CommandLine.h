@@ -7,6 +7,8 @@
 class CommandLine {
  public:
   const char* EPDFile = nullptr;  // "-ts", "-pev" or "-mimicstudent"
+  const char* PGNFile = nullptr;  // "-annotate": the games to annotate
+  const char* OutputFile = nullptr;  // "-o": where the annotated games go
 
   // The limits the line set ("-sd", "-fd", "-st"); -1 when not given.
   int MaxDepth = -1;
@@ -24,6 +26,9 @@ class CommandLine {
   // they hold for every game an xboard GUI starts with "new".
   void RestoreLimits() const;
   static void PrintHelp();
+  // True when the line asks for "-annotate", whose PGN may go to the
+  // standard output: nothing else may be printed there.
+  static bool Annotates(int argc, char** argv);
 };
 
 extern CommandLine Arguments;

@@ -26,6 +26,7 @@
 #include "search/TranspositionTables.h"
 #include "tools/Bench.h"
 #include "tools/EPDSuite.h"
+#include "tools/GameAnnotator.h"
 #include "tools/PerfT.h"
 
 namespace {
@@ -58,6 +59,15 @@ void RunTools() {
   if (s.PERFT) {
     PerfT perft((char)Limits.FD);
     exit(0);
+  }
+  if (Arguments.PGNFile) {
+    // No GUI sends this tool its interrupts: Ctrl-C ends it, with the
+    // games written so far kept.
+    signal(SIGINT, SIG_DFL);
+    AnnotationSettings settings;
+    if ((char)Limits.FD > 0) settings.FixedDepth = (char)Limits.FD;
+    else if (Arguments.SecondsPerPosition > 0) settings.SecondsPerPosition = Arguments.SecondsPerPosition;
+    exit(AnnotatePGNFile(Arguments.PGNFile, Arguments.OutputFile, settings));
   }
   if (s.DoTestSuite) {
     ParseEPDSuite(suite, options);
@@ -274,7 +284,8 @@ void StartEngine() {
 }
 
 int RunEngine(int argc, char** argv) {
-  printf("Vorn \n");
+  // The annotated games may go to the standard output, alone.
+  if (!CommandLine::Annotates(argc, argv)) printf("Vorn \n");
   StartEngine();
 
   Arguments.Read(argc, argv);
@@ -286,7 +297,8 @@ int RunEngine(int argc, char** argv) {
   Status& s = MainStatus;
   // The tools start at once and read nothing; a script runs them with no
   // input at all.
-  const bool tool = s.PERFT || s.BenchNumber || s.SATrain || s.DoTestSuite || s.PEV || s.Mimic == 1;
+  const bool tool = s.PERFT || s.BenchNumber || s.SATrain || s.DoTestSuite || s.PEV || s.Mimic == 1 ||
+                    Arguments.PGNFile != nullptr;
   if (!tool) {
     if (!ReadFirstWord()) {
       Finish();
@@ -307,7 +319,7 @@ int RunEngine(int argc, char** argv) {
     // runs. Under xboard and at the console the reader maps it while it
     // waits for commands, UCI at "isready"; a benchmark maps its own; perft
     // and the static evaluations need none of it.
-    if (s.DoTestSuite) Search.MapTables();
+    if (s.DoTestSuite || Arguments.PGNFile) Search.MapTables();
     PE.PawnCache->Phashattempts = 0;
     PE.PawnCache->Phashmisses = 0;
     Search.ClearHistory();

@@ -84,6 +84,8 @@ TEST(ThreadedProtocolTest, EverySearchOfSeveralThreadsAnswersALegalMove) {
   EXPECT_EQ(engine.Wait(20000), 0);
 }
 
+// Back to one thread, a search counts its own nodes, not those the helpers
+// of the search before it left behind.
 TEST(ThreadedProtocolTest, ThreadCountsAreSetInEveryProtocolAndClampedWithOneLine) {
   {
     EngineProcess engine;
