@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "board/BitOps.h"
@@ -15,6 +17,7 @@
 #include "engine/UCIProtocol.h"
 #include "movegen/SANText.h"
 #include "movegen/SEE.h"
+#include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
@@ -310,6 +313,58 @@ int ToggleOwnBook(const char*) {
   return Handled;
 }
 
+// The book switch for this game and the next ones.
+void SetOwnBook(bool on) {
+  Limits.OwnBook = on;
+  Arguments.OwnBook = on;
+  if (!on) return;
+  const std::string problem = Book.Reopen();
+  if (!problem.empty()) Thinking.BookProblem(problem.c_str());
+}
+
+// "book on", "book off"; "book" alone says which, and the file.
+int BookCommand(const char* word) {
+  char text[WordSize];
+  if (!ReadArgument(text)) {
+    if (!Limits.OwnBook) printf("book off\n");
+    else if (Book.IsOpen()) printf("book on: %s, %lld entries\n", Book.Path().c_str(), Book.EntryCount());
+    else printf("book on, but no book file is open\n");
+    fflush(stdout);
+    return Handled;
+  }
+  if (strcmp(text, "on") == 0 || strcmp(text, "off") == 0) {
+    SetOwnBook(strcmp(text, "on") == 0);
+    return Handled;
+  }
+  printf("Error (book takes on or off): %s %s\n", word, text);
+  fflush(stdout);
+  return Handled;
+}
+
+// xboard's "option NAME=VALUE" for the options the features announce.
+int SetEngineOption(const char* word) {
+  char text[WordSize];
+  ReadRestOfLine(text, sizeof text);
+  char* equals = strchr(text, '=');
+  if (equals == nullptr) return MissingArgument(word);
+  *equals = 0;
+  const char* value = equals + 1;
+  if (strcmp(text, "OwnBook") == 0) {
+    SetOwnBook(atoi(value) != 0);
+  } else if (strcmp(text, "BookFile") == 0) {
+    const std::string problem = Book.Open(value);
+    if (!problem.empty()) Thinking.BookProblem(problem.c_str());
+  } else if (strcmp(text, "BookBestMove") == 0) {
+    Book.BestMove = atoi(value) != 0;
+  } else if (strcmp(text, "BookDepth") == 0) {
+    Book.DepthMoves = std::clamp(atoi(value), 1, MaxBookDepth);
+  } else {
+    printf("Error (unknown option): %s\n", text);
+    fflush(stdout);
+  }
+  return Handled;
+}
+
 int BlackToMove(const char*) {
   MainBoard.SideToMove = 1;
   return Handled;
@@ -428,6 +483,7 @@ int NewGame(const char*) {
   LeaveAnalysis();
   s.initVars();
   Arguments.RestoreLimits();
+  Book.NewGame();
   s.HumanToMove = 1;
   MainBoard.FiftyMoveCount = 0;
   MainBoard.SideToMove = 0;
@@ -500,6 +556,7 @@ int ShowHelp(const char*) {
          "  d              the board, its FEN and hash key\n"
          "  eval           the evaluation of the position, term by term\n"
          "  analyze, exit  analyse the position without playing, and stop\n"
+         "  book on, off   play the first moves from the opening book, or not\n"
          "  help           this list\n"
          "  quit           leave Vorn\n");
   fflush(stdout);
@@ -564,6 +621,9 @@ int AnnounceFeatures(const char* word) {
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
          "memory=1 smp=1 reuse=1 time=1 draw=0\n",
          UCI.UCIVersion);
+  printf("feature option=\"OwnBook -check %d\" option=\"BookFile -file %s\" option=\"BookBestMove -check %d\" "
+         "option=\"BookDepth -spin %d 1 %d\"\n",
+         Limits.OwnBook, Book.Path().c_str(), Book.BestMove, Book.DepthMoves, MaxBookDepth);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -675,6 +735,8 @@ constexpr Command Commands[] = {
     {"abort", AbortGame},
     {"analyze", EnterAnalysis},
     {"bk", ToggleOwnBook},
+    {"book", BookCommand},
+    {"option", SetEngineOption},
     {"black", BlackToMove},
     {"white", WhiteToMove},
     {"displayboard", DisplayBoard},

@@ -277,6 +277,12 @@ void ThinkingOutput::BookMoveFound() {
   fflush(stdout);
 }
 
+void ThinkingOutput::BookProblem(const char* text) {
+  if (MainStatus.UCIMode) printf("info string %s\n", text);
+  else printf("%s\n", text);
+  fflush(stdout);
+}
+
 // The console shows the budget it was given.
 void ThinkingOutput::BudgetSet() {
   const Status& s = MainStatus;

@@ -10,6 +10,7 @@
 #include "movegen/MoveGen.h"
 #include "search/MoveOrdering.h"
 #include "search/OpeningBook.h"
+#include "search/PolyglotBook.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
 #include "search/InputPoll.h"
@@ -21,10 +22,20 @@ constexpr int ReducibleMaxValue = 950;
 
 int SearchRoutines::BookAnswer(char side, ChessBoard& board, char castleRights, u64* from, u64* to, char* promo) {
   const int index = InBook(side, castleRights, MainBoard);
-  if (index < 0) return -1;
   MoveGen list;
   const int count = list.GenerateAllMoves(side, &board, castleRights);
-  list.GetMove(index, count, from, to, promo);
+  if (index >= 0) {
+    list.GetMove(index, count, from, to, promo);
+  } else {
+    // The book file, when one is open: its move is one of the position's
+    // legal moves, and what is wrong with the file is reported.
+    LegalMove chosen;
+    std::vector<std::string> problems;
+    const bool found = Book.Probe(board, Clock.GamePly, &chosen, &problems);
+    for (const std::string& problem : problems) Listener->BookProblem(problem.c_str());
+    if (!found) return -1;
+    *from = chosen.From, *to = chosen.To, *promo = chosen.Promote;
+  }
   BookMove = 1;
   Clock.BookExitPly = Clock.GamePly;
   return count;
