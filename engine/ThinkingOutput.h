@@ -24,6 +24,7 @@ class ThinkingOutput : public SearchListener {
   void RootResult(int depth, int score, u64 from, u64 to, char promote, bool newBest) override;
   void IterationDone(int depth, int score, u64 from, u64 to, char promote) override;
   void SearchDone(int depth, int score, u64 from, u64 to, char promote) override;
+  void BookLookup() override;
   void BookMoveFound() override;
   // Also what the front ends find wrong with a book file they open: the
   // line as it is, under UCI as an "info string".

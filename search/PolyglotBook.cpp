@@ -55,6 +55,7 @@ std::string PolyglotBook::Problem(const char* what) const { return "book " + pat
 std::string PolyglotBook::Open(const std::string& path) {
   Close();
   path_ = path;
+  leftAtPly_ = 0;
   if (path.empty()) return "";
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {
@@ -256,11 +257,15 @@ bool PolyglotBook::Choose(const std::vector<BookMove>& moves, LegalMove* chosen)
   return false;
 }
 
-bool PolyglotBook::Probe(const ChessBoard& board, int gamePly, LegalMove* chosen,
-                         std::vector<std::string>* problems) {
+bool PolyglotBook::Asks(int gamePly) const {
   if (!IsOpen()) return false;
   if (leftAtPly_ != 0 && gamePly >= leftAtPly_) return false;
-  if (gamePly > 2 * DepthMoves) return false;
+  return gamePly <= 2 * DepthMoves;
+}
+
+bool PolyglotBook::Probe(const ChessBoard& board, int gamePly, LegalMove* chosen,
+                         std::vector<std::string>* problems) {
+  if (!Asks(gamePly)) return false;
   const std::vector<BookMove> moves = Moves(board, problems);
   if (Choose(moves, chosen)) return true;
   if (!moves.empty()) problems->push_back(Problem("every move of this position has weight 0; leaving the book"));

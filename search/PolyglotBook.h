@@ -76,6 +76,8 @@ class PolyglotBook {
   // first move), or false: no book, beyond the book's depth, or a
   // position of this game past the first one the book did not answer.
   bool Probe(const ChessBoard& board, int gamePly, LegalMove* chosen, std::vector<std::string>* problems);
+  // Whether Probe at `gamePly` would look in the file.
+  bool Asks(int gamePly) const;
   // A new game is looked up in the book again.
   void NewGame() { leftAtPly_ = 0; }
   // A fixed sequence of choices from here on (tests).

@@ -29,6 +29,8 @@ int SearchRoutines::BookAnswer(char side, ChessBoard& board, char castleRights, 
   } else {
     // The book file, when one is open: its move is one of the position's
     // legal moves, and what is wrong with the file is reported.
+    if (!Book.Asks(Clock.GamePly)) return -1;
+    Listener->BookLookup();
     LegalMove chosen;
     std::vector<std::string> problems;
     const bool found = Book.Probe(board, Clock.GamePly, &chosen, &problems);
