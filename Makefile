@@ -14,7 +14,15 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Debian's opening book is installed first when it is missing and we may
+# (root, apt-get); without it Vorn plays, searching from the first move.
 run: build
+	@if [ ! -f /usr/share/games/gnuchess/book.bin ] && [ "$$(id -u)" = 0 ] && command -v apt-get > /dev/null; then \
+	  echo "installing gnuchess-book (the opening book)"; \
+	  DEBIAN_FRONTEND=noninteractive apt-get install -y -q gnuchess-book > /dev/null 2>&1 || \
+	  { apt-get update -q > /dev/null 2>&1 && DEBIAN_FRONTEND=noninteractive apt-get install -y -q gnuchess-book > /dev/null 2>&1; } || \
+	  echo "gnuchess-book could not be installed: playing without a book"; \
+	fi
 	./$(BUILD)/vorn
 
 test: build
@@ -149,7 +157,7 @@ valgrind: build
 # runs each briefly from its seed corpus (copied, so the tree stays clean),
 # `make fuzz-run TARGET=FenFuzz FUZZ_SECONDS=600` runs one for longer.
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz
+FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz BookFuzz
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_FLAGS = -seed=1 -timeout=60 -rss_limit_mb=4096 -max_len=4096
 
