@@ -78,6 +78,8 @@ same: build
 # continues a match in the same OUT folder; THREADS= sets Vorn's search
 # threads. OPPONENT=vorn plays Vorn against Vorn: the binary of
 # OPPONENT_VORN= (the same one by default) at OPPONENT_THREADS= threads.
+# OPENINGS= plays from another EPD file: OPENINGS=tools/start.epd plays
+# every game from the start position, Vorn's openings from its book.
 # Not part of `make test`.
 OPPONENT ?= fairymax
 PROTOCOL ?= xboard
@@ -91,11 +93,13 @@ OUT ?=
 THREADS ?= 1
 OPPONENT_VORN ?=
 OPPONENT_THREADS ?= 1
+OPENINGS ?=
 match: $(if $(VORN),,build)
 	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
 	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
-	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT))
+	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT)) \
+	  $(if $(OPENINGS),--openings $(OPENINGS))
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to
