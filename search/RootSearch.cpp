@@ -48,8 +48,10 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const bool stopping = Settings->FD == 0;
   const char enemy = side ^ 1;
 
-  // The book answers the first iteration without a search.
-  if (!Settings->Benchmark && Settings->OwnBook == 1 && depth == 1 && Settings->SearchMoves.empty()) {
+  // The book answers the first iteration without a search; analysis and a
+  // mate search want a search whatever the book knows.
+  if (!Settings->Benchmark && Settings->OwnBook == 1 && depth == 1 && Settings->SearchMoves.empty() &&
+      !Settings->Analyze && Settings->Mate == 0) {
     const int count = BookAnswer(side, board, castleRights, from, to, promo);
     if (count >= 0) return count;
   }

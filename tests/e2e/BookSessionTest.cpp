@@ -115,6 +115,18 @@ TEST(BookSessionTest, UCIBookFileBestMoveAndDepthOptions) {
       << r.output;
 }
 
+TEST(BookSessionTest, AnalysisSearchesPositionsTheBookKnows) {
+  TestBookFile book(SmallBook());
+  Session r = RunSession({"-book", book.Path()},
+                         {"uci", "setoption name OwnBook value true", "position startpos", "go infinite",
+                          "#wait info depth 3", "stop", "#wait bestmove"});
+  ASSERT_TRUE(r.complete) << r.output;
+  EXPECT_EQ(Count(r.output, "Opening Book"), 0) << r.output;
+  r = RunSession({"-book", book.Path()}, {"xboard", "protover 2", "new", "post", "analyze", "#wait 3 ", "exit"});
+  ASSERT_TRUE(r.complete) << r.output;
+  EXPECT_EQ(Count(r.output, "Opening Book"), 0) << r.output;
+}
+
 TEST(BookSessionTest, XboardAnnouncesTheOptionsAndPlaysTheBookMoveWithItsLine) {
   TestBookFile book(SmallBook());
   const Session r = RunSession({"-book", book.Path()}, {"xboard", "protover 2", "new", "post", "go", "#wait move",

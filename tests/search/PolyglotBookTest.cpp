@@ -261,13 +261,28 @@ TEST_F(BookRootTest, RootPlaysTheBookMoveAndTheDriverGivesItNoScore) {
   EXPECT_EQ(Search.BookMove, 1);
   EXPECT_EQ(from, Squares("b2"));
 
-  // With the book off, the root searches.
-  Limits.OwnBook = 0;
-  LoadFen(Start);
-  Search.BookMove = 0;
-  ChessBoard& again = LoadFen(Start);
-  again.RootDepth = 2;
-  Search.SearchTreeRoot(0, again, -MateScore, MateScore, 1, &from, &to, &promote, AllCastleRights);
-  EXPECT_EQ(Search.BookMove, 0);
+  // With the book off, in analysis and in a mate search the root searches.
+  Limits.FD = 0;
+  const struct {
+    const char* what;
+    u8 SearchLimits::*flag;
+    int mate;
+  } searched[] = {
+      {"book off", nullptr, 0},
+      {"analysis", &SearchLimits::Analyze, 0},
+      {"a mate search", nullptr, 2},
+  };
+  for (const auto& c : searched) {
+    Limits.OwnBook = c.flag == nullptr && c.mate == 0 ? 0 : 1;
+    Limits.Analyze = 0;
+    if (c.flag != nullptr) Limits.*c.flag = 1;
+    Limits.Mate = c.mate;
+    Search.BookMove = 0;
+    ChessBoard& again = LoadFen(Start);
+    again.RootDepth = 2;
+    Search.SearchTreeRoot(0, again, -MateScore, MateScore, 1, &from, &to, &promote, AllCastleRights);
+    EXPECT_EQ(Search.BookMove, 0) << c.what;
+    EXPECT_EQ(Search.LegalMoves, 20) << c.what;
+  }
 }
 }  // namespace
