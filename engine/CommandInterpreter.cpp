@@ -618,12 +618,13 @@ int AnnounceFeatures(const char* word) {
   if (!ReadNumber(&version)) return MissingArgument(word);
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
-  printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
-         "memory=1 smp=1 reuse=1 time=1 draw=0\n",
-         UCI.UCIVersion);
+  // The book's settings, which xboard sets with "option NAME=VALUE".
   printf("feature option=\"OwnBook -check %d\" option=\"BookFile -file %s\" option=\"BookBestMove -check %d\" "
          "option=\"BookDepth -spin %d 1 %d\"\n",
          Limits.OwnBook, Book.Path().c_str(), Book.BestMove, Book.DepthMoves, MaxBookDepth);
+  printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
+         "memory=1 smp=1 reuse=1 time=1 draw=0\n",
+         UCI.UCIVersion);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
