@@ -14,7 +14,15 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Debian's opening book is installed first when it is missing and we may
+# (root, apt-get); without it Vorn plays, searching from the first move.
 run: build
+	@if [ ! -f /usr/share/games/gnuchess/book.bin ] && [ "$$(id -u)" = 0 ] && command -v apt-get > /dev/null; then \
+	  echo "installing gnuchess-book (the opening book)"; \
+	  DEBIAN_FRONTEND=noninteractive apt-get install -y -q gnuchess-book > /dev/null 2>&1 || \
+	  { apt-get update -q > /dev/null 2>&1 && DEBIAN_FRONTEND=noninteractive apt-get install -y -q gnuchess-book > /dev/null 2>&1; } || \
+	  echo "gnuchess-book could not be installed: playing without a book"; \
+	fi
 	./$(BUILD)/vorn
 
 test: build
@@ -70,6 +78,8 @@ same: build
 # continues a match in the same OUT folder; THREADS= sets Vorn's search
 # threads. OPPONENT=vorn plays Vorn against Vorn: the binary of
 # OPPONENT_VORN= (the same one by default) at OPPONENT_THREADS= threads.
+# OPENINGS= plays from another EPD file: OPENINGS=tools/start.epd plays
+# every game from the start position, Vorn's openings from its book.
 # Not part of `make test`.
 OPPONENT ?= fairymax
 PROTOCOL ?= xboard
@@ -83,11 +93,13 @@ OUT ?=
 THREADS ?= 1
 OPPONENT_VORN ?=
 OPPONENT_THREADS ?= 1
+OPENINGS ?=
 match: $(if $(VORN),,build)
 	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
 	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
-	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT))
+	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT)) \
+	  $(if $(OPENINGS),--openings $(OPENINGS))
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to
@@ -149,7 +161,7 @@ valgrind: build
 # runs each briefly from its seed corpus (copied, so the tree stays clean),
 # `make fuzz-run TARGET=FenFuzz FUZZ_SECONDS=600` runs one for longer.
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz PGNFuzz
+FUZZ_TARGETS = FenFuzz CommandLineFuzz SuiteFuzz XboardFuzz UciFuzz PGNFuzz BookFuzz
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_FLAGS = -seed=1 -timeout=60 -rss_limit_mb=4096 -max_len=4096
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "board/BitOps.h"
@@ -16,6 +17,7 @@
 #include "engine/UCIProtocol.h"
 #include "movegen/SANText.h"
 #include "movegen/SEE.h"
+#include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
@@ -311,6 +313,34 @@ int ToggleOwnBook(const char*) {
   return Handled;
 }
 
+// The book switch for this game and the next ones.
+void SetOwnBook(bool on) {
+  Limits.OwnBook = on;
+  Arguments.OwnBook = on;
+  if (!on) return;
+  const std::string problem = Book.Reopen();
+  if (!problem.empty()) Thinking.BookProblem(problem.c_str());
+}
+
+// "book on", "book off"; "book" alone says which, and the file.
+int BookCommand(const char* word) {
+  char text[WordSize];
+  if (!ReadArgument(text)) {
+    if (!Limits.OwnBook) printf("book off\n");
+    else if (Book.IsOpen()) printf("book on: %s, %lld entries\n", Book.Path().c_str(), Book.EntryCount());
+    else printf("book on, but no book file is open\n");
+    fflush(stdout);
+    return Handled;
+  }
+  if (strcmp(text, "on") == 0 || strcmp(text, "off") == 0) {
+    SetOwnBook(strcmp(text, "on") == 0);
+    return Handled;
+  }
+  printf("Error (book takes on or off): %s %s\n", word, text);
+  fflush(stdout);
+  return Handled;
+}
+
 int BlackToMove(const char*) {
   MainBoard.SideToMove = 1;
   return Handled;
@@ -429,6 +459,7 @@ int NewGame(const char*) {
   LeaveAnalysis();
   s.initVars();
   Arguments.RestoreLimits();
+  Book.NewGame();
   s.HumanToMove = 1;
   MainBoard.FiftyMoveCount = 0;
   MainBoard.SideToMove = 0;
@@ -503,6 +534,7 @@ int ShowHelp(const char*) {
          "  analyze, exit  analyse the position without playing, and stop\n"
          "  exclude MOVE   analysis leaves the move out (\"all\": every move); include MOVE takes it back\n"
          "  option MultiPV=N  the N best moves shown when thinking\n"
+         "  book on, off   play the first moves from the opening book, or not\n"
          "  help           this list\n"
          "  quit           leave Vorn\n");
   fflush(stdout);
@@ -564,6 +596,10 @@ int AnnounceFeatures(const char* word) {
   if (!ReadNumber(&version)) return MissingArgument(word);
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
+  // The book's settings, which xboard sets with "option NAME=VALUE".
+  printf("feature option=\"OwnBook -check %d\" option=\"BookFile -file %s\" option=\"BookBestMove -check %d\" "
+         "option=\"BookDepth -spin %d 1 %d\"\n",
+         Limits.OwnBook, Book.Path().c_str(), Book.BestMove, Book.DepthMoves, MaxBookDepth);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
          "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\"\n",
          UCI.UCIVersion, MaxLines);
@@ -634,22 +670,11 @@ int AnalyseAgain() {
   return LeaveReader;
 }
 
-// "option NAME=VALUE" for the options the features name: "MultiPV", the
-// lines analysis and thinking show, held to 1 .. MaxLines.
-int SetEngineOption(const char* word) {
-  char text[WordSize];
-  ReadRestOfLine(text, sizeof text);
-  if (text[0] == 0) return MissingArgument(word);
-  const char* value = strchr(text, '=');
-  const size_t nameLength = value ? (size_t)(value - text) : strlen(text);
-  if (nameLength != 7 || strncmp(text, "MultiPV", 7) != 0) {
-    printf("Error (unknown option): %s\n", text);
-    fflush(stdout);
-    return Handled;
-  }
+// "MultiPV=N": the lines analysis and thinking show, held to 1 .. MaxLines.
+int SetLineCount(const char* text, const char* value) {
   char* end = nullptr;
-  const long asked = value ? strtol(value + 1, &end, 10) : 0;
-  if (!value || end == value + 1) {
+  const long asked = strtol(value, &end, 10);
+  if (end == value) {
     printf("Error (MultiPV needs a number): %s\n", text);
     fflush(stdout);
     return Handled;
@@ -662,6 +687,39 @@ int SetEngineOption(const char* word) {
   if (lines == Limits.MultiPV) return Handled;
   Limits.MultiPV = lines;
   return AnalyseAgain();
+}
+
+// xboard's "option NAME=VALUE" for the options the features announce.
+int SetEngineOption(const char* word) {
+  char text[WordSize];
+  ReadRestOfLine(text, sizeof text);
+  if (text[0] == 0) return MissingArgument(word);
+  char* equals = strchr(text, '=');
+  const std::string name(text, equals ? (size_t)(equals - text) : strlen(text));
+  const char* value = equals ? equals + 1 : "";
+  if (name == "MultiPV") {
+    if (!equals) {
+      printf("Error (MultiPV needs a number): %s\n", text);
+      fflush(stdout);
+      return Handled;
+    }
+    return SetLineCount(text, value);
+  }
+  if (!equals) return MissingArgument(word);
+  if (name == "OwnBook") {
+    SetOwnBook(atoi(value) != 0);
+  } else if (name == "BookFile") {
+    const std::string problem = Book.Open(value);
+    if (!problem.empty()) Thinking.BookProblem(problem.c_str());
+  } else if (name == "BookBestMove") {
+    Book.BestMove = atoi(value) != 0;
+  } else if (name == "BookDepth") {
+    Book.DepthMoves = std::clamp(atoi(value), 1, MaxBookDepth);
+  } else {
+    printf("Error (unknown option): %s\n", text);
+    fflush(stdout);
+  }
+  return Handled;
 }
 
 // "exclude MOVE", "include MOVE", "exclude all", "include all": analysis
@@ -750,6 +808,7 @@ constexpr Command Commands[] = {
     {"abort", AbortGame},
     {"analyze", EnterAnalysis},
     {"bk", ToggleOwnBook},
+    {"book", BookCommand},
     {"black", BlackToMove},
     {"white", WhiteToMove},
     {"displayboard", DisplayBoard},

@@ -33,6 +33,8 @@ const char* const HelpLines[] = {
     "-bench3  as -bench2, with position-to-text conversions in the first timing",
     "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)",
     "-nobook  plays without the opening book",
+    "-book filename  plays from this opening book (a .bin file of GUIs' and book tools' format)",
+    "-listbook [fen]  the book's moves of the position (the start position by default) with their weights",
     "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong",
     "-threads  n   searches with n threads (1 to 256)",
     "-multipv  n   each iteration searches and reports the n best moves (1 to 256)",
@@ -59,6 +61,7 @@ void CommandLine::RestoreLimits() const {
   if (MaxDepth >= 0) MainBoard.MaxDepth = MaxDepth;
   if (FixedDepth >= 0) Limits.FD = (u8)(char)FixedDepth;
   if (SecondsPerMove >= 0) SetSecondsPerMove(SecondsPerMove);
+  if (OwnBook >= 0) Limits.OwnBook = (u8)OwnBook;
 }
 
 void CommandLine::Read(int argc, char** argv) {
@@ -93,7 +96,10 @@ void CommandLine::Read(int argc, char** argv) {
     if (has("-lpf") && takeValue()) TakeMoveCounters(LoadPositionFile(argv[i]));
     // Accepted for old scripts; the number is not used.
     if (is("-mt")) takeValue();
-    if (has("-nobook")) Limits.OwnBook = 0;
+    if (has("-nobook")) {
+      Limits.OwnBook = 0;
+      OwnBook = 0;
+    }
     if (is("-perft")) s.PERFT = 1;
     if (is("-mimicstudent")) {
       printf("## Mimic Student option detected \n");
@@ -138,9 +144,24 @@ void CommandLine::Read(int argc, char** argv) {
     if (is("-checkboard")) CheckBoard = true;
     if (has("xboard")) s.setxboard(1);
     if (has("-uci")) s.UCIMode = 1;
-    // Last, so that no other option is looked for in a file's name.
-    if (is("-annotate") && takeValue()) PGNFile = argv[i];
-    if (is("-o") && takeValue()) OutputFile = argv[i];
+    // Last, and only one of them an argument, so that no other option is
+    // looked for in a file's name or the position's fields.
+    if (is("-annotate") && takeValue()) {
+      PGNFile = argv[i];
+    } else if (is("-o") && takeValue()) {
+      OutputFile = argv[i];
+    } else if (is("-book") && takeValue()) {
+      BookFile = argv[i];
+    } else if (is("-listbook")) {
+      ListBook = true;
+      // The FEN, in one argument or in one argument a field; a field may be
+      // "-", but no field starts with "-" and a letter as options do.
+      ListFen.clear();
+      while (i + 1 < argc && !(argv[i + 1][0] == '-' && argv[i + 1][1] != 0)) {
+        if (!ListFen.empty()) ListFen += ' ';
+        ListFen += argv[++i];
+      }
+    }
   }
 }
 

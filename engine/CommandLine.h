@@ -3,6 +3,7 @@
 // options after it are tested against that value. A value-taking option at
 // the end of the line has no value and does nothing.
 #pragma once
+#include <string>
 
 class CommandLine {
  public:
@@ -20,6 +21,15 @@ class CommandLine {
   // "-checkboard": the board's bookkeeping is checked after every command
   // (for tests and fuzzing).
   bool CheckBoard = false;
+  // "-book FILE": the opening book to play from instead of the default.
+  const char* BookFile = nullptr;
+  // The book switch as "-nobook" or the player last set it (1 on, 0 off),
+  // kept for every new game; -1 leaves each game its default.
+  int OwnBook = -1;
+  // "-listbook [FEN]": the book's moves of the position (the start
+  // position when no FEN follows), then the program ends.
+  bool ListBook = false;
+  std::string ListFen;
 
   void Read(int argc, char** argv);
   // Sets the line's limits again after a new game has reset them, so that

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
@@ -19,12 +20,14 @@
 #include "engine/UCIProtocol.h"
 #include "eval/PawnHash.h"
 #include "search/OpeningBook.h"
+#include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 #include "tools/Bench.h"
+#include "tools/BookListing.h"
 #include "tools/EPDSuite.h"
 #include "tools/GameAnnotator.h"
 #include "tools/PerfT.h"
@@ -97,6 +100,17 @@ void RunTools() {
     Bench3();
     exit(0);
   }
+}
+
+// The book of "-book", else Debian's when it is installed (its absence is no
+// news). A test suite or a benchmark measures the search and opens none.
+void OpenBook() {
+  const Status& s = MainStatus;
+  const bool tool = s.PERFT || s.BenchNumber || s.SATrain || s.DoTestSuite || s.PEV || s.Mimic == 1;
+  if (tool && !Arguments.ListBook) return;
+  const bool given = Arguments.BookFile != nullptr;
+  const std::string problem = Book.Open(given ? Arguments.BookFile : DefaultBookFile);
+  if (given && !problem.empty()) Thinking.BookProblem(problem.c_str());
 }
 
 // The value of the engine's last search, shown at the console.
@@ -289,6 +303,8 @@ int RunEngine(int argc, char** argv) {
   StartEngine();
 
   Arguments.Read(argc, argv);
+  OpenBook();
+  if (Arguments.ListBook) return ListBookMoves(Arguments.ListFen.c_str());
 
   signal(SIGINT, SIG_IGN);
   setvbuf(stdin, nullptr, _IONBF, 0);

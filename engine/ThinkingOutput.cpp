@@ -343,6 +343,19 @@ void ThinkingOutput::BookMoveFound() {
   fflush(stdout);
 }
 
+// Only a person at the console is told; a GUI hears of the move.
+void ThinkingOutput::BookLookup() {
+  if (MainStatus.xboard || MainStatus.UCIMode) return;
+  printf("Look through the Opening Book\n");
+  fflush(stdout);
+}
+
+void ThinkingOutput::BookProblem(const char* text) {
+  if (MainStatus.UCIMode) printf("info string %s\n", text);
+  else printf("%s\n", text);
+  fflush(stdout);
+}
+
 // The console shows the budget it was given.
 void ThinkingOutput::BudgetSet() {
   const Status& s = MainStatus;

@@ -25,7 +25,11 @@ class ThinkingOutput : public SearchListener {
   void IterationDone(int depth, int score, u64 from, u64 to, char promote) override;
   void LinesDone(int depth, const RootLine* lines, int count) override;
   void SearchDone(int depth, int score, u64 from, u64 to, char promote) override;
+  void BookLookup() override;
   void BookMoveFound() override;
+  // Also what the front ends find wrong with a book file they open: the
+  // line as it is, under UCI as an "info string".
+  void BookProblem(const char* text) override;
   void BudgetSet() override;
   void SpeedMeasured(i32 nodesPerSecond, i32 milliseconds) override;
   void AnalysisSpeed(i32 nodesPerSecond) override;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 #include "board/BitOps.h"
@@ -17,6 +18,7 @@
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
 #include "search/OpeningBook.h"
+#include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
@@ -104,6 +106,9 @@ void ReadSearchMoves(const char* line) {
     }
     p += length;
   }
+}
+void ReportBookProblem(const std::string& problem) {
+  if (!problem.empty()) Thinking.BookProblem(problem.c_str());
 }
 }  // namespace
 
@@ -194,6 +199,9 @@ void UCIProtocol::Identify() {
   printf("option name UCI_AnalyseMode type check default false\n");
   printf("option name OwnBook type check default false\n");
   printf("option name SecondaryBook type check default false\n");
+  printf("option name BookFile type string default %s\n", Book.Path().empty() ? "<empty>" : Book.Path().c_str());
+  printf("option name BookBestMove type check default %s\n", Book.BestMove ? "true" : "false");
+  printf("option name BookDepth type spin default %d min 1 max %d\n", Book.DepthMoves, MaxBookDepth);
   printf("option name UCI_ShowCurrLine type check default true\n");
   printf("option name Ponder type check default false\n");
   printf("option name UCI_EngineAbout type string default Vorn, a chess engine by the Vorn authors\n");
@@ -242,17 +250,16 @@ void UCIProtocol::Position() {
     const MoveCounters counters = ReadMoveCounters(fenText);
     b.FiftyMoveCount = counters.HalfMoves;
     pliesBefore = 2 * (counters.FullMove - 1) + b.SideToMove;
-    if (pliesBefore > 0) Clock.GamePly = pliesBefore;
   }
+  // The game's ply counts as the console's and xboard's does: 1 for
+  // White's first move, whether or not moves follow.
+  Clock.GamePly = pliesBefore + 1;
   // The repetition codes follow the side to move, which a FEN may give.
   UCIHashSide = (u8)b.SideToMove;
   b.RecountPieces();
   StartGameRecord();
 
-  if (moves != nullptr && moves[5] == ' ') {
-    Clock.GamePly = pliesBefore;
-    ProcessMoves(moves + 6);
-  }
+  if (moves != nullptr && moves[5] == ' ') ProcessMoves(moves + 6);
 }
 
 int UCIProtocol::ProcessMoves(char* text) {
@@ -441,14 +448,17 @@ void UCIProtocol::NewGame() {
   Clock.NodesPerSecond = InfiniteNps;
   MainBoard.RecountPieces();
   StartGameRecord();
+  Book.NewGame();
 }
 
 void UCIProtocol::SetOption() {
   const char* line = Command;
   const bool value = strstr(line, "true") != nullptr;
+  if (SetBookOption()) return;
   if (strstr(line, "OwnBook")) {
     Limits.OwnBook = value;
     if (value) buildbook();
+    if (value) ReportBookProblem(Book.Reopen());
   } else if (strstr(line, "SecondaryBook")) {
     if (value) buildbook();
     Limits.OwnBook = value;
@@ -485,6 +495,30 @@ bool OptionNumber(const char* value, const char* need, long* asked) {
   return false;
 }
 }  // namespace
+
+// The book file, opened at once so that what is wrong with it is said
+// now ("<empty>" or nothing for no book), and how the book chooses.
+bool UCIProtocol::SetBookOption() {
+  char name[64];
+  const char* text;
+  OptionParts(Command, name, sizeof name, &text);
+  if (strcasecmp(name, "BookFile") == 0) {
+    const bool none = text[0] == 0 || strcmp(text, "<empty>") == 0;
+    ReportBookProblem(Book.Open(none ? "" : text));
+    return true;
+  }
+  if (strcasecmp(name, "BookBestMove") == 0) {
+    Book.BestMove = strcmp(text, "true") == 0;
+    return true;
+  }
+  if (strcasecmp(name, "BookDepth") == 0) {
+    long asked;
+    if (!OptionNumber(text, "BookDepth needs a number of moves", &asked)) return true;
+    Book.DepthMoves = (int)std::clamp<long>(asked, 1, MaxBookDepth);
+    return true;
+  }
+  return false;
+}
 
 // The table is resized or cleared only between searches: a search holds
 // places in it.

@@ -46,6 +46,8 @@ class UCIProtocol {
   void SendBestMove(int v, const GameMove& move);
   void NewGame();
   void SetOption();
+  // BookFile, BookBestMove and BookDepth; false for any other option.
+  bool SetBookOption();
   // The "Hash" (value in megabytes) and "Clear Hash" options.
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.

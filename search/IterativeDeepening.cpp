@@ -150,6 +150,9 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     RootValue = v;
 
     if (BookMove == 1) {
+      // The root answered with the number of moves: a book move has no
+      // score of its own.
+      v = RootValue = 0;
       ReleaseHeldStop();
       Listener->BookMoveFound();
       break;

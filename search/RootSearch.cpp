@@ -13,6 +13,7 @@
 #include "movegen/MoveGen.h"
 #include "search/MoveOrdering.h"
 #include "search/OpeningBook.h"
+#include "search/PolyglotBook.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
 #include "search/InputPoll.h"
@@ -24,10 +25,22 @@ constexpr int ReducibleMaxValue = 950;
 
 int SearchRoutines::BookAnswer(char side, ChessBoard& board, char castleRights, u64* from, u64* to, char* promo) {
   const int index = InBook(side, castleRights, MainBoard);
-  if (index < 0) return -1;
   MoveGen list;
   const int count = list.GenerateAllMoves(side, &board, castleRights);
-  list.GetMove(index, count, from, to, promo);
+  if (index >= 0) {
+    list.GetMove(index, count, from, to, promo);
+  } else {
+    // The book file, when one is open: its move is one of the position's
+    // legal moves, and what is wrong with the file is reported.
+    if (!Book.Asks(Clock.GamePly)) return -1;
+    Listener->BookLookup();
+    LegalMove chosen;
+    std::vector<std::string> problems;
+    const bool found = Book.Probe(board, Clock.GamePly, &chosen, &problems);
+    for (const std::string& problem : problems) Listener->BookProblem(problem.c_str());
+    if (!found) return -1;
+    *from = chosen.From, *to = chosen.To, *promo = chosen.Promote;
+  }
   BookMove = 1;
   Clock.BookExitPly = Clock.GamePly;
   return count;
@@ -38,8 +51,10 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
   const bool stopping = Settings->FD == 0;
   const char enemy = side ^ 1;
 
-  // The book answers the first iteration without a search.
-  if (!Settings->Benchmark && Settings->OwnBook == 1 && depth == 1 && Settings->SearchMoves.empty()) {
+  // The book answers the first iteration without a search; analysis and a
+  // mate search want a search whatever the book knows.
+  if (!Settings->Benchmark && Settings->OwnBook == 1 && depth == 1 && Settings->SearchMoves.empty() &&
+      !Settings->Analyze && Settings->Mate == 0) {
     const int count = BookAnswer(side, board, castleRights, from, to, promo);
     if (count >= 0) return count;
   }

@@ -41,8 +41,12 @@ class SearchListener {
   // The search is over: the move it chose and its score. Not called when a
   // command aborted the search.
   virtual void SearchDone(int /*depth*/, int /*score*/, u64 /*from*/, u64 /*to*/, char /*promote*/) {}
+  // The first iteration looks for the position in the opening book.
+  virtual void BookLookup() {}
   // The first iteration found the move in the opening book.
   virtual void BookMoveFound() {}
+  // What is wrong with the book file or one of its entries: one line.
+  virtual void BookProblem(const char* /*text*/) {}
   // The clock set a sudden-death budget for this move.
   virtual void BudgetSet() {}
   // The poll measured the real speed: nodes a second over the given time.

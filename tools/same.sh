@@ -41,7 +41,9 @@
 #                          search's poll answers "isready" and skips the
 #                          position and "go" sent out of turn (uci-at-once.txt)
 # -pev and -ts read no input; they are given go.txt, one word that picks no
-# protocol, which also served the revisions that read a first word.
+# protocol, which also served the revisions that read a first word. The
+# console and xboard games run with -nobook: an opening book installed on
+# the machine would otherwise answer the first moves instead of the search.
 #
 # The only figures masked are those read from the wall clock: the Time and
 # NPS columns of the benchmark's table row, the "time" and "nps" fields
@@ -223,8 +225,8 @@ check "perft promotions -fd 5" /dev/null -lpf "$inputs/promotions.fen" -perft -f
 check "perft pinned -fd 5" /dev/null -lpf "$inputs/pinned.fen" -perft -fd 5
 check "pev" "$inputs/go.txt" -pev "$inputs/bench.epd"
 check "ts -fd 4" "$inputs/go.txt" -ts "$inputs/bench.epd" -fd 4
-check "console -fd 4" "$inputs/console.txt" -fd 4
-check "xboard -fd 5" "$inputs/xboard.txt" -fd 5
+check "console -fd 4" "$inputs/console.txt" -fd 4 -nobook
+check "xboard -fd 5" "$inputs/xboard.txt" -fd 5 -nobook
 check "uci" "paced:$inputs/uci.txt"
 check "uci at once" "$inputs/uci-at-once.txt"
 

@@ -167,6 +167,20 @@ TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "## Mimic Student option detected \n");
   EXPECT_EQ(MainStatus.Mimic, 1);
   EXPECT_STREQ(line.EPDFile, "student.epd");
+
+  // A book's name is no option, though it holds "-st"; a FEN after
+  // "-listbook" may come in one argument or field by field.
+  Clock.ST = 0;
+  line = Read({"-book", "/tmp/my-st-book.bin"});
+  EXPECT_STREQ(line.BookFile, "/tmp/my-st-book.bin");
+  EXPECT_EQ(Clock.ST, 0);
+  line = Read({"-listbook", "8/8/8/8/8/8/8/K1k5", "w", "-", "-", "0", "1", "-fd", "3"});
+  EXPECT_TRUE(line.ListBook);
+  EXPECT_EQ(line.ListFen, "8/8/8/8/8/8/8/K1k5 w - - 0 1");
+  EXPECT_EQ(Limits.FD, 3);
+  line = Read({"-listbook"});
+  EXPECT_TRUE(line.ListBook);
+  EXPECT_EQ(line.ListFen, "");
 }
 
 // The lines of every search, held to 1 .. 256 with a line saying so.
@@ -332,6 +346,8 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-bench3  as -bench2, with position-to-text conversions in the first timing\n"
       "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)\n"
       "-nobook  plays without the opening book\n"
+      "-book filename  plays from this opening book (a .bin file of GUIs' and book tools' format)\n"
+      "-listbook [fen]  the book's moves of the position (the start position by default) with their weights\n"
       "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong\n"
       "-threads  n   searches with n threads (1 to 256)\n"
       "-multipv  n   each iteration searches and reports the n best moves (1 to 256)\n"

@@ -38,6 +38,10 @@ EngineProcess::EngineProcess(const std::vector<std::string>& args) {
     // Every session checks the board after each command: a corrupted board
     // ends the engine at once, which the test sees.
     argv.push_back(const_cast<char*>("-checkboard"));
+    // No session plays from a book the machine has installed; a test that
+    // wants a book gives its own "-book" after this one.
+    argv.push_back(const_cast<char*>("-book"));
+    argv.push_back(const_cast<char*>(""));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(VORN_BINARY, argv.data());

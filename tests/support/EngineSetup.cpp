@@ -16,6 +16,7 @@
 #include "eval/PositionEvaluate.h"
 #include "movegen/MoveGen.h"
 #include "search/OpeningBook.h"
+#include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
@@ -67,6 +68,11 @@ void RestoreStartUpState() {
   BookValue[0] = 0;
   buildbook();
   FinishPendingGameReset();
+  // No book file, and the book's settings as at start-up.
+  Book.Open("");
+  Book.BestMove = false;
+  Book.DepthMoves = DefaultBookDepth;
+  Book.NewGame();
 
   MainBoard = StartBoard;
   MainStatus = StartStatus;
