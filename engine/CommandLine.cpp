@@ -34,6 +34,7 @@ const char* const HelpLines[] = {
     "-nobook  plays without the opening book",
     "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong",
     "-threads  n   searches with n threads (1 to 256)",
+    "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, -ts)",
 };
 }  // namespace
 
@@ -86,6 +87,7 @@ void CommandLine::Read(int argc, char** argv) {
       exit(0);
     }
     if (has("-kibitz")) s.Kibitz = 1;
+    if (is("-chess960")) ::Chess960 = Chess960 = true;
     if (has("-lpf") && takeValue()) TakeMoveCounters(LoadPositionFile(argv[i]));
     // Accepted for old scripts; the number is not used.
     if (is("-mt")) takeValue();

@@ -18,6 +18,9 @@ class CommandLine {
   // "-checkboard": the board's bookkeeping is checked after every command
   // (for tests and fuzzing).
   bool CheckBoard = false;
+  // "-chess960": the games and position texts are Chess960's (before -lpf,
+  // -ts or -pev on the line).
+  bool Chess960 = false;
 
   void Read(int argc, char** argv);
   // Sets the line's limits again after a new game has reset them, so that

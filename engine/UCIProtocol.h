@@ -47,6 +47,7 @@ class UCIProtocol {
   void NewGame();
   void SetOption();
   // The "Hash" (value in megabytes) and "Clear Hash" options.
+  void SetChess960(const char* value);
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.
   void SetThreads(const char* value);
