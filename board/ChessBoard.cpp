@@ -28,6 +28,7 @@ void ChessBoard::InitRep() {
   AllPieces = WhitePieces | BlackPieces;
   CastleFlags = AllCastleRights;
   for (u8& code : CastleRookFileCode) code = 0;
+  CastleKingFileCode[0] = CastleKingFileCode[1] = 0;
   SideToMove = 0;
   LastFrom = LastTo = 0;
   MaxDepth = 56;
@@ -39,6 +40,7 @@ void ChessBoard::ClearField() {
   BlackPawns = BlackBishops = BlackKnights = BlackRooks = BlackQueens = BlackKing = 0;
   CastleFlags = 0;
   for (u8& code : CastleRookFileCode) code = 0;
+  CastleKingFileCode[0] = CastleKingFileCode[1] = 0;
   LastFrom = LastTo = 0;
   WhitePieceCount = BlackPieceCount = 0;
   for (int i = 0; i < 5; i++) WhiteCounts[i] = BlackCounts[i] = 0;
@@ -150,7 +152,7 @@ bool ChessBoard::IsCastling(char side, u64 from, u64 to) const {
 
 u64 ChessBoard::CastleTarget(int index) const {
   const int back = index >= 2 ? 56 : 0;
-  const bool standard = CastleRookFileCode[index] == 0 && SideKing(index >= 2) == SquareMask(back + 4);
+  const bool standard = CastleRookFileCode[index] == 0 && CastleKingFileCode[index >= 2 ? 1 : 0] == 0;
   if (!Chess960 && standard) return SquareMask(back + ((index & 1) ? 2 : 6));
   return CastleRookSquare(index);
 }

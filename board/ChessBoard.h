@@ -58,6 +58,8 @@ class ChessBoard {
   // file in standard chess (h, a): all zero on a standard board, also on one
   // set up man by man.
   u8 CastleRookFileCode[4];
+  // The file of each side's king while it may castle, XORed with e's.
+  u8 CastleKingFileCode[2];
   i32 WhitePieceCount, BlackPieceCount;
   i32 SavedWhitePieceCount, SavedBlackPieceCount;
   i32 WhiteCounts[5];  // by CountSlot
@@ -122,6 +124,8 @@ class ChessBoard {
   int CastleRookFile(int index) const { return CastleRookFileCode[index] ^ ((index & 1) ? 0 : 7); }
   u64 CastleRookSquare(int index) const { return 1ULL << ((index >= 2 ? 56 : 0) + CastleRookFile(index)); }
   void SetCastleRookFile(int index, int file) { CastleRookFileCode[index] = (u8)(file ^ ((index & 1) ? 0 : 7)); }
+  int CastleKingFile(char side) const { return CastleKingFileCode[side ? 1 : 0] ^ 4; }
+  void SetCastleKingFile(char side, int file) { CastleKingFileCode[side ? 1 : 0] = (u8)(file ^ 4); }
   // The rights whose rook starts on the square.
   char RightsOfRookSquare(u64 square) const;
   // A move of the side's king that castles: onto its own rook, or two files

@@ -52,12 +52,14 @@ constexpr const char* CastlingLetters = "KQkqABCDEFGHabcdefgh-";
 const char* ReadCastling(ChessBoard& b, const char* field, int length) {
   b.CastleFlags = 0;
   for (u8& code : b.CastleRookFileCode) code = 0;
+  b.CastleKingFileCode[0] = b.CastleKingFileCode[1] = 0;
   // A leading dash means no rights, whatever follows it.
   if (length == 0 || field[0] == '-') return nullptr;
   for (int i = 0; i < length; i++) {
     const char c = field[i];
     if (c == '-') continue;
-    if (c == 0 || strchr(CastlingLetters, c) == nullptr) return Report("the castling letter %c is no castling letter", c);
+    // Other characters (of a text already found malformed) are passed over.
+    if (c == 0 || strchr(CastlingLetters, c) == nullptr) continue;
     const char side = c >= 'a' ? 1 : 0;
     const char* colour = side ? "Black" : "White";
     const char upper = side ? (char)(c - 'a' + 'A') : c;
@@ -98,6 +100,7 @@ const char* ReadCastling(ChessBoard& b, const char* field, int length) {
       return Report("two %s-side castling rights for %s", wing == 0 ? "king" : "queen", colour);
     b.CastleFlags |= right;
     b.SetCastleRookFile(index, rookFile);
+    b.SetCastleKingFile(side, kingFile);
   }
   return nullptr;
 }
@@ -290,9 +293,7 @@ const char* ReadPositionText(const char* text, ChessBoard* board) {
   const char* side = NextField(&p, &length);
   b.SideToMove = length > 0 && side[0] == 'b' ? 1 : 0;
   const char* castling = NextField(&p, &length);
-  // A field of other letters is read as no rights (the text is reported).
-  const bool lettersOnly = (int)strspn(castling, CastlingLetters) >= length;
-  const char* rightsProblem = ReadCastling(b, castling, lettersOnly ? length : 0);
+  const char* rightsProblem = ReadCastling(b, castling, length);
   if (problem == nullptr) problem = rightsProblem;
   const char* enPassant = NextField(&p, &length);
   if (length > 0) ReadEnPassant(b, enPassant);

@@ -785,6 +785,7 @@ void FollowEditedPieces(ChessBoard& b) {
       if (ReadCastlingField(trial, letter) != nullptr) continue;
       rights |= trial.CastleFlags;
       b.CastleRookFileCode[index] = trial.CastleRookFileCode[index];
+      b.CastleKingFileCode[index / 2] = trial.CastleKingFileCode[index / 2];
     }
     b.CastleFlags = rights;
     return;

@@ -147,11 +147,11 @@ int MoveGen::GenCastle(char side, int n, char castleRights) {
   const ChessBoard& b = *board;
   const u64 king = OWN(King);
   const int back = side ? 56 : 0;
-  // Rights kept along a game imply the king is at home, but a position
-  // text may claim rights for a king elsewhere: no castling from another
-  // rank.
-  if (!OneSquare(king) || !(king & (Rank1 << back))) return n;
-  const int kingFile = SquareIndex(king) & 7;
+  // Rights kept along a game imply the king is at home, but a board set up
+  // by hand may claim rights for a king elsewhere: no castling from another
+  // square.
+  const int kingFile = b.CastleKingFile(side);
+  if (king != SquareMask(back + kingFile)) return n;
   for (int wing = 0; wing < 2; wing++) {
     const int index = (side ? 2 : 0) + wing;
     if (!(castleRights & (1 << index))) continue;

@@ -317,7 +317,9 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-mimicstudent filename  the static evaluation of each position of a testsuite (EPD Format)\n"
       "-nobook  plays without the opening book\n"
       "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong\n"
-      "-threads  n   searches with n threads (1 to 256)\n";
+      "-threads  n   searches with n threads (1 to 256)\n"
+      "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, "
+      "-ts)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;
