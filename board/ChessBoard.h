@@ -4,6 +4,8 @@
 // it for every child node. Attack sets of one square are looked up in the
 // tables of AttackTables.h; any other mask is walked ray by ray.
 #pragma once
+#include <cstring>
+
 #include "board/AttackTables.h"
 #include "board/Types.h"
 
@@ -124,6 +126,14 @@ class ChessBoard {
   int CastleRookFile(int index) const { return CastleRookFileCode[index] ^ ((index & 1) ? 0 : 7); }
   u64 CastleRookSquare(int index) const { return 1ULL << ((index >= 2 ? 56 : 0) + CastleRookFile(index)); }
   void SetCastleRookFile(int index, int file) { CastleRookFileCode[index] = (u8)(file ^ ((index & 1) ? 0 : 7)); }
+  // Castling as in standard chess: kings on e1/e8, rooks in the corners.
+  bool StandardCastleFiles() const {
+    u32 rooks;
+    u16 kings;
+    memcpy(&rooks, CastleRookFileCode, sizeof rooks);
+    memcpy(&kings, CastleKingFileCode, sizeof kings);
+    return (rooks | kings) == 0;
+  }
   int CastleKingFile(char side) const { return CastleKingFileCode[side ? 1 : 0] ^ 4; }
   void SetCastleKingFile(char side, int file) { CastleKingFileCode[side ? 1 : 0] = (u8)(file ^ 4); }
   // The rights whose rook starts on the square.

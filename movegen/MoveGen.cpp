@@ -129,6 +129,44 @@ int MoveGen::GenKingCaptures(char side, int n) {
   return n;
 }
 
+// Standard chess, the king on e1 (e8) and the rooks in the corners: the
+// squares fixed, the king's move two files (the rook stays in the corner
+// and so shields nothing from the king's squares). Chess960 and rights read
+// by file are GenCastleAnywhere's.
+int MoveGen::GenCastle(char side, int n, char castleRights) {
+  if (!(castleRights & (side ? BlackKingSide | BlackQueenSide : WhiteKingSide | WhiteQueenSide))) return n;
+  if (Chess960 || !board->StandardCastleFiles()) return GenCastleAnywhere(side, n, castleRights);
+  const ChessBoard& b = *board;
+  // The right, the squares that must be empty, the rook's square, the
+  // squares that must not be attacked, and the king's move.
+  struct CastleRule {
+    int right;
+    u64 empty;
+    u64 rook;
+    u64 safe;
+    u64 kingFrom;
+    u64 kingTo;
+  };
+  static constexpr CastleRule rules[2][2] = {
+      {{WhiteKingSide, Squares("f1 g1"), Squares("h1"), Squares("e1 f1 g1"), Squares("e1"), Squares("g1")},
+       {WhiteQueenSide, Squares("b1 c1 d1"), Squares("a1"), Squares("e1 d1 c1"), Squares("e1"), Squares("c1")}},
+      {{BlackKingSide, Squares("f8 g8"), Squares("h8"), Squares("e8 f8 g8"), Squares("e8"), Squares("g8")},
+       {BlackQueenSide, Squares("b8 c8 d8"), Squares("a8"), Squares("e8 d8 c8"), Squares("e8"), Squares("c8")}}};
+  for (const CastleRule& rule : rules[side ? 1 : 0]) {
+    if (!(castleRights & rule.right)) continue;
+    if (b.AllPieces & rule.empty) continue;
+    if (!(OWN(Rooks) & rule.rook)) continue;
+    if (!(OWN(King) & rule.kingFrom)) continue;
+    bool attacked = false;
+    for (u64 safe = rule.safe; safe; safe &= safe - 1)
+      if (b.IsAttacked(LowestBit(safe), side)) attacked = true;
+    if (attacked) continue;
+    if (n < Capacity) value[n] = CastleValue;
+    n = AddMove(rule.kingFrom, rule.kingTo, NoPromotion, n);
+  }
+  return n;
+}
+
 namespace {
 // The squares of the first rank from one file to another, both included.
 u64 RankSpan(int back, int fileA, int fileB) {
@@ -142,8 +180,7 @@ u64 RankSpan(int back, int fileA, int fileB) {
 // but for the two of them, and no square the king stands on, passes or
 // reaches attacked, the rook taken off the board for that test (in Chess960
 // it may be what shields the king's last square from a rook or queen).
-int MoveGen::GenCastle(char side, int n, char castleRights) {
-  if (!(castleRights & (side ? BlackKingSide | BlackQueenSide : WhiteKingSide | WhiteQueenSide))) return n;
+int MoveGen::GenCastleAnywhere(char side, int n, char castleRights) {
   const ChessBoard& b = *board;
   const u64 king = OWN(King);
   const int back = side ? 56 : 0;

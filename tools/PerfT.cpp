@@ -119,7 +119,10 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
     TotalNodes++;
     // A rook taken on its square takes its right along: no rook that comes
     // there later castles (MakeMove's mask only follows the man that moves).
-    if ((castleRights & mask) && (to & (Rank1 | Rank8))) mask &= ~board.RightsOfRookSquare(to);
+    // Another rook needs a move to get there and one more to castle, so
+    // the last three plies cannot tell.
+    if (depth >= 4 && (to & (Rank1 | Rank8) & board.SavedAllPieces) && (castleRights & mask))
+      mask &= ~board.RightsOfRookSquare(to);
     if (tracing) {
       char text[512];
       fillmovestring(text, 0, (char)SquareOf(from), (char)SquareOf(to), promote, 0);
