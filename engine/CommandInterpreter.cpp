@@ -505,6 +505,7 @@ int ShowHelp(const char*) {
          "  level M B I    M moves in B minutes, I seconds more a move\n"
          "  post, nopost   show or hide Vorn's thinking\n"
          "  setboard FEN   set up a position\n"
+         "  variant V      fischerandom (Chess960, castling O-O, O-O-O) or normal, after new\n"
          "  displayboard   show the board\n"
          "  d              the board, its FEN and hash key\n"
          "  eval           the evaluation of the position, term by term\n"

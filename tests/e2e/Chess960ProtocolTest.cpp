@@ -120,6 +120,13 @@ TEST(Chess960ProtocolTest, XboardFischerandomCastlesAsOO) {
   engine.Send("usermove O-O-O");
   engine.Send("d");
   EXPECT_EQ(FenLine(engine.ReadUntil("Key: ", 5000)), "2kr2r1/pppppppp/8/8/8/8/PPPPPPPP/4RRK1 w - - 2");
+  // A right whose rook is not there: refused, the game kept.
+  engine.Send("setboard 4rkr1/pppppppp/8/8/8/8/PPPPPPPP/4RK2 w GEge - 0 1");
+  engine.Send("d");
+  std::vector<std::string> refused = engine.ReadUntil("Key: ", 5000);
+  EXPECT_EQ(refused.front(),
+            "tellusererror Illegal position: the castling letter G names no White rook on that file of its first rank");
+  EXPECT_EQ(FenLine(refused), "2kr2r1/pppppppp/8/8/8/8/PPPPPPPP/4RRK1 w - - 2");
 
   // The engine's castling, sent the same way.
   engine.Send("new");
