@@ -794,6 +794,8 @@ void FollowEditedPieces(ChessBoard& b) {
   const u64 e1 = SquareMask(4), a1 = SquareMask(0), h1 = SquareMask(7);
   const u64 e8 = SquareMask(60), a8 = SquareMask(56), h8 = SquareMask(63);
   b.CastleFlags = 0;
+  for (u8& code : b.CastleRookFileCode) code = 0;
+  b.CastleKingFileCode[0] = b.CastleKingFileCode[1] = 0;
   if ((b.WhiteKing & e1) && (b.WhiteRooks & h1)) b.CastleFlags |= WhiteKingSide;
   if ((b.WhiteKing & e1) && (b.WhiteRooks & a1)) b.CastleFlags |= WhiteQueenSide;
   if ((b.BlackKing & e8) && (b.BlackRooks & h8)) b.CastleFlags |= BlackKingSide;

@@ -157,3 +157,33 @@ TEST(Chess960ProtocolTest, XboardFischerandomCastlesAsOO) {
   EXPECT_EQ(engine.Wait(5000), 0);
 }
 }  // namespace
+
+namespace {
+// Edit mode gives the rights its men support: in Chess960 the outermost
+// rooks on either side of a king on its first rank, in standard chess the
+// king on e1/e8 with the rooks in the corners, whatever position came before.
+TEST(Chess960ProtocolTest, EditModeGivesTheRightsOfTheGame) {
+  XboardEngine engine;
+  engine.Send("force");
+  engine.Send("variant fischerandom");
+  engine.Send("edit");
+  for (const char* word : {"#", "Kb1", "Ra1", "Rc1", "Rh1", "c", "Kg8", "Rf8", "Rh8", "."}) engine.Send(word);
+  engine.Send("d");
+  EXPECT_EQ(FenLine(engine.ReadUntil("Key: ", 5000)), "5rkr/8/8/8/8/8/8/RKR4R w KQkq - 0");
+
+  // Standard chess after a position whose rights name other files.
+  engine.Send("new");
+  engine.Send("force");
+  engine.Send("setboard 1r4kr/8/8/8/8/8/8/1R4KR w HBhb - 0 1");
+  engine.Send("edit");
+  for (const char* word : {"xg1", "xb1", "Ke1", "Ra1", "c", "xg8", "xb8", "Ke8", "Ra8", "."}) engine.Send(word);
+  engine.Send("usermove e1g1");
+  engine.Send("usermove e8c8");
+  engine.Send("d");
+  const std::vector<std::string> lines = engine.ReadUntil("Key: ", 5000);
+  EXPECT_EQ(engine.Output().find("Illegal move"), std::string::npos) << engine.Output();
+  EXPECT_EQ(FenLine(lines), "2kr3r/8/8/8/8/8/8/R4RK1 w - - 2");
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
+}
+}  // namespace
