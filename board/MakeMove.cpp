@@ -62,7 +62,7 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
 
   // Capture of a White man, or White castling onto its own rook.
   if (to & WhitePieces) {
-    if (from & WhitePieces) {
+    if ((from & WhiteKing) && (to & WhiteRooks)) {
       CastleOntoRook(0, from, to, castleMask);
       return;
     }
@@ -91,7 +91,7 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
 
   // Capture of a Black man, or Black castling onto its own rook.
   if (to & BlackPieces) {
-    if (from & BlackPieces) {
+    if ((from & BlackKing) && (to & BlackRooks)) {
       CastleOntoRook(1, from, to, castleMask);
       return;
     }

@@ -46,8 +46,9 @@ class UCIProtocol {
   void SendBestMove(int v, const GameMove& move);
   void NewGame();
   void SetOption();
-  // The "Hash" (value in megabytes) and "Clear Hash" options.
+  // "UCI_Chess960" (true or false).
   void SetChess960(const char* value);
+  // The "Hash" (value in megabytes) and "Clear Hash" options.
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.
   void SetThreads(const char* value);
