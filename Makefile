@@ -94,12 +94,16 @@ THREADS ?= 1
 OPPONENT_VORN ?=
 OPPONENT_THREADS ?= 1
 OPENINGS ?=
+# VARIANT=fischerandom: Chess960 from start positions shuffled by SEED.
+VARIANT ?=
+SEED ?=
 match: $(if $(VORN),,build)
 	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
 	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
 	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT)) \
-	  $(if $(OPENINGS),--openings $(OPENINGS))
+	  $(if $(OPENINGS),--openings $(OPENINGS)) \
+	  $(if $(VARIANT),--variant $(VARIANT)) $(if $(SEED),--seed $(SEED))
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to

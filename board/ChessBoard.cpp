@@ -8,6 +8,7 @@
 #include "board/BoardMasks.h"
 
 ChessBoard MainBoard;
+bool Chess960 = false;
 
 void ChessBoard::InitRep() {
   WhitePawns = 0x000000000000FF00ULL;
@@ -26,6 +27,8 @@ void ChessBoard::InitRep() {
   BlackPieces = BlackPawns | BlackRooks | BlackKnights | BlackBishops | BlackQueens | BlackKing;
   AllPieces = WhitePieces | BlackPieces;
   CastleFlags = AllCastleRights;
+  for (u8& code : CastleRookFileCode) code = 0;
+  CastleKingFileCode[0] = CastleKingFileCode[1] = 0;
   SideToMove = 0;
   LastFrom = LastTo = 0;
   MaxDepth = 56;
@@ -36,6 +39,8 @@ void ChessBoard::ClearField() {
   WhitePawns = WhiteBishops = WhiteKnights = WhiteRooks = WhiteQueens = WhiteKing = 0;
   BlackPawns = BlackBishops = BlackKnights = BlackRooks = BlackQueens = BlackKing = 0;
   CastleFlags = 0;
+  for (u8& code : CastleRookFileCode) code = 0;
+  CastleKingFileCode[0] = CastleKingFileCode[1] = 0;
   LastFrom = LastTo = 0;
   WhitePieceCount = BlackPieceCount = 0;
   for (int i = 0; i < 5; i++) WhiteCounts[i] = BlackCounts[i] = 0;
@@ -121,13 +126,35 @@ void ChessBoard::Promote(char side, u64 mask, int kind) {
   }
 }
 
+// A king standing on the square loses both its rights (before a move the
+// man that leaves, after it the man that arrived), a rook's square the right
+// of that rook.
 void ChessBoard::ClearCastleRights(u64 square) {
-  if (square == Squares("e1")) CastleFlags &= AllCastleRights & ~(WhiteKingSide | WhiteQueenSide);
-  else if (square == Squares("h1")) CastleFlags &= AllCastleRights & ~WhiteKingSide;
-  else if (square == Squares("a1")) CastleFlags &= AllCastleRights & ~WhiteQueenSide;
-  else if (square == Squares("e8")) CastleFlags &= AllCastleRights & ~(BlackKingSide | BlackQueenSide);
-  else if (square == Squares("h8")) CastleFlags &= AllCastleRights & ~BlackKingSide;
-  else if (square == Squares("a8")) CastleFlags &= AllCastleRights & ~BlackQueenSide;
+  if (square & WhiteKing & Rank1) CastleFlags &= AllCastleRights & ~(WhiteKingSide | WhiteQueenSide);
+  else if (square & BlackKing & Rank8) CastleFlags &= AllCastleRights & ~(BlackKingSide | BlackQueenSide);
+  CastleFlags &= AllCastleRights & ~RightsOfRookSquare(square);
+}
+
+char ChessBoard::RightsOfRookSquare(u64 square) const {
+  char rights = 0;
+  for (int index = 0; index < 4; index++)
+    if (square == CastleRookSquare(index)) rights |= (char)(1 << index);
+  return rights;
+}
+
+bool ChessBoard::IsCastling(char side, u64 from, u64 to) const {
+  if (!(SideKing(side) & from)) return false;
+  if (SidePieces(side) & to) return (side ? BlackRooks : WhiteRooks) & to;
+  const int f = SquareOf(from), t = SquareOf(to);
+  const int back = side ? 56 : 0;
+  return f == back + 4 && (t == back + 6 || t == back + 2);
+}
+
+u64 ChessBoard::CastleTarget(int index) const {
+  const int back = index >= 2 ? 56 : 0;
+  const bool standard = CastleRookFileCode[index] == 0 && CastleKingFileCode[index >= 2 ? 1 : 0] == 0;
+  if (!Chess960 && standard) return SquareMask(back + ((index & 1) ? 2 : 6));
+  return CastleRookSquare(index);
 }
 
 void ChessBoard::PlayMove(u64 from, u64 to, char promote) {

@@ -4,6 +4,8 @@
 // it for every child node. Attack sets of one square are looked up in the
 // tables of AttackTables.h; any other mask is walked ray by ray.
 #pragma once
+#include <cstring>
+
 #include "board/AttackTables.h"
 #include "board/Types.h"
 
@@ -15,6 +17,12 @@ enum CastleRight {
   BlackQueenSide = 8,
   AllCastleRights = 15
 };
+
+// The game is Chess960 (Fischer random chess): castling is generated as the
+// king taking its own rook, and position text names rook files where
+// "KQkq" would not say which rook castles. Off, castling with the king on
+// e1/e8 and the rooks in the corners is the king's move of two files.
+extern bool Chess960;
 
 // What CheckDraw finds: no draw, or the rule that draws. CheckDraw never
 // finds a repetition (the game record does), which has its number here all
@@ -47,6 +55,13 @@ class ChessBoard {
   u64 BestMoveFrom, BestMoveTo;
   char BestMovePromote;
   char MatingMaterial;
+  // The file of the rook that castles for each right (White king side,
+  // White queen side, Black king side, Black queen side), XORed with its
+  // file in standard chess (h, a): all zero on a standard board, also on one
+  // set up man by man.
+  u8 CastleRookFileCode[4];
+  // The file of each side's king while it may castle, XORed with e's.
+  u8 CastleKingFileCode[2];
   i32 WhitePieceCount, BlackPieceCount;
   i32 SavedWhitePieceCount, SavedBlackPieceCount;
   i32 WhiteCounts[5];  // by CountSlot
@@ -102,12 +117,40 @@ class ChessBoard {
   int IsAttacked(u64 mask, char side) const { return InCheck(mask, side); }
   int InCheck(u64 mask, char side) const;
   int InCheckByWalk(u64 mask, char side) const;
+  // InCheck of one square over the given occupancy.
+  bool AttackedWith(int sq, char side, u64 occupied) const;
   u64 BishopCheckMask(u64 kingMask, u64 sliderMask) const;
   u64 RookCheckMask(u64 kingMask, u64 sliderMask) const;
+
+  // Castling. A right's index: 0 White king side ... 3 Black queen side.
+  int CastleRookFile(int index) const { return CastleRookFileCode[index] ^ ((index & 1) ? 0 : 7); }
+  u64 CastleRookSquare(int index) const { return 1ULL << ((index >= 2 ? 56 : 0) + CastleRookFile(index)); }
+  void SetCastleRookFile(int index, int file) { CastleRookFileCode[index] = (u8)(file ^ ((index & 1) ? 0 : 7)); }
+  // Castling as in standard chess: kings on e1/e8, rooks in the corners.
+  bool StandardCastleFiles() const {
+    u32 rooks;
+    u16 kings;
+    memcpy(&rooks, CastleRookFileCode, sizeof rooks);
+    memcpy(&kings, CastleKingFileCode, sizeof kings);
+    return (rooks | kings) == 0;
+  }
+  int CastleKingFile(char side) const { return CastleKingFileCode[side ? 1 : 0] ^ 4; }
+  void SetCastleKingFile(char side, int file) { CastleKingFileCode[side ? 1 : 0] = (u8)(file ^ 4); }
+  // The rights whose rook starts on the square.
+  char RightsOfRookSquare(u64 square) const;
+  // A move of the side's king that castles: onto its own rook, or two files
+  // along its first rank.
+  bool IsCastling(char side, u64 from, u64 to) const;
+  // The move that castles for a right as the generator writes it: the king
+  // onto its rook in Chess960 and wherever the king and rook do not stand
+  // on e1 and a1/h1 (e8, a8/h8), else the king's two files.
+  u64 CastleTarget(int index) const;
 
   // Making and unmaking moves.
   void MakeMove(u64 from, u64 to, char promote, char* castleMask);
   void UndoMove(int index);
+  // Castling written as the king taking its own rook; part of MakeMove.
+  void CastleOntoRook(char side, u64 king, u64 rook, char* castleMask);
 
   // Game-level castling rights: a king or rook leaving its home square, or
   // a rook captured there, ends the rights that depend on that square.
@@ -136,6 +179,17 @@ inline int ChessBoard::InCheck(u64 mask, char side) const {
   if (!OneSquare(mask)) return InCheckByWalk(mask, side);
   const int sq = SquareIndex(mask);
   const u64 occupied = AllPieces;
+  if (side == 1) {
+    return ((WhitePawns & PawnCaptureSquares[1][sq]) | (WhiteKnights & KnightSquares[sq]) |
+            ((WhiteBishops | WhiteQueens) & BishopLookup(sq, occupied)) |
+            ((WhiteRooks | WhiteQueens) & RookLookup(sq, occupied)) | (WhiteKing & KingSquares[sq])) != 0;
+  }
+  return ((BlackPawns & PawnCaptureSquares[0][sq]) | (BlackKnights & KnightSquares[sq]) |
+          ((BlackBishops | BlackQueens) & BishopLookup(sq, occupied)) |
+          ((BlackRooks | BlackQueens) & RookLookup(sq, occupied)) | (BlackKing & KingSquares[sq])) != 0;
+}
+
+inline bool ChessBoard::AttackedWith(int sq, char side, u64 occupied) const {
   if (side == 1) {
     return ((WhitePawns & PawnCaptureSquares[1][sq]) | (WhiteKnights & KnightSquares[sq]) |
             ((WhiteBishops | WhiteQueens) & BishopLookup(sq, occupied)) |

@@ -135,12 +135,12 @@ int PromotedKind(char promote) {
 
 // The rights a move by this kind of man from this square leaves, as
 // MakeMove reports them: only the man that moves counts.
-char RightsKept(char side, int kind, int fromSq) {
+char RightsKept(const ChessBoard& b, char side, int kind, u64 from) {
   if (kind == WKingKind) return side ? AllCastleRights & ~(BlackKingSide | BlackQueenSide)
                                      : AllCastleRights & ~(WhiteKingSide | WhiteQueenSide);
   if (kind != WRook) return AllCastleRights;
-  if (fromSq == (side ? 63 : 7)) return AllCastleRights & ~(side ? BlackKingSide : WhiteKingSide);
-  if (fromSq == (side ? 56 : 0)) return AllCastleRights & ~(side ? BlackQueenSide : WhiteQueenSide);
+  if (from == b.CastleRookSquare(side ? 2 : 0)) return AllCastleRights & ~(side ? BlackKingSide : WhiteKingSide);
+  if (from == b.CastleRookSquare(side ? 3 : 1)) return AllCastleRights & ~(side ? BlackQueenSide : WhiteQueenSide);
   return AllCastleRights;
 }
 }  // namespace
@@ -151,7 +151,8 @@ bool LowerCodeAfter(const ChessBoard& b, char side, char castleRights, u64 from,
   if (kind < 0) return false;
   const int fromSq = SquareOf(from), toSq = SquareOf(to);
   const int taken = KindOn(b, side ^ 1, to);
-  const bool castling = kind == WKingKind && (fromSq - toSq == 2 || toSq - fromSq == 2);
+  const bool castling =
+      kind == WKingKind && (fromSq - toSq == 2 || toSq - fromSq == 2 || (b.SidePieces(side) & to) != 0);
   const bool enPassant = kind == WPawn && taken < 0 && ((fromSq ^ toSq) & 7);
   if (castling || enPassant) return false;
   const int own = side ? BPawn : WPawn, enemy = side ? WPawn : BPawn;
@@ -160,7 +161,7 @@ bool LowerCodeAfter(const ChessBoard& b, char side, char castleRights, u64 from,
   u64 c = code2 ^ LPStable[own + kind][fromSq] ^ LPStable[own + arrives][toSq];
   if (taken >= 0) c ^= LPStable[enemy + taken][toSq];
   const int rights = castleRights & AllCastleRights;
-  c ^= WtoMove ^ BtoMove ^ CastleCode[rights] ^ CastleCode[rights & RightsKept(side, kind, fromSq)];
+  c ^= WtoMove ^ BtoMove ^ CastleCode[rights] ^ CastleCode[rights & RightsKept(b, side, kind, from)];
   *after = c;
   return true;
 }

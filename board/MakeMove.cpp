@@ -60,8 +60,12 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
   *castleMask = AllCastleRights;
   FiftyMoveCount += 1;
 
-  // Capture of a White man.
+  // Capture of a White man, or White castling onto its own rook.
   if (to & WhitePieces) {
+    if ((from & WhiteKing) && (to & WhiteRooks)) {
+      CastleOntoRook(0, from, to, castleMask);
+      return;
+    }
     if (WhitePawns & to) {
       WhitePawns ^= to;
       PawnHashCode ^= PawnCodeEntry(WPawn, SquareOf(to));
@@ -85,8 +89,12 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
     WhitePieces &= ~to;
   }
 
-  // Capture of a Black man.
+  // Capture of a Black man, or Black castling onto its own rook.
   if (to & BlackPieces) {
+    if ((from & BlackKing) && (to & BlackRooks)) {
+      CastleOntoRook(1, from, to, castleMask);
+      return;
+    }
     if (BlackPawns & to) {
       BlackPawns ^= to;
       PawnHashCode ^= PawnCodeEntry(BPawn, SquareOf(to));
@@ -140,8 +148,8 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
       WhiteKnights ^= fromTo;
     } else if (WhiteRooks & from) {
       WhiteRooks ^= fromTo;
-      if (from == H1) *castleMask = AllCastleRights & ~WhiteKingSide;
-      else if (from == A1) *castleMask = AllCastleRights & ~WhiteQueenSide;
+      if (from == CastleRookSquare(0)) *castleMask = AllCastleRights & ~WhiteKingSide;
+      else if (from == CastleRookSquare(1)) *castleMask = AllCastleRights & ~WhiteQueenSide;
     } else if (WhiteQueens & from) {
       WhiteQueens ^= fromTo;
     } else if (WhiteKing & from) {
@@ -179,8 +187,8 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
       BlackKnights ^= fromTo;
     } else if (BlackRooks & from) {
       BlackRooks ^= fromTo;
-      if (from == H8) *castleMask = AllCastleRights & ~BlackKingSide;
-      else if (from == A8) *castleMask = AllCastleRights & ~BlackQueenSide;
+      if (from == CastleRookSquare(2)) *castleMask = AllCastleRights & ~BlackKingSide;
+      else if (from == CastleRookSquare(3)) *castleMask = AllCastleRights & ~BlackQueenSide;
     } else if (BlackQueens & from) {
       BlackQueens ^= fromTo;
     } else if (BlackKing & from) {
@@ -220,6 +228,25 @@ void ChessBoard::MakeMove(u64 from, u64 to, char promote, char* castleMask) {
                     WhiteCounts[Pawns];
   BlackPieceCount = BlackCounts[Queens] + BlackCounts[Rooks] + BlackCounts[Bishops] + BlackCounts[Knights] +
                     BlackCounts[Pawns];
+}
+
+// The king goes to the g- or c-file, the rook beside it on the f- or d-file,
+// whichever squares they started on (one may already stand on its own).
+void ChessBoard::CastleOntoRook(char side, u64 king, u64 rook, char* castleMask) {
+  const int back = side ? 56 : 0;
+  const bool kingSide = rook > king;
+  const u64 kingTo = SquareMask(back + (kingSide ? 6 : 2));
+  const u64 rookTo = SquareMask(back + (kingSide ? 5 : 3));
+  const int kingKind = side ? BKingKind : WKingKind;
+  PawnHashCode ^= PawnCodeEntry(kingKind, SquareOf(king)) ^ PawnCodeEntry(kingKind, SquareOf(kingTo));
+  u64& kings = side ? BlackKing : WhiteKing;
+  u64& rooks = side ? BlackRooks : WhiteRooks;
+  kings = kingTo;
+  rooks = (rooks & ~rook) | rookTo;
+  *castleMask = AllCastleRights & ~(side ? BlackKingSide | BlackQueenSide : WhiteKingSide | WhiteQueenSide);
+  WhitePieces = WhitePawns | WhiteBishops | WhiteKnights | WhiteRooks | WhiteQueens | WhiteKing;
+  BlackPieces = BlackPawns | BlackBishops | BlackKnights | BlackRooks | BlackQueens | BlackKing;
+  AllPieces = WhitePieces | BlackPieces;
 }
 
 void ChessBoard::UndoMove(int) {

@@ -37,14 +37,72 @@ void ClearSquare(ChessBoard& b, u64 square) {
   for (u64* board : boards) *board &= ~square;
 }
 
-// The rights whose king and rook stand on their squares.
-char SupportedRights(const ChessBoard& b, char rights) {
-  const bool whiteKing = (b.WhiteKing & Squares("e1")) != 0, blackKing = (b.BlackKing & Squares("e8")) != 0;
-  if (!whiteKing || !(b.WhiteRooks & Squares("h1"))) rights &= ~WhiteKingSide;
-  if (!whiteKing || !(b.WhiteRooks & Squares("a1"))) rights &= ~WhiteQueenSide;
-  if (!blackKing || !(b.BlackRooks & Squares("h8"))) rights &= ~BlackKingSide;
-  if (!blackKing || !(b.BlackRooks & Squares("a8"))) rights &= ~BlackQueenSide;
-  return rights;
+const char* Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+constexpr const char* CastlingLetters = "KQkqABCDEFGHabcdefgh-";
+
+// The castling field onto a board whose men are placed. "K" and "Q" name
+// the outermost rook on the king's side of the first rank, a file letter
+// ("HAha", or "B" beside "KQ") the rook on that file; lower case is Black's.
+// In standard chess "KQkq" needs the king on e1 (e8) and its rook in the
+// corner, and a right the men do not support is dropped, as it always was;
+// in Chess960, and for a file letter in either, a letter that names no rook,
+// or a king off its first rank, makes the text no position. Returns the
+// problem or nullptr.
+const char* ReadCastling(ChessBoard& b, const char* field, int length) {
+  b.CastleFlags = 0;
+  for (u8& code : b.CastleRookFileCode) code = 0;
+  b.CastleKingFileCode[0] = b.CastleKingFileCode[1] = 0;
+  // A leading dash means no rights, whatever follows it.
+  if (length == 0 || field[0] == '-') return nullptr;
+  for (int i = 0; i < length; i++) {
+    const char c = field[i];
+    if (c == '-') continue;
+    // Other characters (of a text already found malformed) are passed over.
+    if (c == 0 || strchr(CastlingLetters, c) == nullptr) continue;
+    const char side = c >= 'a' ? 1 : 0;
+    const char* colour = side ? "Black" : "White";
+    const char upper = side ? (char)(c - 'a' + 'A') : c;
+    const bool fileLetter = upper != 'K' && upper != 'Q';
+    const bool strict = Chess960 || fileLetter;
+    const int back = side ? 56 : 0;
+    const u64 king = b.SideKing(side);
+    const u64 rooks = (side ? b.BlackRooks : b.WhiteRooks) & (Rank1 << back);
+    if (!OneSquare(king) || !(king & (Rank1 << back))) {
+      if (!strict) continue;
+      return Report("the castling letter %c needs the %s king on its first rank", c, colour);
+    }
+    const int kingFile = SquareIndex(king) & 7;
+    int rookFile = -1;
+    if (upper == 'K') {
+      for (int file = 7; file > kingFile && rookFile < 0; file--)
+        if (rooks & SquareMask(back + file)) rookFile = file;
+    } else if (upper == 'Q') {
+      for (int file = 0; file < kingFile && rookFile < 0; file++)
+        if (rooks & SquareMask(back + file)) rookFile = file;
+    } else if (rooks & SquareMask(back + (upper - 'A'))) {
+      rookFile = upper - 'A';
+    }
+    if (rookFile < 0) {
+      if (!strict) continue;
+      return Report("the castling letter %c names no %s rook %s", c, colour,
+                    upper == 'K' ? "beside the king towards the h-file"
+                    : upper == 'Q' ? "beside the king towards the a-file"
+                                   : "on that file of its first rank");
+    }
+    const int wing = rookFile > kingFile ? 0 : 1;
+    const int index = (side ? 2 : 0) + wing;
+    // "KQkq" in standard chess: the king on e1 (e8), the rooks in the
+    // corners. A file letter says which rook castles in any game.
+    if (!Chess960 && !fileLetter && (kingFile != 4 || rookFile != (wing == 0 ? 7 : 0))) continue;
+    const char right = (char)(1 << index);
+    if ((b.CastleFlags & right) && b.CastleRookFile(index) != rookFile)
+      return Report("two %s-side castling rights for %s", wing == 0 ? "king" : "queen", colour);
+    b.CastleFlags |= right;
+    b.SetCastleRookFile(index, rookFile);
+    b.SetCastleKingFile(side, kingFile);
+  }
+  return nullptr;
 }
 
 // The en-passant field names the square a pawn just passed; the move
@@ -62,6 +120,11 @@ void ReadEnPassant(ChessBoard& b, const char* field) {
   if (b.AllPieces & (from | SquareMask(passed))) return;
   b.LastFrom = from;
   b.LastTo = to;
+}
+
+// The squares of a rank from one file up to another, the first included.
+u64 RankSpan(int back, int fromFile, int toFile) {
+  return fromFile >= toFile ? 0 : ((1ULL << toFile) - (1ULL << fromFile)) << back;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -87,7 +150,6 @@ void ShowCharacter(char* out, size_t size, char c) {
 // The message of the last problem found, for the reader's callers.
 thread_local char Problem[160];
 
-const char* Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
 const char* Report(const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -142,8 +204,9 @@ const char* TextFormProblem(const char* text) {
 
   field = NextField(&p, &length);
   if (length == 0) return nullptr;
-  if ((int)strspn(field, "KQkq-") < length)
-    return Report("the castling field \"%.*s\" holds more than K, Q, k, q or -", length < 20 ? length : 20, field);
+  if ((int)strspn(field, CastlingLetters) < length)
+    return Report("the castling field \"%.*s\" holds more than K, Q, k, q, file letters or -",
+                  length < 20 ? length : 20, field);
 
   field = NextField(&p, &length);
   if (length == 0) return nullptr;
@@ -230,22 +293,15 @@ const char* ReadPositionText(const char* text, ChessBoard* board) {
   const char* side = NextField(&p, &length);
   b.SideToMove = length > 0 && side[0] == 'b' ? 1 : 0;
   const char* castling = NextField(&p, &length);
-  // A leading dash means no rights, whatever follows it.
-  if (length > 0 && castling[0] != '-') {
-    for (int i = 0; i < length; i++) {
-      switch (castling[i]) {
-        case 'K': b.CastleFlags |= WhiteKingSide; break;
-        case 'Q': b.CastleFlags |= WhiteQueenSide; break;
-        case 'k': b.CastleFlags |= BlackKingSide; break;
-        case 'q': b.CastleFlags |= BlackQueenSide; break;
-        default: break;
-      }
-    }
-  }
-  b.CastleFlags = SupportedRights(b, b.CastleFlags);
+  const char* rightsProblem = ReadCastling(b, castling, length);
+  if (problem == nullptr) problem = rightsProblem;
   const char* enPassant = NextField(&p, &length);
   if (length > 0) ReadEnPassant(b, enPassant);
   return problem;
+}
+
+const char* ReadCastlingField(ChessBoard& board, const char* field) {
+  return ReadCastling(board, field, (int)strlen(field));
 }
 
 void SetupBoard(const char* text) { ReadPositionText(text, &MainBoard); }
@@ -323,16 +379,28 @@ void pos2fenString(const ChessBoard* board, char* text) {
   strcpy(out, " - 0 ; ");
 }
 
-std::string FenText(const ChessBoard& board, int moveNumber) {
+std::string CastlingField(const ChessBoard& board, CastlingStyle style) {
+  std::string field;
+  for (int index = 0; index < 4; index++) {
+    if (!(board.CastleFlags & (1 << index))) continue;
+    const char side = index >= 2 ? 1 : 0;
+    const bool kingSide = (index & 1) == 0;
+    const int back = side ? 56 : 0, file = board.CastleRookFile(index);
+    // Another rook further out on the wing makes "K" or "Q" name that one.
+    const u64 outside = kingSide ? RankSpan(back, file + 1, 8) : RankSpan(back, 0, file);
+    const bool outermost = !((side ? board.BlackRooks : board.WhiteRooks) & outside);
+    char letter = style == CastlingStyle::Files || !outermost ? (char)('A' + file) : kingSide ? 'K' : 'Q';
+    if (side) letter = (char)(letter - 'A' + 'a');
+    field += letter;
+  }
+  return field.empty() ? "-" : field;
+}
+
+std::string FenText(const ChessBoard& board, int moveNumber, CastlingStyle style) {
   char text[128];
   pos2fenString(&board, text);
   std::string fen(text, strchr(text, ' ') + 3);  // placement and side
-  const char rights = board.CastleFlags;
-  if (rights & 1) fen += 'K';
-  if (rights & 2) fen += 'Q';
-  if (rights & 4) fen += 'k';
-  if (rights & 8) fen += 'q';
-  if ((rights & 15) == 0) fen += '-';
+  fen += CastlingField(board, style);
   // The square passed when the last move was a pawn's double step.
   const int from = SquareOf(board.LastFrom), to = SquareOf(board.LastTo);
   const bool doubleStep = board.LastTo != 0 && board.IsPawn(board.SideToMove ^ 1, board.LastTo) &&

@@ -1,5 +1,6 @@
-// FEN/EPD text in and out. Placement, side to move, castling rights (those
-// the men support) and the en-passant field are read onto a board; the move
+// FEN/EPD text in and out. Placement, side to move, castling rights (in
+// standard chess those the men support; "KQkq", or the rooks' files as in
+// "HAha") and the en-passant field are read onto a board; the move
 // counters are read apart (ReadMoveCounters), for the callers that keep a
 // game's count and number.
 #pragma once
@@ -13,12 +14,19 @@ class ChessBoard;
 // Reads the text onto the board. Returns nullptr, or what makes the text no
 // position: malformed text (not eight ranks of eight squares, a digit other
 // than 1 to 8 or a letter that names no man, a side other than w or b, a
-// castling field of other letters than K, Q, k, q and "-", an en-passant
-// field that is neither "-" nor a square of the third or sixth rank), or
-// more than one king of a colour (the later one replaced the earlier). Blanks and tabs separate the
+// castling field of other letters than K, Q, k, q, file letters and "-", an
+// en-passant field that is neither "-" nor a square of the third or sixth
+// rank), more than one king of a colour (the later one replaced the
+// earlier), or a castling letter that names no rook able to castle: a file
+// letter always, "KQkq" in Chess960 (in standard chess such a right is
+// dropped). Blanks and tabs separate the
 // fields; the castling and en-passant fields may be left out. Whatever the
 // text, the men are placed as far as it goes.
 const char* ReadPositionText(const char* text, ChessBoard* board);
+// A castling field alone ("KQkq", "HAha", "-") onto a board whose men are
+// placed: its rights and their rooks' files, or why it names no rook that
+// can castle (the rights then as far as they were read).
+const char* ReadCastlingField(ChessBoard& board, const char* field);
 // ReadPositionText onto MainBoard, whatever it holds.
 void SetupBoard(const char* text);
 
@@ -49,10 +57,17 @@ void AddPiece(char letter, u64 square);
 char DecodePiece(u64 mask, const ChessBoard* board);
 void CastleRights(char* text, char rights);
 void pos2fenString(const ChessBoard* board, char* text);
-// The whole FEN of a position a game has reached: castling as "KQkq" or
-// "-", the square a pawn just passed in two steps (or "-"), the fifty-move
-// count and the move number. pos2fenString's text stays the benchmarks'.
-std::string FenText(const ChessBoard& board, int moveNumber);
+// How a FEN names castling rights: "KQkq", with a rook's file letter where
+// another rook stands further out on its wing (X-FEN), or every right by
+// its rook's file, "HAha" (Shredder-FEN).
+enum class CastlingStyle { KQkq, Files };
+// The castling field of the board's rights, "-" for none.
+std::string CastlingField(const ChessBoard& board, CastlingStyle style);
+// The whole FEN of a position a game has reached: castling as
+// CastlingField writes it, the square a pawn just passed in two steps (or
+// "-"), the fifty-move count and the move number. pos2fenString's text
+// stays the benchmarks'.
+std::string FenText(const ChessBoard& board, int moveNumber, CastlingStyle style = CastlingStyle::KQkq);
 // One line of a text file, without its end (LF or CR LF), read whole
 // whatever bytes it holds (a NUL among them); false at the end of the file.
 bool ReadTextLine(FILE* file, std::string* line);

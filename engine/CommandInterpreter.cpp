@@ -140,10 +140,15 @@ int Quit() {
   return QuitProgram;
 }
 
+bool IsCastlingWord(const char* word) {
+  return strncmp(word, "O-O", 3) == 0 || strncmp(word, "0-0", 3) == 0;
+}
+
 // At the console a move may also be typed in standard algebraic notation
-// ("Nf3", "O-O", "e4"); GUIs send coordinates only.
+// ("Nf3", "O-O", "e4"); GUIs send coordinates, and castling as "O-O" or
+// "O-O-O" in Chess960 (xboard's fischerandom).
 bool ConsoleSANMove(const char* word, GameMove* move) {
-  if (MainStatus.xboard) return false;
+  if (MainStatus.xboard && !IsCastlingWord(word)) return false;
   LegalMove m;
   if (ReadSAN(word, MainBoard, &m) != SANReading::Found) return false;
   move->From = m.From;
@@ -153,10 +158,11 @@ bool ConsoleSANMove(const char* word, GameMove* move) {
 }
 
 // A word a person types for a move in algebraic notation: a piece letter
-// and a square or a capture, a pawn's capture, or castling. Read at the console only.
+// and a square or a capture, a pawn's capture, or castling. Read at the
+// console only, but for castling, which xboard sends so in Chess960.
 bool ConsoleSANShape(const char* word) {
+  if (IsCastlingWord(word)) return true;
   if (MainStatus.xboard) return false;
-  if (strncmp(word, "O-O", 3) == 0 || strncmp(word, "0-0", 3) == 0) return true;
   if (word[0] >= 'a' && word[0] <= 'h' && word[1] == 'x') return true;
   return word[0] != 0 && strchr("KQRBN", word[0]) && word[1] != 0 && strchr("abcdefgh12345678x", word[1]);
 }
@@ -455,6 +461,9 @@ int NewGame(const char*) {
   if (EngineThinking) Search.AbortSearch();
   Search.ClearHistory();
   MainBoard.InitRep();
+  // A GUI names the variant after "new"; without one the game is standard
+  // chess (or Chess960 for "-chess960").
+  Chess960 = Arguments.Chess960;
   if (Limits.Analyze) s.Post = 0;
   LeaveAnalysis();
   s.initVars();
@@ -528,6 +537,7 @@ int ShowHelp(const char*) {
          "  level M B I    M moves in B minutes, I seconds more a move\n"
          "  post, nopost   show or hide Vorn's thinking\n"
          "  setboard FEN   set up a position\n"
+         "  variant V      fischerandom (Chess960, castling O-O, O-O-O) or normal, after new\n"
          "  displayboard   show the board\n"
          "  d              the board, its FEN and hash key\n"
          "  eval           the evaluation of the position, term by term\n"
@@ -601,7 +611,8 @@ int AnnounceFeatures(const char* word) {
          "option=\"BookDepth -spin %d 1 %d\"\n",
          Limits.OwnBook, Book.Path().c_str(), Book.BestMove, Book.DepthMoves, MaxBookDepth);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
-         "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\"\n",
+         "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\" "
+         "variants=\"normal,fischerandom\"\n",
          UCI.UCIVersion, MaxLines);
   printf("feature done=1\n");
   fflush(stdout);
@@ -642,6 +653,20 @@ int SetMemory(const char* word) {
   RestartAnalysis = 1;
   Search.AbortSearch();
   return LeaveReader;
+}
+
+// "variant fischerandom" (Chess960) or "variant normal", after "new": the
+// castling moves read and written, the rights a position text names.
+int SetVariant(const char* word) {
+  char name[WordSize];
+  if (!ReadArgument(name)) return MissingArgument(word);
+  if (strcmp(name, "fischerandom") == 0 || strcmp(name, "normal") == 0) {
+    Chess960 = strcmp(name, "fischerandom") == 0;
+  } else {
+    printf("Error (variant not supported): %s\n", name);
+    fflush(stdout);
+  }
+  return Handled;
 }
 
 // "cores N": the search threads from the next search on (xboard sends it
@@ -849,6 +874,7 @@ constexpr Command Commands[] = {
     {"exclude", ExcludeOrInclude},
     {"include", ExcludeOrInclude},
     {"usermove", UserMove},
+    {"variant", SetVariant},
     {"undo", UndoMove},
     {"remove", RemoveMoves},
     // Read and ignored.
@@ -883,14 +909,31 @@ void ClearSquare(ChessBoard& b, u64 mask) {
 }
 
 // After every edit word: the occupancy from the piece boards, and castling
-// wherever king and rook stand on their home squares.
+// wherever king and rook stand on their home squares; in Chess960 for a
+// king on its first rank with the outermost rook on either side of it.
 void FollowEditedPieces(ChessBoard& b) {
   b.WhitePieces = b.WhitePawns | b.WhiteBishops | b.WhiteKnights | b.WhiteRooks | b.WhiteQueens | b.WhiteKing;
   b.BlackPieces = b.BlackPawns | b.BlackBishops | b.BlackKnights | b.BlackRooks | b.BlackQueens | b.BlackKing;
   b.AllPieces = b.WhitePieces | b.BlackPieces;
+  if (Chess960) {
+    // Each right alone: one the men do not support is left out.
+    char rights = 0;
+    for (int index = 0; index < 4; index++) {
+      ChessBoard trial = b;
+      const char letter[2] = {"KQkq"[index], 0};
+      if (ReadCastlingField(trial, letter) != nullptr) continue;
+      rights |= trial.CastleFlags;
+      b.CastleRookFileCode[index] = trial.CastleRookFileCode[index];
+      b.CastleKingFileCode[index / 2] = trial.CastleKingFileCode[index / 2];
+    }
+    b.CastleFlags = rights;
+    return;
+  }
   const u64 e1 = SquareMask(4), a1 = SquareMask(0), h1 = SquareMask(7);
   const u64 e8 = SquareMask(60), a8 = SquareMask(56), h8 = SquareMask(63);
   b.CastleFlags = 0;
+  for (u8& code : b.CastleRookFileCode) code = 0;
+  b.CastleKingFileCode[0] = b.CastleKingFileCode[1] = 0;
   if ((b.WhiteKing & e1) && (b.WhiteRooks & h1)) b.CastleFlags |= WhiteKingSide;
   if ((b.WhiteKing & e1) && (b.WhiteRooks & a1)) b.CastleFlags |= WhiteQueenSide;
   if ((b.BlackKing & e8) && (b.BlackRooks & h8)) b.CastleFlags |= BlackKingSide;

@@ -40,6 +40,7 @@ const char* const HelpLines[] = {
     "-multipv  n   each iteration searches and reports the n best moves (1 to 256)",
     "-annotate  file.pgn  annotates every game of the file (-st s seconds a position, default 0.5, or -fd n; "
     "-o out.pgn, else the standard output)",
+    "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, -ts)",
 };
 }  // namespace
 
@@ -93,6 +94,7 @@ void CommandLine::Read(int argc, char** argv) {
       exit(0);
     }
     if (has("-kibitz")) s.Kibitz = 1;
+    if (is("-chess960")) ::Chess960 = Chess960 = true;
     if (has("-lpf") && takeValue()) TakeMoveCounters(LoadPositionFile(argv[i]));
     // Accepted for old scripts; the number is not used.
     if (is("-mt")) takeValue();

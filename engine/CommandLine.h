@@ -30,6 +30,9 @@ class CommandLine {
   // position when no FEN follows), then the program ends.
   bool ListBook = false;
   std::string ListFen;
+  // "-chess960": the games and position texts are Chess960's (before -lpf,
+  // -ts or -pev on the line).
+  bool Chess960 = false;
 
   void Read(int argc, char** argv);
   // Sets the line's limits again after a new game has reset them, so that

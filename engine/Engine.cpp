@@ -212,7 +212,7 @@ bool EngineTurn() {
 
   if (s.xboard) {
     char text[16];
-    MoveWord(text, move);
+    XboardMoveWord(text, before, move);
     if (s.XboardProtocol2()) printf("move %s\n", text);
     else printf("%d. ... %s \n", (Clock.GamePly >> 1) + (Clock.GamePly & 1), text);
     fflush(stdout);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/BitOps.h"
+#include "board/BoardMasks.h"
 #include "board/ChessBoard.h"
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
@@ -76,6 +77,27 @@ const char* MoveWordProblem(const char* word, const ChessBoard& board, GameMove*
     return true;
   });
   if (!legal) {
+    // Castling in the other form (the king's two files, or the king onto
+    // its rook): the form this game writes it in.
+    const char side = board.SideToMove;
+    const bool kingSide = (SquareOf(to) & 7) > (SquareOf(from) & 7);
+    const int files = (SquareOf(to) & 7) - (SquareOf(from) & 7);
+    const u64 back = side ? Rank8 : Rank1;
+    const bool castlingShape = board.IsKing(side, from) && (from & back) && (to & back) &&
+                               (board.IsRook(side, to) || files >= 2 || files <= -2);
+    GameMove castling;
+    if (castlingShape && ForEachLegalMove(board, [&](const GameMove& m) {
+          if (m.From != from || !board.IsCastling(side, m.From, m.To)) return false;
+          if (((SquareOf(m.To) & 7) > (SquareOf(m.From) & 7)) != kingSide) return false;
+          castling = m;
+          return true;
+        })) {
+      static thread_local char text[64];
+      char word[8];
+      MoveWord(word, castling);
+      snprintf(text, sizeof text, "castling is written %s here", word);
+      return text;
+    }
     const bool own = (board.SideToMove ? board.BlackPieces : board.WhitePieces) & from;
     return own ? "not a legal move of that man" : "the side to move has no man on its square";
   }
@@ -115,6 +137,14 @@ void MoveWord(char* text, const GameMove& move) {
   }
 }
 
+void XboardMoveWord(char* text, const ChessBoard& board, const GameMove& move) {
+  if (Chess960 && board.IsCastling(board.SideToMove, move.From, move.To)) {
+    strcpy(text, (SquareOf(move.To) & 7) > (SquareOf(move.From) & 7) ? "O-O" : "O-O-O");
+    return;
+  }
+  MoveWord(text, move);
+}
+
 void MoveSAN(char* text, const ChessBoard& board, const GameMove& move) {
   char word[8];
   MoveWord(word, move);
@@ -150,7 +180,9 @@ void ShowPositionDetails() {
   const int moveNumber = std::max(1, (Clock.GamePly + 1) / 2);
   u64 code1, code2;
   genhashcode(MainBoard.SideToMove, MainBoard.CastleFlags, &code1, &code2, &MainBoard);
-  printf("Fen: %s\nKey: %016llX\n", FenText(MainBoard, moveNumber).c_str(), (unsigned long long)code1);
+  // UCI GUIs write Chess960 rights by the rooks' files, xboard as "KQkq".
+  const CastlingStyle style = Chess960 && MainStatus.UCIMode ? CastlingStyle::Files : CastlingStyle::KQkq;
+  printf("Fen: %s\nKey: %016llX\n", FenText(MainBoard, moveNumber, style).c_str(), (unsigned long long)code1);
   fflush(stdout);
 }
 

@@ -32,6 +32,10 @@ bool FirstLegalMove(const ChessBoard& board, GameMove* move);
 // lower case. Needs room for six characters.
 void MoveWord(char* text, const GameMove& move);
 
+// The move as xboard reads it: coordinates, but castling in Chess960 as
+// "O-O" or "O-O-O", as xboard itself writes it for its fischerandom.
+void XboardMoveWord(char* text, const ChessBoard& board, const GameMove& move);
+
 // Standard algebraic notation of a legal move of `board` ("Nf3", "O-O",
 // "e8=Q+"); the coordinate text when the move is no legal one. Needs room
 // for eight characters.

@@ -204,6 +204,7 @@ void UCIProtocol::Identify() {
   printf("option name BookDepth type spin default %d min 1 max %d\n", Book.DepthMoves, MaxBookDepth);
   printf("option name UCI_ShowCurrLine type check default true\n");
   printf("option name Ponder type check default false\n");
+  printf("option name UCI_Chess960 type check default false\n");
   printf("option name UCI_EngineAbout type string default Vorn, a chess engine by the Vorn authors\n");
   printf("uciok\n");
   fflush(stdout);
@@ -470,6 +471,7 @@ void UCIProtocol::SetOption() {
   if (strcasecmp(name, "Hash") == 0 || strcasecmp(name, "Clear Hash") == 0) SetHash(name, text);
   if (strcasecmp(name, "Threads") == 0) SetThreads(text);
   if (strcasecmp(name, "MultiPV") == 0) SetLines(text);
+  if (strcasecmp(name, "UCI_Chess960") == 0) SetChess960(text);
   // UCI_AnalyseMode is accepted and changes nothing: every search reports
   // each iteration and each new best move, analysing or playing.
   if (strstr(line, "Ponder")) {
@@ -518,6 +520,16 @@ bool UCIProtocol::SetBookOption() {
     return true;
   }
   return false;
+}
+
+// Chess960 castles the king onto its own rook, in the search's moves too:
+// the game is switched only between searches.
+void UCIProtocol::SetChess960(const char* value) {
+  if (UCIState != WAITING) {
+    PrintLine("info string UCI_Chess960 is set only while no search runs");
+    return;
+  }
+  Chess960 = strcasecmp(value, "true") == 0;
 }
 
 // The table is resized or cleared only between searches: a search holds

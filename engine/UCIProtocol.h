@@ -48,6 +48,8 @@ class UCIProtocol {
   void SetOption();
   // BookFile, BookBestMove and BookDepth; false for any other option.
   bool SetBookOption();
+  // "UCI_Chess960" (true or false).
+  void SetChess960(const char* value);
   // The "Hash" (value in megabytes) and "Clear Hash" options.
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.

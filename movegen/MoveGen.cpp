@@ -129,7 +129,13 @@ int MoveGen::GenKingCaptures(char side, int n) {
   return n;
 }
 
+// Standard chess, the king on e1 (e8) and the rooks in the corners: the
+// squares fixed, the king's move two files (the rook stays in the corner
+// and so shields nothing from the king's squares). Chess960 and rights read
+// by file are GenCastleAnywhere's.
 int MoveGen::GenCastle(char side, int n, char castleRights) {
+  if (!(castleRights & (side ? BlackKingSide | BlackQueenSide : WhiteKingSide | WhiteQueenSide))) return n;
+  if (Chess960 || !board->StandardCastleFiles()) return GenCastleAnywhere(side, n, castleRights);
   const ChessBoard& b = *board;
   // The right, the squares that must be empty, the rook's square, the
   // squares that must not be attacked, and the king's move.
@@ -150,9 +156,6 @@ int MoveGen::GenCastle(char side, int n, char castleRights) {
     if (!(castleRights & rule.right)) continue;
     if (b.AllPieces & rule.empty) continue;
     if (!(OWN(Rooks) & rule.rook)) continue;
-    // Rights kept along a game imply the king is at home, but a position
-    // text may claim rights for a king elsewhere: no castling from an empty
-    // square.
     if (!(OWN(King) & rule.kingFrom)) continue;
     bool attacked = false;
     for (u64 safe = rule.safe; safe; safe &= safe - 1)
@@ -160,6 +163,49 @@ int MoveGen::GenCastle(char side, int n, char castleRights) {
     if (attacked) continue;
     if (n < Capacity) value[n] = CastleValue;
     n = AddMove(rule.kingFrom, rule.kingTo, NoPromotion, n);
+  }
+  return n;
+}
+
+namespace {
+// The squares of the first rank from one file to another, both included.
+u64 RankSpan(int back, int fileA, int fileB) {
+  const int low = fileA < fileB ? fileA : fileB, high = fileA < fileB ? fileB : fileA;
+  return ((2ULL << high) - (1ULL << low)) << back;
+}
+}  // namespace
+
+// King side first. The king goes to the g- or c-file and the rook beside it
+// to the f- or d-file: every square either passes or reaches must be empty
+// but for the two of them, and no square the king stands on, passes or
+// reaches attacked, the rook taken off the board for that test (in Chess960
+// it may be what shields the king's last square from a rook or queen).
+int MoveGen::GenCastleAnywhere(char side, int n, char castleRights) {
+  const ChessBoard& b = *board;
+  const u64 king = OWN(King);
+  const int back = side ? 56 : 0;
+  // Rights kept along a game imply the king is at home, but a board set up
+  // by hand may claim rights for a king elsewhere: no castling from another
+  // square.
+  const int kingFile = b.CastleKingFile(side);
+  if (king != SquareMask(back + kingFile)) return n;
+  for (int wing = 0; wing < 2; wing++) {
+    const int index = (side ? 2 : 0) + wing;
+    if (!(castleRights & (1 << index))) continue;
+    const u64 rook = b.CastleRookSquare(index);
+    if (!(OWN(Rooks) & rook)) continue;
+    const int rookFile = b.CastleRookFile(index);
+    if ((wing == 0) != (rookFile > kingFile)) continue;
+    const int kingTo = wing == 0 ? 6 : 2, rookTo = wing == 0 ? 5 : 3;
+    const u64 kingPath = RankSpan(back, kingFile, kingTo);
+    if ((kingPath | RankSpan(back, rookFile, rookTo)) & b.AllPieces & ~(king | rook)) continue;
+    const u64 occupied = b.AllPieces & ~rook;
+    bool attacked = false;
+    for (u64 path = kingPath; path && !attacked; path &= path - 1)
+      attacked = b.AttackedWith(SquareIndex(path), side, occupied);
+    if (attacked) continue;
+    if (n < Capacity) value[n] = CastleValue;
+    n = AddMove(king, b.CastleTarget(index), NoPromotion, n);
   }
   return n;
 }

@@ -42,6 +42,8 @@ class MoveGen {
   int GenQueenCaptures(char side, int n);
   int GenKingCaptures(char side, int n);
   int GenCastle(char side, int n, char castleRights);
+  // Castling for a king and rooks on any squares of their first rank.
+  int GenCastleAnywhere(char side, int n, char castleRights);
   int GenPawns(char side, int n);
   // The en-passant captures GenPawns makes, alone.
   int GenEnPassant(char side, int n);

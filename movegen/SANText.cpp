@@ -27,12 +27,11 @@ char ManLetter(const ChessBoard& b, char side, u64 square) {
 
 bool IsPromotion(const LegalMove& m) { return m.Promote != NoPromotion; }
 
-// A king that moves two files castles.
-bool IsCastling(const ChessBoard& b, const LegalMove& m) {
-  const int from = SquareIndex(m.From), to = SquareIndex(m.To);
-  const int files = (from & 7) - (to & 7);
-  return b.IsKing(b.SideToMove, m.From) && (files == 2 || files == -2);
-}
+bool IsCastling(const ChessBoard& b, const LegalMove& m) { return b.IsCastling(b.SideToMove, m.From, m.To); }
+
+// Castling towards the h-file: the king's target (its own square or its
+// rook's) lies east of it.
+bool KingSide(const LegalMove& m) { return (SquareIndex(m.To) & 7) > (SquareIndex(m.From) & 7); }
 
 // A pawn that changes file captures, en passant too.
 bool IsCapture(const ChessBoard& b, const LegalMove& m) {
@@ -48,17 +47,15 @@ ChessBoard After(const ChessBoard& b, const LegalMove& m) {
   return next;
 }
 
-// Castling: "O-O" or "O-O-O" (zeros too), already stripped of marks.
-bool CastlingTarget(const char* text, char side, u64* from, u64* to) {
-  const int home = side ? 56 : 0;
+// Castling: "O-O" or "O-O-O" (zeros too), already stripped of marks; the
+// wing in *kingSide.
+bool CastlingText(const char* text, bool* kingSide) {
   if (!strcmp(text, "O-O") || !strcmp(text, "0-0")) {
-    *from = SquareMask(home + 4);
-    *to = SquareMask(home + 6);
+    *kingSide = true;
     return true;
   }
   if (!strcmp(text, "O-O-O") || !strcmp(text, "0-0-0")) {
-    *from = SquareMask(home + 4);
-    *to = SquareMask(home + 2);
+    *kingSide = false;
     return true;
   }
   return false;
@@ -105,8 +102,11 @@ bool ParsePattern(const char* text, SANPattern* p) {
   return true;
 }
 
+// Castling is named "O-O" or "O-O-O" only: in Chess960 the king's move
+// onto its rook, or the king's step to its castling square, is no "Kg1".
 bool Fits(const ChessBoard& b, const LegalMove& m, const SANPattern& p) {
   const int from = SquareIndex(m.From);
+  if (IsCastling(b, m)) return false;
   if (SquareIndex(m.To) != p.To || ManLetter(b, b.SideToMove, m.From) != p.Man) return false;
   if (p.FromFile >= 0 && (from & 7) != p.FromFile) return false;
   if (p.FromRank >= 0 && (from >> 3) != p.FromRank) return false;
@@ -153,10 +153,10 @@ SANReading ReadSAN(const char* text, const ChessBoard& board, LegalMove* move) {
 
   const std::vector<LegalMove> legal = LegalMoves(board);
   int found = 0;
-  u64 from, to;
-  if (CastlingTarget(s, board.SideToMove, &from, &to)) {
+  bool kingSide;
+  if (CastlingText(s, &kingSide)) {
     for (const LegalMove& m : legal) {
-      if (m.From == from && m.To == to && IsCastling(board, m)) *move = m, found++;
+      if (IsCastling(board, m) && KingSide(m) == kingSide) *move = m, found++;
     }
   } else {
     SANPattern pattern;
@@ -174,7 +174,7 @@ void WriteSAN(const ChessBoard& board, const LegalMove& move, char* text) {
   const int from = SquareIndex(move.From), to = SquareIndex(move.To);
   int n = 0;
   if (IsCastling(board, move)) {
-    strcpy(text, (to & 7) == 6 ? "O-O" : "O-O-O");
+    strcpy(text, KingSide(move) ? "O-O" : "O-O-O");
     n = (int)strlen(text);
   } else {
     const char man = ManLetter(board, side, move.From);

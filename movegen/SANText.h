@@ -18,8 +18,8 @@ struct LegalMove {
   char Promote = NoPromotion;
 };
 
-// The legal moves of the board's side to move (castling as the king's two
-// squares). Unlike the search's lists, a promotion comes once for each of
+// The legal moves of the board's side to move (castling as the generator
+// writes it). Unlike the search's lists, a promotion comes once for each of
 // queen, rook, bishop and knight, so that "e8=N" names a move.
 std::vector<LegalMove> LegalMoves(const ChessBoard& board);
 

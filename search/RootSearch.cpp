@@ -31,8 +31,9 @@ int SearchRoutines::BookAnswer(char side, ChessBoard& board, char castleRights, 
     list.GetMove(index, count, from, to, promo);
   } else {
     // The book file, when one is open: its move is one of the position's
-    // legal moves, and what is wrong with the file is reported.
-    if (!Book.Asks(Clock.GamePly)) return -1;
+    // legal moves, and what is wrong with the file is reported. Its lines
+    // are standard chess's: a Chess960 game plays none of them.
+    if (Chess960 || !Book.Asks(Clock.GamePly)) return -1;
     Listener->BookLookup();
     LegalMove chosen;
     std::vector<std::string> problems;

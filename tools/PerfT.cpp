@@ -12,9 +12,6 @@
 #include "search/SearchLimits.h"
 
 namespace {
-// Castling starts from these squares only.
-constexpr u64 KingHome[2] = {Squares("e1"), Squares("e8")};
-
 // Whether the side's king would stand attacked on the board MakeMove leaves
 // after from-to: InCheck's test on that board, worked out on this one. The
 // man on `to`, if any, is gone; `from` is empty and `to` occupied; a king
@@ -120,6 +117,12 @@ void PerfT::PerformanceTest(char side, int depth, ChessBoard board, char castleR
       continue;
     }
     TotalNodes++;
+    // A rook taken on its square takes its right along: no rook that comes
+    // there later castles (MakeMove's mask only follows the man that moves).
+    // Another rook needs a move to get there and one more to castle, so
+    // the last three plies cannot tell.
+    if (depth >= 4 && (to & (Rank1 | Rank8) & board.SavedAllPieces) && (castleRights & mask))
+      mask &= ~board.RightsOfRookSquare(to);
     if (tracing) {
       char text[512];
       fillmovestring(text, 0, (char)SquareOf(from), (char)SquareOf(to), promote, 0);
@@ -159,7 +162,7 @@ u64 PerfT::CountLegalMoves(char side, ChessBoard& board, char castleRights) {
   for (int i = 0; i < n; i++) {
     const u64 from = list.from[i], to = list.to[i];
     const int fromSq = SquareIndex(from), toSq = SquareIndex(to);
-    const bool castling = from == king && (fromSq - toSq == 2 || toSq - fromSq == 2);
+    const bool castling = from == king && (fromSq - toSq == 2 || toSq - fromSq == 2 || (to & own));
     const bool enPassant = (from & pawns) && !(to & enemy) && ((fromSq ^ toSq) & 7);
     if (oneKing && (from & own) && !castling && !enPassant) {
       legal += !LeavesKingAttacked(board, side, king, from, to);
@@ -251,7 +254,7 @@ bool PerfT::CountOutOfCheck(char side, ChessBoard& board, char castleRights, u64
   // there to look for).
   const bool mayCastle =
       (castleRights & (side ? BlackKingSide | BlackQueenSide : WhiteKingSide | WhiteQueenSide)) &&
-      (king & KingHome[side ? 1 : 0]);
+      (king & (side ? Rank8 : Rank1));
   const bool mayTakeEnPassant = pawns & ((b.LastTo >> 1) | (b.LastTo << 1));
   if (!mayCastle && !mayTakeEnPassant) {
     *legal = count;

@@ -8,6 +8,12 @@ Vorn sends after the first game ended reaches xboard's log. Each pair has its
 own PGN and debug log, and a pair that hangs is ended by killing its process
 group without disturbing the next.
 
+With --variant fischerandom the games are Chess960: xboard plays its variant
+fischerandom, and game pair k starts from the k-th of the 960 start positions
+in an order shuffled by --seed (tools/chess960.py numbers them); every engine
+plays it through its own protocol (UCI engines through PolyGlot, which sets
+UCI_Chess960). The summary counts the games in which Vorn castled.
+
 Games are numbered, so a match can be continued in the same folder
 (--first 11 --games 40 plays games 11 to 40) and the summary always covers
 every game found there. Everything goes to the output folder:
@@ -35,9 +41,12 @@ import shutil
 import signal
 import subprocess
 import sys
+import random
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import chess960  # noqa: E402  (beside this script)
 
 OPPONENTS = {
     # Books and learning off: the openings come from our file, and every game
@@ -46,6 +55,8 @@ OPPONENTS = {
     "phalanx": "/usr/games/phalanx -l- -b-",
     # Through PolyGlot; its strength is set with --skill (0..20).
     "stockfish": None,
+    # Through PolyGlot (a UCI engine that plays Chess960 as well).
+    "glaurung": None,
     # Vorn itself: the binary of --opponent-vorn (by default the one that
     # plays), at --opponent-threads threads.
     "vorn": None,
@@ -75,6 +86,14 @@ def read_openings(path):
     if not openings:
         sys.exit(f"{path}: no positions")
     return openings
+
+
+def chess960_openings(seed):
+    """The 960 start positions as (fen, name), in an order shuffled by the
+    seed: a match of N games plays the first N/2 of them."""
+    numbers = list(range(960))
+    random.Random(seed).shuffle(numbers)
+    return [(chess960.fen(n), f"Chess960 #{n}") for n in numbers]
 
 
 # ---------------------------------------------------------------- running
@@ -112,6 +131,8 @@ def opponent_command(args, tmp):
     if args.opponent == "stockfish":
         return (f"{args.polyglot} -noini -ec {args.stockfish} "
                 f"-uci \"Skill Level={args.skill}\"")
+    if args.opponent == "glaurung":
+        return f"{args.polyglot} -noini -ec {args.glaurung}"
     if args.opponent == "vorn":
         # A copy under another name, so that the opponent's processes are
         # never taken for the Vorn under test (its crashes, a process left
@@ -205,6 +226,8 @@ def play_batch(args, first, last, openings):
         # then still there to be found.
         "-delayBeforeQuit", "1000", "-delayAfterQuit", "-1",
     ]
+    if args.variant != "normal":
+        xboard += ["-variant", args.variant]
     if args.inc is not None:
         xboard += ["-inc", str(args.inc)]
     else:
@@ -257,7 +280,7 @@ def play_batch(args, first, last, openings):
             "vorn": "white" if (vorn_white == (i % 2 == 0)) else "black",
             "vorn_binary": vorn, "protocol": args.protocol,
             "opponent": args.opponent, "tc": args.tc, "mps": args.mps, "inc": args.inc,
-            "threads": args.threads,
+            "threads": args.threads, "variant": args.variant,
             "opponent_vorn": os.path.abspath(args.opponent_vorn or args.vorn) if args.opponent == "vorn" else None,
             "opponent_threads": args.opponent_threads if args.opponent == "vorn" else None,
             "wall": round(wall / games, 1), "killed": killed,
@@ -295,7 +318,7 @@ def clock_seconds(text):
 
 def read_pgn(path):
     """Each game of a PGN file as (tags, result comment, moves), a move
-    being [side, depth or None, seconds or None] from its comment."""
+    being [side, depth or None, seconds or None, SAN] from its comment."""
     games = []
     if not os.path.exists(path):
         return games
@@ -329,7 +352,7 @@ def read_pgn(path):
             tok = re.sub(r"^\d+\.+", "", tok)
             if not tok or tok.startswith("$"):
                 continue
-            moves.append([side, None, None])
+            moves.append([side, None, None, tok])
             side = "black" if side == "white" else "white"
             last_was_move = True
         games.append((tags, result_comment, moves))
@@ -510,6 +533,7 @@ def summarize(out):
     t_log = {"vorn": [], "opp": []}
     depth = {"vorn": [], "opp": []}
     faults = []
+    castled = []
     wall = 0.0
     for batch, ms in sorted(batches.items()):
         ms.sort(key=lambda m: m["index"])
@@ -535,7 +559,9 @@ def summarize(out):
                 w, d, l = w + (s == 1.0), d + (s == 0.5), l + (s == 0.0)
                 key = (comment or "no comment") + {1.0: " (Vorn won)", 0.0: " (Vorn lost)", 0.5: ""}[s]
                 reasons[key] = reasons.get(key, 0) + 1
-            for side, dep, sec in moves:
+            if any(side == meta["vorn"] and san.startswith("O-O") for side, _, _, san in moves):
+                castled.append(n)
+            for side, dep, sec, _ in moves:
                 who = "vorn" if side == meta["vorn"] else "opp"
                 if dep is not None:
                     depth[who].append(dep)
@@ -550,8 +576,9 @@ def summarize(out):
     opponent = m0["opponent"]
     if m0.get("opponent_vorn"):
         opponent = f"Vorn {m0['opponent_vorn']} at {m0['opponent_threads']} thread(s)"
+    variant = m0.get("variant") or "normal"
     lines = [f"Vorn {m0['vorn_binary']} ({m0['protocol']}, {threads} thread(s)) against {opponent}, {tc}, "
-             f"{len(metas)} games in {out}"]
+             f"{len(metas)} games" + (f" of {variant}" if variant != "normal" else "") + f" in {out}"]
     n = w + d + l
     lines.append(f"Vorn: {w} wins, {d} draws, {l} losses"
                  + (f"; {len(unfinished)} unfinished, not scored (games {', '.join(map(str, unfinished))})"
@@ -587,6 +614,7 @@ def summarize(out):
     lines.append(f"{'depth a move, PGN comments':34}{fmt(mean(depth['vorn']), 1):>10}{fmt(mean(depth['opp']), 1):>12}"
                  f"   ({len(depth['vorn'])} and {len(depth['opp'])} moves)")
     lines.append(f"wall time {wall:.0f} s, {wall / len(metas):.0f} s a game")
+    lines.append(f"Vorn castled in {len(castled)} of {len(metas)} games")
     lines.append("how the games ended:")
     for k, v in sorted(reasons.items(), key=lambda kv: (-kv[1], kv[0])):
         lines.append(f"  {v:3d}  {k}")
@@ -624,6 +652,10 @@ def main():
     p.add_argument("--xboard", default="/usr/games/xboard")
     p.add_argument("--polyglot", default="/usr/games/polyglot")
     p.add_argument("--stockfish", default="/usr/games/stockfish")
+    p.add_argument("--glaurung", default="/usr/games/glaurung")
+    p.add_argument("--variant", default="normal", choices=["normal", "fischerandom"],
+                   help="fischerandom: Chess960 from shuffled start positions instead of --openings")
+    p.add_argument("--seed", type=int, default=1, help="with fischerandom: the order of the start positions")
     args = p.parse_args()
 
     if args.out is None:
@@ -636,9 +668,13 @@ def main():
     if not args.summary_only:
         if not os.access(args.vorn, os.X_OK):
             sys.exit(f"no engine at {args.vorn}")
-        openings = read_openings(args.openings)
+        if args.variant == "fischerandom":
+            openings = chess960_openings(args.seed)
+        else:
+            openings = read_openings(args.openings)
         print(f"{args.games - args.first + 1} games, Vorn {os.path.abspath(args.vorn)} ({args.protocol}) "
-              f"against {args.opponent}; output in {args.out}", flush=True)
+              f"against {args.opponent}" + (f", {args.variant}" if args.variant != "normal" else "")
+              + f"; output in {args.out}", flush=True)
         n = args.first
         while n <= args.games:
             # An odd game and the next share an opening and an xboard.

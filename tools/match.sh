@@ -4,10 +4,10 @@
 # Xvfb (tools/match.py plays and scores; see there for the files it writes).
 # Installs what is missing, like .ci/run does for its tools.
 #
-#   tools/match.sh [--opponent fairymax|phalanx|stockfish|vorn] [--protocol xboard|uci]
+#   tools/match.sh [--opponent fairymax|phalanx|stockfish|glaurung|vorn] [--protocol xboard|uci]
 #                  [--games N] [--first K] [--tc 0:20] [--mps 40 | --inc SECONDS]
 #                  [--vorn PATH] [--threads N] [--opponent-vorn PATH] [--opponent-threads N]
-#                  [--out DIR] [--openings FILE] [--skill N]
+#                  [--out DIR] [--openings FILE] [--skill N] [--variant normal|fischerandom] [--seed N]
 #   tools/match.sh --summary-only --out DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,8 +33,9 @@ case $opponent in
   fairymax) [ -x /usr/games/fairymax ] || need+=(fairymax) ;;
   phalanx) [ -x /usr/games/phalanx ] || need+=(phalanx) ;;
   stockfish) [ -x /usr/games/stockfish ] || need+=(stockfish) ;;
+  glaurung) [ -x /usr/games/glaurung ] || need+=(glaurung) ;;
 esac
-if [[ $protocol == uci || $opponent == stockfish ]]; then
+if [[ $protocol == uci || $opponent == stockfish || $opponent == glaurung ]]; then
   [ -x /usr/games/polyglot ] || need+=(polyglot)
 fi
 if [ ${#need[@]} -gt 0 ]; then

@@ -168,7 +168,7 @@ TEST(PositionTextTest, MalformedTextIsRefusedWithWhatIsWrong) {
       {std::string(startPlacement) + " x KQkq - 0 1", "the side to move \"x\" is neither w nor b"},
       {std::string(startPlacement) + " white KQkq - 0 1", "the side to move \"white\" is neither w nor b"},
       {startPlacement, "no side to move"},
-      {std::string(startPlacement) + " w KQxq - 0 1", "the castling field \"KQxq\" holds more than K, Q, k, q or -"},
+      {std::string(startPlacement) + " w KQxq - 0 1", "the castling field \"KQxq\" holds more than K, Q, k, q, file letters or -"},
       {std::string(startPlacement) + " w KQkq e4 0 1",
        "the en-passant field \"e4\" is neither - nor a square of the third or sixth rank"},
       {std::string(startPlacement) + " w KQkq 0 1",

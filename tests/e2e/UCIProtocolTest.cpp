@@ -94,6 +94,7 @@ TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
       "option name BookDepth type spin default 16 min 1 max 100",
       "option name UCI_ShowCurrLine type check default true",
       "option name Ponder type check default false",
+      "option name UCI_Chess960 type check default false",
       "option name UCI_EngineAbout type string default Vorn, a chess engine by the Vorn authors",
       "uciok"};
   EXPECT_EQ(lines, expected);

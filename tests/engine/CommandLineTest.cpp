@@ -352,7 +352,9 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-threads  n   searches with n threads (1 to 256)\n"
       "-multipv  n   each iteration searches and reports the n best moves (1 to 256)\n"
       "-annotate  file.pgn  annotates every game of the file (-st s seconds a position, default 0.5, or -fd n; "
-      "-o out.pgn, else the standard output)\n";
+      "-o out.pgn, else the standard output)\n"
+      "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, "
+      "-ts)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;

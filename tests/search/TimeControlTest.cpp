@@ -113,7 +113,9 @@ TEST_F(TimeControlTest, TimeUpPlaysTheBestMoveSoFar) {
   int v = Think(&elapsed, &moved);
   EXPECT_TRUE(moved);
   EXPECT_FALSE(Search.Aborted);
-  EXPECT_TRUE(Search.StopSearch);
+  // Stopped by a poll in mid-iteration, or after an iteration that ended
+  // past the time (a loaded machine polls later in wall-clock time).
+  EXPECT_TRUE(Search.StopSearch || Clock.FixedTimeSpent());
   EXPECT_GT(v, -109800);
   EXPECT_LT(v, 109800);
   EXPECT_LT(elapsed, 1000);

@@ -82,6 +82,7 @@ void RestoreStartUpState() {
   MoveList = StartMoves;
   UCI = StartUCI;
   Arguments = StartArguments;
+  Chess960 = false;
   EngineThinking = 0;
 
   PositionCache.Resize(TTDefaultMB);

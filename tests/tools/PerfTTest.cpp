@@ -37,6 +37,9 @@ const PerftCase Cases[] = {
     // Castling through and out of attacked squares, rooks captured at home.
     {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", 3, 0, 13744},
     {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", 3, 0, 13744},
+    // The rook taken on h1 takes the right along: the rook from h5 that
+    // retakes there two plies later does not castle (stockfish's figure).
+    {"k7/8/8/7R/4b3/8/8/4K2R b K - 0 1", 4, 0, 99248},
     // En passant named by the position text (figures of an independent
     // move generator), pinned along the rank in the third.
     {"rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", 4, 0, 524138},
