@@ -19,6 +19,7 @@
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
+#include "search/StrengthLevel.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -503,6 +504,7 @@ int ShowHelp(const char*) {
          "  analyze, exit  analyse the position without playing, and stop\n"
          "  exclude MOVE   analysis leaves the move out (\"all\": every move); include MOVE takes it back\n"
          "  option MultiPV=N  the N best moves shown when thinking\n"
+         "  elo N, elo off Vorn plays at a strength of N Elo (1350 to 2850), or at full strength\n"
          "  help           this list\n"
          "  quit           leave Vorn\n");
   fflush(stdout);
@@ -565,8 +567,9 @@ int AnnounceFeatures(const char* word) {
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
-         "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\"\n",
-         UCI.UCIVersion, MaxLines);
+         "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\" "
+         "option=\"Strength -spin %d %d %d\"\n",
+         UCI.UCIVersion, MaxLines, FullStrengthElo, LowestElo, FullStrengthElo);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -621,6 +624,31 @@ int SetCores(const char*) {
   return Handled;
 }
 
+// "elo N": Vorn plays at a strength of N Elo points (held to the level's
+// range, the top being full strength); "elo off": full strength. From the
+// next search on.
+int SetStrength(const char* word) {
+  char text[WordSize];
+  if (!ReadArgument(text)) return MissingArgument(word);
+  if (strcmp(text, "off") == 0) {
+    Level.Limited = false;
+    return Handled;
+  }
+  char* end;
+  const long asked = strtol(text, &end, 10);
+  if (end == text || *end != 0) {
+    printf("Error (elo needs a number or off): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  Level.Limited = true;
+  if (Level.SetElo(asked) != asked) {
+    printf("elo %ld is out of range: %d\n", asked, Level.Elo);
+    fflush(stdout);
+  }
+  return Handled;
+}
+
 // A setting that changes what analysis shows starts the analysis that runs
 // again, from the same position.
 int AnalyseAgain() {
@@ -634,14 +662,34 @@ int AnalyseAgain() {
   return LeaveReader;
 }
 
+// "option Strength=N": the level in Elo points, held to its range; the
+// top (the option's default) is full strength.
+int SetStrengthOption(const char* text, const char* value) {
+  char* end = nullptr;
+  const long asked = value ? strtol(value + 1, &end, 10) : 0;
+  if (!value || end == value + 1) {
+    printf("Error (Strength needs a number): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  Level.SetElo(asked);
+  Level.Limited = Level.Elo < FullStrengthElo;
+  if (Level.Elo != asked) {
+    printf("Strength %ld is out of range: %d\n", asked, Level.Elo);
+    fflush(stdout);
+  }
+  return Handled;
+}
+
 // "option NAME=VALUE" for the options the features name: "MultiPV", the
-// lines analysis and thinking show, held to 1 .. MaxLines.
+// lines analysis and thinking show, held to 1 .. MaxLines, and "Strength".
 int SetEngineOption(const char* word) {
   char text[WordSize];
   ReadRestOfLine(text, sizeof text);
   if (text[0] == 0) return MissingArgument(word);
   const char* value = strchr(text, '=');
   const size_t nameLength = value ? (size_t)(value - text) : strlen(text);
+  if (nameLength == 8 && strncmp(text, "Strength", 8) == 0) return SetStrengthOption(text, value);
   if (nameLength != 7 || strncmp(text, "MultiPV", 7) != 0) {
     printf("Error (unknown option): %s\n", text);
     fflush(stdout);
@@ -786,6 +834,7 @@ constexpr Command Commands[] = {
     {"ping", Ping},
     {"memory", SetMemory},
     {"cores", SetCores},
+    {"elo", SetStrength},
     {"option", SetEngineOption},
     {"exclude", ExcludeOrInclude},
     {"include", ExcludeOrInclude},

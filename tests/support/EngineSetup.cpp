@@ -19,6 +19,7 @@
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
+#include "search/StrengthLevel.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -36,6 +37,7 @@ std::unique_ptr<SearchRoutines> StartSearch;
 MoveHistory StartMoves;
 UCIProtocol StartUCI;
 CommandLine StartArguments;
+StrengthLevel StartLevel;
 }  // namespace
 
 void EnsureEngineInitialised() {
@@ -57,6 +59,7 @@ void EnsureEngineInitialised() {
   StartMoves = MoveList;
   StartUCI = UCI;
   StartArguments = Arguments;
+  StartLevel = Level;
 }
 
 void RestoreStartUpState() {
@@ -76,6 +79,7 @@ void RestoreStartUpState() {
   MoveList = StartMoves;
   UCI = StartUCI;
   Arguments = StartArguments;
+  Level = StartLevel;
   EngineThinking = 0;
 
   PositionCache.Resize(TTDefaultMB);
