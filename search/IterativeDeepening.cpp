@@ -235,7 +235,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       // A mate search goes on until it has a mate in the moves asked for or
       // fewer: a longer mate, or a single legal move, does not end it.
       if (v >= MateScore - (2 * Limits.Mate - 1)) break;
-    } else if ((v > MateReported && LinesDecided()) || LegalMoves == 1) {
+    } else if ((v > MateReported && (levelled || LinesDecided())) || LegalMoves == 1) {
+      // (A level plays the mate it found: its other lines do not matter.)
       break;
     }
     previousBest = v;
