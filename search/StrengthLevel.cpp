@@ -9,8 +9,8 @@ StrengthLevel Level;
 
 namespace {
 // Plies at the lowest level, and one more for every DepthStep points.
-constexpr int LowestDepth = 1;
-constexpr int DepthStep = 150;
+constexpr int LowestDepth = 3;
+constexpr int DepthStep = 200;
 // Against a lone king the level looks at least this deep, enough to drive
 // it to the edge and mate it.
 constexpr int MatingDepth = 6;

@@ -72,7 +72,8 @@ def interval(w, d, l):
         return None, None, None, None
     s = (w + 0.5 * d) / n
     if s in (0.0, 1.0):
-        return s, (math.inf if s == 1 else -math.inf), None, None
+        # Every game won or every one lost: the difference has no bound.
+        return s, (math.inf if s == 1 else -math.inf), (0.0 if s == 1 else None), (0.0 if s == 0 else None)
     var = (w * (1 - s) ** 2 + d * (0.5 - s) ** 2 + l * s ** 2) / n
     se = math.sqrt(var / n)
     lo, hi = s - 1.96 * se, s + 1.96 * se
@@ -95,11 +96,12 @@ def row(name, figure, folder, full):
     if lo is not None and hi is not None:
         diff = f"{e:+.0f} +/- {(hi - lo) / 2:.0f}"
     else:
-        diff = f"{fmt_elo(e)} [{'-inf' if lo is None else fmt_elo(lo)}, {'+inf' if hi is None else fmt_elo(hi)}]"
+        diff = "+inf" if s == 1 else "-inf" if s == 0 else \
+            f"{fmt_elo(e)} [{'-inf' if lo is None else fmt_elo(lo)}, {'+inf' if hi is None else fmt_elo(hi)}]"
     if full:
         verdict = f"Vorn about {figure + e:.0f}" if math.isfinite(e) else "beyond the scale"
     else:
-        holds = (lo is None or lo <= 0) and (hi is None or hi >= 0)
+        holds = (lo is None or lo <= 0) and (hi is None or hi >= 0) and s not in (0.0, 1.0)
         verdict = "calibrated" if holds else ("stronger than its figure" if e > 0 else "weaker than its figure")
     extra = f", {unfinished} unfinished" if unfinished else ""
     return f"| {name} | {figure} | {n}{extra} | {score} | {diff} | {verdict} |"

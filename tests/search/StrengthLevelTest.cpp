@@ -174,7 +174,7 @@ TEST_F(StrengthLevelTest, EveryLevelMatesInOneAndPlaysLegalMoves) {
   const char* const mates[] = {
       "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",     // back rank
       "r5k1/8/8/8/8/8/5PPP/6K1 b - - 0 1",     // back rank, Black
-      "k7/8/1K6/8/8/8/8/7Q w - - 0 1",         // queen and king
+      "k7/8/1K6/8/8/8/7Q/8 w - - 0 1",         // queen and king
       "6rk/6pp/8/6N1/8/8/8/6K1 w - - 0 1",     // smothered
       "r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4",  // Qxf7
   };
