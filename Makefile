@@ -83,11 +83,14 @@ OUT ?=
 THREADS ?= 1
 OPPONENT_VORN ?=
 OPPONENT_THREADS ?= 1
+ELO ?=
+VORN_ELO ?=
 match: $(if $(VORN),,build)
 	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
 	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
-	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT))
+	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT)) \
+	  $(if $(ELO),--elo $(ELO)) $(if $(VORN_ELO),--vorn-elo $(VORN_ELO))
 
 # The strength levels against Debian's stockfish at the same UCI_Elo, inside
 # xboard, at 60 s + 0.6 s a game (tools/calibrate.py, through match.sh):
