@@ -334,7 +334,9 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-nobook  plays without the opening book\n"
       "-checkboard  checks the board's bookkeeping after every command, aborting when it is wrong\n"
       "-threads  n   searches with n threads (1 to 256)\n"
-      "-multipv  n   each iteration searches and reports the n best moves (1 to 256)\n";
+      "-multipv  n   each iteration searches and reports the n best moves (1 to 256)\n"
+      "-elo  n       plays at a strength of n Elo points (1350 to 2850; off: full strength)\n"
+      "-seed  n      the level's random choices start from n (0: a new seed each run)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;
