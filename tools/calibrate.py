@@ -86,7 +86,7 @@ def fmt_elo(x):
     return f"{x:+.0f}"
 
 
-def row(name, figure, folder, full):
+def row(name, figure, folder, full, target):
     w, d, l, unfinished = results(folder)
     n = w + d + l
     s, e, lo, hi = interval(w, d, l)
@@ -94,7 +94,7 @@ def row(name, figure, folder, full):
         return f"| {name} | {figure} | 0 | | | |"
     score = f"{w + 0.5 * d:g}/{n} ({100 * s:.0f}%)"
     if lo is not None and hi is not None:
-        diff = f"{e:+.0f} +/- {(hi - lo) / 2:.0f}"
+        diff = f"{e + 0.0:+.0f} +/- {(hi - lo) / 2:.0f}"
     else:
         diff = "+inf" if s == 1 else "-inf" if s == 0 else \
             f"{fmt_elo(e)} [{'-inf' if lo is None else fmt_elo(lo)}, {'+inf' if hi is None else fmt_elo(hi)}]"
@@ -103,6 +103,8 @@ def row(name, figure, folder, full):
     else:
         holds = (lo is None or lo <= 0) and (hi is None or hi >= 0) and s not in (0.0, 1.0)
         verdict = "calibrated" if holds else ("stronger than its figure" if e > 0 else "weaker than its figure")
+    if n < target:
+        verdict = ("interval holds 0" if verdict == "calibrated" else verdict) + f" so far ({n} of {target} games)"
     extra = f", {unfinished} unfinished" if unfinished else ""
     return f"| {name} | {figure} | {n}{extra} | {score} | {diff} | {verdict} |"
 
@@ -113,7 +115,7 @@ def table(args, plan):
              "| Vorn | stockfish UCI_Elo | games | Vorn's score | Elo difference (95%) | |",
              "| --- | --- | --- | --- | --- | --- |"]
     for name, figure, folder, full in plan:
-        lines.append(row(name, figure, folder, full))
+        lines.append(row(name, figure, folder, full, args.games))
     return "\n".join(lines)
 
 
@@ -131,7 +133,7 @@ def play(args, name, figure, folder, full):
     print(f"{name}: games {first} to {args.games} in {folder}", flush=True)
     with open(os.path.join(folder, "calibrate.log"), "a") as log:
         r = subprocess.run(cmd, stdout=log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
-    return f"{name}: match ended with status {r.returncode}; " + row(name, figure, folder, full)
+    return f"{name}: match ended with status {r.returncode}; " + row(name, figure, folder, full, args.games)
 
 
 def main():
