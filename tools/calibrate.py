@@ -99,7 +99,8 @@ def row(name, figure, folder, full, target):
         diff = "+inf" if s == 1 else "-inf" if s == 0 else \
             f"{fmt_elo(e)} [{'-inf' if lo is None else fmt_elo(lo)}, {'+inf' if hi is None else fmt_elo(hi)}]"
     if full:
-        verdict = f"Vorn about {figure + e:.0f}" if math.isfinite(e) else "beyond the scale"
+        verdict = (f"Vorn about {figure + e:.0f}" if math.isfinite(e)
+                   else f"Vorn above {figure}" if e > 0 else f"Vorn below {figure}")
     else:
         holds = (lo is None or lo <= 0) and (hi is None or hi >= 0) and s not in (0.0, 1.0)
         verdict = "calibrated" if holds else ("stronger than its figure" if e > 0 else "weaker than its figure")
