@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test test-order slow bench bench-eval same timeuse match test-asan test-tsan fuzz fuzz-smoke fuzz-corpus clean
+.PHONY: all build run test test-order slow bench bench-eval same timeuse match calibrate test-asan test-tsan fuzz fuzz-smoke fuzz-corpus clean
 
 all: build
 
@@ -97,13 +97,31 @@ OPENINGS ?=
 # VARIANT=fischerandom: Chess960 from start positions shuffled by SEED.
 VARIANT ?=
 SEED ?=
+ELO ?=
+VORN_ELO ?=
 match: $(if $(VORN),,build)
 	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
 	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
 	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT)) \
 	  $(if $(OPENINGS),--openings $(OPENINGS)) \
-	  $(if $(VARIANT),--variant $(VARIANT)) $(if $(SEED),--seed $(SEED))
+	  $(if $(VARIANT),--variant $(VARIANT)) $(if $(SEED),--seed $(SEED)) \
+	  $(if $(ELO),--elo $(ELO)) $(if $(VORN_ELO),--vorn-elo $(VORN_ELO))
+
+# The strength levels against Debian's stockfish at the same UCI_Elo, inside
+# xboard, at 60 s + 0.6 s a game (tools/calibrate.py, through match.sh):
+# CAL_GAMES games a level (default 30) from the balanced openings, both
+# colours, CAL_PARALLEL levels side by side, and full strength against
+# stockfish at CAL_FULL. Each level keeps its games in CAL_OUT/elo-N; run
+# it again to continue where it stopped. Takes hours; not part of `make test`.
+CAL_LEVELS ?= 1400,1700,2000,2300
+CAL_GAMES ?= 30
+CAL_PARALLEL ?= 2
+CAL_FULL ?= 2850
+CAL_OUT ?= $(BUILD)/calibrate
+calibrate: build
+	tools/calibrate.py --levels $(CAL_LEVELS) --games $(CAL_GAMES) --parallel $(CAL_PARALLEL) \
+	  --full $(CAL_FULL) --out $(CAL_OUT) --vorn $(BUILD)/vorn
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-
 # Sanitizer. Reports stop the process (no recovery) and are also written to

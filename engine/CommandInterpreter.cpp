@@ -21,6 +21,7 @@
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
+#include "search/StrengthLevel.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -545,6 +546,7 @@ int ShowHelp(const char*) {
          "  exclude MOVE   analysis leaves the move out (\"all\": every move); include MOVE takes it back\n"
          "  option MultiPV=N  the N best moves shown when thinking\n"
          "  book on, off   play the first moves from the opening book, or not\n"
+         "  elo N, elo off Vorn plays at a strength of N Elo (1350 to 2850), or at full strength\n"
          "  help           this list\n"
          "  quit           leave Vorn\n");
   fflush(stdout);
@@ -612,8 +614,8 @@ int AnnounceFeatures(const char* word) {
          Limits.OwnBook, Book.Path().c_str(), Book.BestMove, Book.DepthMoves, MaxBookDepth);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
          "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\" "
-         "variants=\"normal,fischerandom\"\n",
-         UCI.UCIVersion, MaxLines);
+         "variants=\"normal,fischerandom\" option=\"Strength -spin %d %d %d\"\n",
+         UCI.UCIVersion, MaxLines, FullStrengthElo, LowestElo, FullStrengthElo);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -682,6 +684,31 @@ int SetCores(const char*) {
   return Handled;
 }
 
+// "elo N": Vorn plays at a strength of N Elo points (held to the level's
+// range, the top being full strength); "elo off": full strength. From the
+// next search on.
+int SetStrength(const char* word) {
+  char text[WordSize];
+  if (!ReadArgument(text)) return MissingArgument(word);
+  if (strcmp(text, "off") == 0) {
+    Level.Limited = false;
+    return Handled;
+  }
+  char* end;
+  const long asked = strtol(text, &end, 10);
+  if (end == text || *end != 0) {
+    printf("Error (elo needs a number or off): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  Level.Limited = true;
+  if (Level.SetElo(asked) != asked) {
+    printf("elo %ld is out of range: %d\n", asked, Level.Elo);
+    fflush(stdout);
+  }
+  return Handled;
+}
+
 // A setting that changes what analysis shows starts the analysis that runs
 // again, from the same position.
 int AnalyseAgain() {
@@ -693,6 +720,25 @@ int AnalyseAgain() {
   RestartAnalysis = 1;
   Search.AbortSearch();
   return LeaveReader;
+}
+
+// "option Strength=N": the level in Elo points, held to its range; the
+// top (the option's default) is full strength.
+int SetStrengthOption(const char* text, const char* value) {
+  char* end = nullptr;
+  const long asked = strtol(value, &end, 10);
+  if (end == value) {
+    printf("Error (Strength needs a number): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  Level.SetElo(asked);
+  Level.Limited = Level.Elo < FullStrengthElo;
+  if (Level.Elo != asked) {
+    printf("Strength %ld is out of range: %d\n", asked, Level.Elo);
+    fflush(stdout);
+  }
+  return Handled;
 }
 
 // "MultiPV=N": the lines analysis and thinking show, held to 1 .. MaxLines.
@@ -729,6 +775,14 @@ int SetEngineOption(const char* word) {
       return Handled;
     }
     return SetLineCount(text, value);
+  }
+  if (name == "Strength") {
+    if (!equals) {
+      printf("Error (Strength needs a number): %s\n", text);
+      fflush(stdout);
+      return Handled;
+    }
+    return SetStrengthOption(text, value);
   }
   if (!equals) return MissingArgument(word);
   if (name == "OwnBook") {
@@ -870,6 +924,7 @@ constexpr Command Commands[] = {
     {"ping", Ping},
     {"memory", SetMemory},
     {"cores", SetCores},
+    {"elo", SetStrength},
     {"option", SetEngineOption},
     {"exclude", ExcludeOrInclude},
     {"include", ExcludeOrInclude},

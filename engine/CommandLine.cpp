@@ -12,6 +12,7 @@
 #include "engine/UCIProtocol.h"
 #include "search/SearchLimits.h"
 #include "search/SearchThreads.h"
+#include "search/StrengthLevel.h"
 #include "search/TimeControl.h"
 
 CommandLine Arguments;
@@ -41,6 +42,8 @@ const char* const HelpLines[] = {
     "-annotate  file.pgn  annotates every game of the file (-st s seconds a position, default 0.5, or -fd n; "
     "-o out.pgn, else the standard output)",
     "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, -ts)",
+    "-elo  n       plays at a strength of n Elo points (1350 to 2850; off: full strength)",
+    "-seed  n      the level's random choices start from n (0: a new seed each run)",
 };
 }  // namespace
 
@@ -143,6 +146,23 @@ void CommandLine::Read(int argc, char** argv) {
         fflush(stdout);
       }
     }
+    if (is("-elo") && takeValue()) {
+      char* end;
+      const long asked = strtol(argv[i], &end, 10);
+      if (strcmp(argv[i], "off") == 0) {
+        Level.Limited = false;
+      } else if (end == argv[i] || *end != 0) {
+        printf("-elo needs a number or off: %s\n", argv[i]);
+        fflush(stdout);
+      } else {
+        Level.Limited = true;
+        if (Level.SetElo(asked) != asked) {
+          printf("-elo %ld is out of range: %d\n", asked, Level.Elo);
+          fflush(stdout);
+        }
+      }
+    }
+    if (is("-seed") && takeValue()) Level.SetSeed(strtoull(argv[i], nullptr, 10));
     if (is("-checkboard")) CheckBoard = true;
     if (has("xboard")) s.setxboard(1);
     if (has("-uci")) s.UCIMode = 1;

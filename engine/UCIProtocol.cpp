@@ -22,6 +22,7 @@
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
+#include "search/StrengthLevel.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -196,6 +197,9 @@ void UCIProtocol::Identify() {
   printf("option name Clear Hash type button\n");
   printf("option name Threads type spin default 1 min 1 max %d\n", MaxSearchThreads);
   printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxLines);
+  printf("option name UCI_LimitStrength type check default false\n");
+  printf("option name UCI_Elo type spin default %d min %d max %d\n", FullStrengthElo, LowestElo, FullStrengthElo);
+  printf("option name LevelSeed type spin default 0 min 0 max %d\n", MaxLevelSeed);
   printf("option name UCI_AnalyseMode type check default false\n");
   printf("option name OwnBook type check default false\n");
   printf("option name SecondaryBook type check default false\n");
@@ -472,6 +476,9 @@ void UCIProtocol::SetOption() {
   if (strcasecmp(name, "Threads") == 0) SetThreads(text);
   if (strcasecmp(name, "MultiPV") == 0) SetLines(text);
   if (strcasecmp(name, "UCI_Chess960") == 0) SetChess960(text);
+  if (strcasecmp(name, "UCI_LimitStrength") == 0) SetLimitStrength(text);
+  if (strcasecmp(name, "UCI_Elo") == 0) SetElo(text);
+  if (strcasecmp(name, "LevelSeed") == 0) SetLevelSeed(text);
   // UCI_AnalyseMode is accepted and changes nothing: every search reports
   // each iteration and each new best move, analysing or playing.
   if (strstr(line, "Ponder")) {
@@ -575,6 +582,35 @@ void UCIProtocol::SetLines(const char* value) {
     printf("info string MultiPV %ld is out of range: %d lines\n", asked, Limits.MultiPV);
     fflush(stdout);
   }
+}
+
+// The level holds from the next search on.
+void UCIProtocol::SetLimitStrength(const char* value) {
+  if (strcasecmp(value, "true") != 0 && strcasecmp(value, "false") != 0) {
+    PrintLine("info string UCI_LimitStrength needs true or false");
+    return;
+  }
+  Level.Limited = strcasecmp(value, "true") == 0;
+}
+
+void UCIProtocol::SetElo(const char* value) {
+  long asked;
+  if (!OptionNumber(value, "UCI_Elo needs a number", &asked)) return;
+  if (Level.SetElo(asked) != asked) {
+    printf("info string UCI_Elo %ld is out of range: %d\n", asked, Level.Elo);
+    fflush(stdout);
+  }
+}
+
+void UCIProtocol::SetLevelSeed(const char* value) {
+  long asked;
+  if (!OptionNumber(value, "LevelSeed needs a number", &asked)) return;
+  const long seed = std::clamp<long>(asked, 0, MaxLevelSeed);
+  if (seed != asked) {
+    printf("info string LevelSeed %ld is out of range: %ld\n", asked, seed);
+    fflush(stdout);
+  }
+  Level.SetSeed((u64)seed);
 }
 
 // "stop" ends whatever search is served, timed, fixed-depth, ponder or

@@ -56,6 +56,12 @@ class UCIProtocol {
   void SetThreads(const char* value);
   // "MultiPV": the lines each iteration reports, held to 1 .. MaxLines.
   void SetLines(const char* value);
+  // "UCI_LimitStrength" (true or false), "UCI_Elo" (held to the level's
+  // range) and "LevelSeed" (the level's random choices start again from
+  // it; 0 draws one).
+  void SetLimitStrength(const char* value);
+  void SetElo(const char* value);
+  void SetLevelSeed(const char* value);
   int Stop();
   [[noreturn]] void Quit();
 

@@ -11,6 +11,7 @@
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
+#include "search/StrengthLevel.h"
 #include "search/TimeControl.h"
 
 namespace {
@@ -40,6 +41,34 @@ bool SearchRoutines::BudgetSpentAtIteration() {
     Listener->AnalysisSpeed(AllThreadsSpeed(ownSpeed));
   }
   return false;
+}
+
+int SearchRoutines::PlayAtLevel(const ChessBoard& board, int v, u64* from, u64* to, char* promotion) {
+  // The level's move among the last complete iteration's lines.
+  if (LinesDepth > 0 && !Lines.empty()) {
+    const char enemy = board.SideToMove ^ 1;
+    const bool loneKing = (enemy ? board.BlackPieces : board.WhitePieces) == board.SideKing(enemy);
+    const RootLine& chosen = Lines[Level.ChooseLine(Lines.data(), (int)Lines.size(), loneKing)];
+    *from = chosen.From, *to = chosen.To, *promotion = chosen.Promote;
+    v = chosen.Score;
+    PVLength = chosen.PVLength;
+    memcpy(PrincipalVariation[0], chosen.Line, sizeof(PVEntry) * chosen.PVLength);
+  }
+  // A person takes some time over a move: a timed search that was quicker
+  // waits (hearing its commands) for the time the level gives the move.
+  // A search that only nodes or a mate to find end has no such time.
+  if (Limits.FD != 0 || Limits.Pondering || Aborted || StopSearch || Clock.ST == AnalysisTime) return v;
+  const i32 think = Level.ThinkTime(Clock.TimePerMove, LegalMoves, Lines.data(), (int)Lines.size());
+  for (;;) {
+    const i32 left = think - Clock.Elapsed();
+    if (left <= 0 || Aborted || StopSearch) break;
+    if (Listener->Poll() == PollResult::Stop) {
+      Aborted = StopSearch = TimeUp = 1;
+      break;
+    }
+    PauseForInput(std::min<i32>(left, 10));
+  }
+  return v;
 }
 
 bool SearchRoutines::LinesDecided() const {
@@ -91,10 +120,16 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   // A node budget is polled as soon as it may be spent.
   if (Limits.Nodes != 0) PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(PollCountdown, 1));
 
+  // A level below full strength (the main search's, when it plays a move)
+  // looks only so deep and keeps a few lines to choose from.
+  const bool levelled = this == &::Search && Level.Active() && !Limits.Analyze && !Limits.Benchmark;
+  if (levelled) limit = std::min(limit, Level.DepthLimit(board));
+  const int linesWanted = levelled ? std::max(Settings->MultiPV, LevelLines) : Settings->MultiPV;
+
   // Several lines: as many as asked for, or as the root moves allowed.
   LineCount = 1;
-  if (Settings->MultiPV > 1)
-    LineCount = std::max(1, std::min({Settings->MultiPV, MaxLines, Settings->AllowedMoves(board)}));
+  if (linesWanted > 1)
+    LineCount = std::max(1, std::min({linesWanted, MaxLines, Settings->AllowedMoves(board)}));
   LinesDepth = 0;
   Lines.clear();
 
@@ -203,11 +238,13 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       // A mate search goes on until it has a mate in the moves asked for or
       // fewer: a longer mate, or a single legal move, does not end it.
       if (v >= MateScore - (2 * Limits.Mate - 1)) break;
-    } else if ((v > MateReported && LinesDecided()) || LegalMoves == 1) {
+    } else if ((v > MateReported && (levelled || LinesDecided())) || LegalMoves == 1) {
+      // (A level plays the mate it found: its other lines do not matter.)
       break;
     }
     previousBest = v;
   }
+  if (levelled && BookMove != 1) v = PlayAtLevel(board, v, from, to, promotion);
 
   HelpedLimit = 0;
   if (helped) {

@@ -218,6 +218,10 @@ class SearchRoutines {
   void ReleaseHeldStop();
 
   bool BudgetSpentAtIteration();
+  // A level below full strength: the move it plays of the lines found
+  // (from, to and promotion, the principal variation and the score it
+  // returns become the chosen line's), then the time it takes over it.
+  int PlayAtLevel(const ChessBoard& board, int v, u64* from, u64* to, char* promotion);
   // A mate found ends the search once every line has its mate: several
   // lines go on deepening the lines that have none.
   bool LinesDecided() const;

@@ -53,7 +53,8 @@ OPPONENTS = {
     # should start from the same engine.
     "fairymax": "/usr/games/fairymax",
     "phalanx": "/usr/games/phalanx -l- -b-",
-    # Through PolyGlot; its strength is set with --skill (0..20).
+    # Through PolyGlot; its strength is set with --skill (0..20), or with
+    # --elo (UCI_LimitStrength and UCI_Elo, which override the skill).
     "stockfish": None,
     # Through PolyGlot (a UCI engine that plays Chess960 as well).
     "glaurung": None,
@@ -121,16 +122,20 @@ def game_timeout(args):
 def vorn_command(args, stem):
     vorn = os.path.abspath(args.vorn)
     if args.protocol == "xboard":
-        return f"{vorn} xboard" + (f" -threads {args.threads}" if args.threads > 1 else "")
+        return (f"{vorn} xboard" + (f" -threads {args.threads}" if args.threads > 1 else "")
+                + (f" -elo {args.vorn_elo}" if args.vorn_elo else ""))
     log = stem + ".polyglot.log"
     threads = f" -uci \"Threads={args.threads}\"" if args.threads > 1 else ""
+    if args.vorn_elo:
+        threads += f" -uci \"UCI_LimitStrength=true\" -uci \"UCI_Elo={args.vorn_elo}\""
     return f"{args.polyglot} -noini -ec {vorn} -ed {os.path.dirname(vorn)} -log true -lf {log}{threads}"
 
 
 def opponent_command(args, tmp):
     if args.opponent == "stockfish":
-        return (f"{args.polyglot} -noini -ec {args.stockfish} "
-                f"-uci \"Skill Level={args.skill}\"")
+        strength = (f"-uci \"UCI_LimitStrength=true\" -uci \"UCI_Elo={args.elo}\"" if args.elo
+                    else f"-uci \"Skill Level={args.skill}\"")
+        return f"{args.polyglot} -noini -ec {args.stockfish} {strength}"
     if args.opponent == "glaurung":
         return f"{args.polyglot} -noini -ec {args.glaurung}"
     if args.opponent == "vorn":
@@ -281,6 +286,8 @@ def play_batch(args, first, last, openings):
             "vorn_binary": vorn, "protocol": args.protocol,
             "opponent": args.opponent, "tc": args.tc, "mps": args.mps, "inc": args.inc,
             "threads": args.threads, "variant": args.variant,
+            "vorn_elo": args.vorn_elo,
+            "opponent_elo": args.elo if args.opponent == "stockfish" else None,
             "opponent_vorn": os.path.abspath(args.opponent_vorn or args.vorn) if args.opponent == "vorn" else None,
             "opponent_threads": args.opponent_threads if args.opponent == "vorn" else None,
             "wall": round(wall / games, 1), "killed": killed,
@@ -574,10 +581,13 @@ def summarize(out):
     tc = f"{m0['tc']} + {m0['inc']:g} s a move" if m0["inc"] is not None else f"{m0['mps']} moves in {m0['tc']}"
     threads = m0.get("threads") or 1
     opponent = m0["opponent"]
+    if m0.get("opponent_elo"):
+        opponent += f" at UCI_Elo {m0['opponent_elo']}"
     if m0.get("opponent_vorn"):
         opponent = f"Vorn {m0['opponent_vorn']} at {m0['opponent_threads']} thread(s)"
     variant = m0.get("variant") or "normal"
-    lines = [f"Vorn {m0['vorn_binary']} ({m0['protocol']}, {threads} thread(s)) against {opponent}, {tc}, "
+    level = f", level {m0['vorn_elo']}" if m0.get("vorn_elo") else ""
+    lines = [f"Vorn {m0['vorn_binary']} ({m0['protocol']}, {threads} thread(s){level}) against {opponent}, {tc}, "
              f"{len(metas)} games" + (f" of {variant}" if variant != "normal" else "") + f" in {out}"]
     n = w + d + l
     lines.append(f"Vorn: {w} wins, {d} draws, {l} losses"
@@ -647,6 +657,10 @@ def main():
     p.add_argument("--out", default=None, help="output folder (default build/match/OPPONENT-TIME)")
     p.add_argument("--openings", default=os.path.join(HERE, "openings.epd"))
     p.add_argument("--skill", type=int, default=3, help="stockfish's Skill Level")
+    p.add_argument("--elo", type=int, default=None,
+                   help="stockfish at this UCI_Elo (UCI_LimitStrength on) instead of a Skill Level")
+    p.add_argument("--vorn-elo", type=int, default=None,
+                   help="Vorn at this strength (-elo N, or UCI_Elo through PolyGlot); full strength without")
     p.add_argument("--summary-only", action="store_true",
                    help="print the summary of the games in --out and play none")
     p.add_argument("--xboard", default="/usr/games/xboard")

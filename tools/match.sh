@@ -7,7 +7,8 @@
 #   tools/match.sh [--opponent fairymax|phalanx|stockfish|glaurung|vorn] [--protocol xboard|uci]
 #                  [--games N] [--first K] [--tc 0:20] [--mps 40 | --inc SECONDS]
 #                  [--vorn PATH] [--threads N] [--opponent-vorn PATH] [--opponent-threads N]
-#                  [--out DIR] [--openings FILE] [--skill N] [--variant normal|fischerandom] [--seed N]
+#                  [--out DIR] [--openings FILE] [--skill N | --elo N] [--vorn-elo N]
+#                  [--variant normal|fischerandom] [--seed N]
 #   tools/match.sh --summary-only --out DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -445,7 +445,7 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
   }
   for (const char* feature : {"myname=\"Vorn 1.", "ping=1", "setboard=1", "usermove=1", "analyze=1", "colors=0",
                               "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0", "exclude=1",
-                              "option=\"MultiPV -spin 1 1 256\""})
+                              "option=\"MultiPV -spin 1 1 256\"", "option=\"Strength -spin 2850 1350 2850\""})
     EXPECT_NE(all.find(feature), std::string::npos) << feature;
   EXPECT_EQ(engine.features.back(), "feature done=1");
   // The answers are read and ignored, as xboard sends them; a game follows.
@@ -1009,7 +1009,8 @@ TEST(ConsoleTest, HelpUnknownWordsAndResigning) {
     if (c.words[1] != "help") continue;
     EXPECT_NE(out.find("Enter Move: clear\nError (unknown command): clear\n"), std::string::npos);
     for (const char* line : {"  new ", "  go ", "  undo ", "  resign ", "  st N ", "  level ", "  post, nopost ",
-                             "  help ", "  quit ", "Nf3", "  exclude MOVE ", "  option MultiPV=N "})
+                             "  help ", "  quit ", "Nf3", "  exclude MOVE ", "  option MultiPV=N ",
+                             "  elo N, elo off "})
       EXPECT_NE(out.find(line), std::string::npos) << "help without " << line;
   }
   // "help" as the first word shows it at once, after the board.

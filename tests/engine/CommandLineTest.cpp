@@ -354,7 +354,9 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-annotate  file.pgn  annotates every game of the file (-st s seconds a position, default 0.5, or -fd n; "
       "-o out.pgn, else the standard output)\n"
       "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, "
-      "-ts)\n";
+      "-ts)\n"
+      "-elo  n       plays at a strength of n Elo points (1350 to 2850; off: full strength)\n"
+      "-seed  n      the level's random choices start from n (0: a new seed each run)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it
     EXPECT_EQ(engine.Wait(10000), 0) << option;

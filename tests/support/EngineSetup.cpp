@@ -20,6 +20,7 @@
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
+#include "search/StrengthLevel.h"
 #include "search/TimeControl.h"
 #include "search/TranspositionTables.h"
 
@@ -37,6 +38,7 @@ std::unique_ptr<SearchRoutines> StartSearch;
 MoveHistory StartMoves;
 UCIProtocol StartUCI;
 CommandLine StartArguments;
+StrengthLevel StartLevel;
 }  // namespace
 
 void EnsureEngineInitialised() {
@@ -58,6 +60,7 @@ void EnsureEngineInitialised() {
   StartMoves = MoveList;
   StartUCI = UCI;
   StartArguments = Arguments;
+  StartLevel = Level;
 }
 
 void RestoreStartUpState() {
@@ -83,6 +86,7 @@ void RestoreStartUpState() {
   UCI = StartUCI;
   Arguments = StartArguments;
   Chess960 = false;
+  Level = StartLevel;
   EngineThinking = 0;
 
   PositionCache.Resize(TTDefaultMB);
