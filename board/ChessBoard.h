@@ -177,16 +177,7 @@ extern ChessBoard MainBoard;
 // squares from which an enemy pawn attacks it.
 inline int ChessBoard::InCheck(u64 mask, char side) const {
   if (!OneSquare(mask)) return InCheckByWalk(mask, side);
-  const int sq = SquareIndex(mask);
-  const u64 occupied = AllPieces;
-  if (side == 1) {
-    return ((WhitePawns & PawnCaptureSquares[1][sq]) | (WhiteKnights & KnightSquares[sq]) |
-            ((WhiteBishops | WhiteQueens) & BishopLookup(sq, occupied)) |
-            ((WhiteRooks | WhiteQueens) & RookLookup(sq, occupied)) | (WhiteKing & KingSquares[sq])) != 0;
-  }
-  return ((BlackPawns & PawnCaptureSquares[0][sq]) | (BlackKnights & KnightSquares[sq]) |
-          ((BlackBishops | BlackQueens) & BishopLookup(sq, occupied)) |
-          ((BlackRooks | BlackQueens) & RookLookup(sq, occupied)) | (BlackKing & KingSquares[sq])) != 0;
+  return AttackedWith(SquareIndex(mask), side, AllPieces);
 }
 
 inline bool ChessBoard::AttackedWith(int sq, char side, u64 occupied) const {

@@ -722,16 +722,21 @@ int AnalyseAgain() {
   return LeaveReader;
 }
 
+// The number of "option NAME=VALUE"; false, with one line, when VALUE is none.
+bool OptionNumber(const char* name, const char* text, const char* value, long* asked) {
+  char* end = nullptr;
+  *asked = strtol(value, &end, 10);
+  if (end != value) return true;
+  printf("Error (%s needs a number): %s\n", name, text);
+  fflush(stdout);
+  return false;
+}
+
 // "option Strength=N": the level in Elo points, held to its range; the
 // top (the option's default) is full strength.
 int SetStrengthOption(const char* text, const char* value) {
-  char* end = nullptr;
-  const long asked = strtol(value, &end, 10);
-  if (end == value) {
-    printf("Error (Strength needs a number): %s\n", text);
-    fflush(stdout);
-    return Handled;
-  }
+  long asked;
+  if (!OptionNumber("Strength", text, value, &asked)) return Handled;
   Level.SetElo(asked);
   Level.Limited = Level.Elo < FullStrengthElo;
   if (Level.Elo != asked) {
@@ -743,13 +748,8 @@ int SetStrengthOption(const char* text, const char* value) {
 
 // "MultiPV=N": the lines analysis and thinking show, held to 1 .. MaxLines.
 int SetLineCount(const char* text, const char* value) {
-  char* end = nullptr;
-  const long asked = strtol(value, &end, 10);
-  if (end == value) {
-    printf("Error (MultiPV needs a number): %s\n", text);
-    fflush(stdout);
-    return Handled;
-  }
+  long asked;
+  if (!OptionNumber("MultiPV", text, value, &asked)) return Handled;
   const int lines = (int)std::clamp<long>(asked, 1, MaxLines);
   if (lines != asked) {
     printf("MultiPV %ld is out of range: %d lines\n", asked, lines);
