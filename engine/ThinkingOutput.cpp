@@ -178,10 +178,15 @@ PollResult ThinkingOutput::Poll() {
   return PollResult::GoOn;
 }
 
+// A command that leaves the search as it is ("isready", a position out of
+// turn) is answered and the wait goes on; the end of the input ends it.
 PollResult ThinkingOutput::WaitForCommand() {
-  while (!InputWaiting()) PauseForInput(10);
-  const PollResult r = HandleWord(true);
-  return r == PollResult::PonderHit ? r : PollResult::Stop;
+  for (;;) {
+    while (!InputWaiting()) PauseForInput(10);
+    const PollResult r = HandleWord(true);
+    if (r == PollResult::PonderHit) return r;
+    if (r == PollResult::Stop || feof(stdin) || ferror(stdin)) return PollResult::Stop;
+  }
 }
 
 void ThinkingOutput::PrintStatus() const {

@@ -233,6 +233,18 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       Aborted = StopSearch = TimeUp = 1;
       break;
     }
+    if (Limits.Pondering && levelled && d + 1 > limit) {
+      // A level that has looked as deep as it may waits for the opponent's
+      // move; after "ponderhit" it takes its time over the move from then,
+      // as it would have without pondering.
+      if (Listener->WaitForCommand() == PollResult::PonderHit) {
+        Limits.Pondering = Limits.PonderSearch = 0;
+        clock.StartTime = ClockMs();
+      } else {
+        Aborted = StopSearch = TimeUp = 1;
+      }
+      break;
+    }
     if ((fixedDepth != 0 && d == fixedDepth) || d + 1 > limit || v <= -(MateReported + 1)) break;
     if (Limits.Mate > 0) {
       // A mate search goes on until it has a mate in the moves asked for or

@@ -22,8 +22,8 @@ class SearchListener {
   // Called whenever the node poll is due: reads and handles any waiting
   // command.
   virtual PollResult Poll() { return PollResult::GoOn; }
-  // A ponder search has nothing left to find: blocks until the next command
-  // arrives and handles it. The search ends after it whatever it was.
+  // A ponder search has nothing left to find: blocks, handling commands,
+  // until "ponderhit" (PonderHit) or one that ends the search (Stop).
   virtual PollResult WaitForCommand() { return PollResult::Stop; }
 
   // An iteration of the root search begins.

@@ -1,7 +1,8 @@
 // The strength setting as a GUI, a person and a script give it: values out
 // of range held to it with one line, words that are no number refused with
 // one line (the setting kept), in every protocol and on the command line;
-// a level's moves under UCI are legal and repeat with the same seed.
+// a level's moves under UCI are legal and repeat with the same seed, and a
+// level that pondered still takes its time after "ponderhit".
 #include <gtest/gtest.h>
 
 #include <string>
@@ -82,5 +83,36 @@ TEST(StrengthLevelSessionTest, UCILevelPlaysLegalMovesThatRepeatWithTheSeed) {
     }
   }
   EXPECT_EQ(played[0], played[1]);
+}
+
+// A level's ponder search reaches its few plies at once and then waits:
+// "ponderhit" starts its time over the move (as long as it would have
+// taken without pondering, not an instant answer), "stop" ends it at once.
+TEST(StrengthLevelSessionTest, PonderingLevelTakesItsTimeAfterPonderHit) {
+  const struct {
+    const char* end;
+    long long atLeastMs;
+  } cases[] = {{"ponderhit", 150}, {"stop", 0}};
+  for (const auto& c : cases) {
+    UCIEngine engine;
+    engine.Send("setoption name UCI_LimitStrength value true");
+    engine.Send("setoption name UCI_Elo value 1350");
+    engine.Send("setoption name LevelSeed value 7");
+    engine.Send("position startpos moves e2e4 e7e5 g1f3");
+    engine.Send("go ponder wtime 60000 btime 60000");
+    bool early = false;
+    engine.ReadUntil("bestmove", 300, &early);
+    EXPECT_FALSE(early) << c.end;
+    engine.Send("isready");  // answered; the wait goes on
+    engine.ReadUntil("readyok", 2000);
+    const TestClock::time_point start = TestClock::now();
+    engine.Send(c.end);
+    const BestMove best = AwaitBestMove(engine, start, 20000);
+    ASSERT_TRUE(best.found) << c.end;
+    EXPECT_GE(best.ms, c.atLeastMs) << c.end;
+    GameReferee referee;
+    for (const char* move : {"e2e4", "e7e5", "g1f3"}) referee.Play(move);
+    EXPECT_TRUE(referee.IsLegal(best.move)) << best.move;
+  }
 }
 }  // namespace
