@@ -5,14 +5,14 @@ scale was calibrated at (60 s + 0.6 s a move, as its README says), with the
 balanced openings of tools/openings.epd and both colours.
 
 Each level plays in its own folder, OUT/elo-N (and full strength against
-stockfish at --full in OUT/full-vs-N), one game-NNN.json and PGN per game
+stockfish at each figure of --full in OUT/full-vs-N), one game-NNN.json and PGN per game
 as tools/match.py keeps them. Running the script again continues every
 level from the first game it has not played, up to --games; --table prints
 the table of what has been played and plays nothing. A level is calibrated
 when the 95% interval of its Elo difference holds 0; full strength's place
 on the scale is stockfish's figure plus the difference it scored.
 
-  tools/calibrate.py [--levels 1400,1700,2000,2300] [--full 2850] [--games 30]
+  tools/calibrate.py [--levels 1400,1700,2000,2300] [--full 2850[,2400..]] [--games 30]
                      [--parallel 2] [--out build/calibrate] [--vorn build/vorn]
                      [--tc 1] [--inc 0.6] [--table]
 """
@@ -140,8 +140,8 @@ def play(args, name, figure, folder, full):
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     p.add_argument("--levels", default="1400,1700,2000,2300", help="Vorn's levels, each against stockfish at it")
-    p.add_argument("--full", type=int, default=2850,
-                   help="stockfish's UCI_Elo against full strength (0: none)")
+    p.add_argument("--full", default="2850",
+                   help="stockfish's UCI_Elo against full strength, or several figures: 2200,2400 (0: none)")
     p.add_argument("--games", type=int, default=30, help="games a level, both colours")
     p.add_argument("--parallel", type=int, default=2, help="levels played side by side")
     p.add_argument("--out", default=os.path.join("build", "calibrate"))
@@ -155,8 +155,8 @@ def main():
 
     plan = [(f"level {n}", n, os.path.join(args.out, f"elo-{n}"), False)
             for n in (int(x) for x in args.levels.split(",") if x.strip())]
-    if args.full:
-        plan.append(("full strength", args.full, os.path.join(args.out, f"full-vs-{args.full}"), True))
+    for n in (int(x) for x in args.full.split(",") if x.strip() and int(x) > 0):
+        plan.append(("full strength", n, os.path.join(args.out, f"full-vs-{n}"), True))
 
     if not args.table:
         if not os.access(args.vorn, os.X_OK):
