@@ -112,14 +112,14 @@ match: $(if $(VORN),,build)
 # xboard, at 60 s + 0.6 s a game (tools/calibrate.py, through match.sh):
 # CAL_GAMES games a level (default 30) from the balanced openings, both
 # colours, CAL_PARALLEL levels side by side, and full strength against
-# stockfish at CAL_FULL (or at each of several figures: CAL_FULL=2200,2400;
+# stockfish at CAL_FULL (or at each of several figures: CAL_FULL=2000,2200;
 # CAL_LEVELS= plays no level). Each level keeps its games in
 # CAL_OUT/elo-N; run it again to continue where it stopped. Takes hours;
 # not part of `make test`.
-CAL_LEVELS ?= 1400,1700,2000,2300
+CAL_LEVELS ?= 1400,1600,1800,2000
 CAL_GAMES ?= 30
 CAL_PARALLEL ?= 2
-CAL_FULL ?= 2850
+CAL_FULL ?= 2100
 CAL_OUT ?= $(BUILD)/calibrate
 calibrate: build
 	tools/calibrate.py --levels "$(CAL_LEVELS)" --games $(CAL_GAMES) --parallel $(CAL_PARALLEL) \

@@ -546,9 +546,10 @@ int ShowHelp(const char*) {
          "  exclude MOVE   analysis leaves the move out (\"all\": every move); include MOVE takes it back\n"
          "  option MultiPV=N  the N best moves shown when thinking\n"
          "  book on, off   play the first moves from the opening book, or not\n"
-         "  elo N, elo off Vorn plays at a strength of N Elo (1350 to 2850), or at full strength\n"
+         "  elo N, elo off Vorn plays at a strength of N Elo (%d to %d), or at full strength\n"
          "  help           this list\n"
-         "  quit           leave Vorn\n");
+         "  quit           leave Vorn\n",
+         LowestElo, FullStrengthElo);
   fflush(stdout);
   return Handled;
 }

@@ -42,14 +42,15 @@ const char* const HelpLines[] = {
     "-annotate  file.pgn  annotates every game of the file (-st s seconds a position, default 0.5, or -fd n; "
     "-o out.pgn, else the standard output)",
     "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, -ts)",
-    "-elo  n       plays at a strength of n Elo points (1350 to 2850; off: full strength)",
-    "-seed  n      the level's random choices start from n (0: a new seed each run)",
 };
 }  // namespace
 
 void CommandLine::PrintHelp() {
   printf("Vorn %s\n", UCI.UCIVersion);
   for (const char* line : HelpLines) printf("%s\n", line);
+  printf("-elo  n       plays at a strength of n Elo points (%d to %d; off: full strength)\n", LowestElo,
+         FullStrengthElo);
+  printf("-seed  n      the level's random choices start from n (0: a new seed each run)\n");
   fflush(stdout);
 }
 

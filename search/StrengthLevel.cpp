@@ -8,15 +8,16 @@
 StrengthLevel Level;
 
 namespace {
-// Plies at the lowest level, and one more for every DepthStep points.
-constexpr int LowestDepth = 3;
-constexpr int DepthStep = 200;
+// Plies at the lowest level, and the plies added on the way up to full
+// strength, evenly.
+constexpr int LowestDepth = 2;
+constexpr int DepthGained = 8;
 // Against a lone king the level looks at least this deep, enough to drive
 // it to the edge and mate it.
 constexpr int MatingDepth = 6;
 // Chance of a worse move, per thousand, at the lowest level and at full
 // strength's figure.
-constexpr int LowestErrorRate = 400;
+constexpr int LowestErrorRate = 450;
 constexpr int TopErrorRate = 20;
 // The gain a move may leave unmade: a minor piece and half a pawn at the
 // lowest level, half a pawn at the top.
@@ -57,7 +58,7 @@ int StrengthLevel::Progress() const {
 }
 
 int StrengthLevel::DepthLimit(const ChessBoard& position) const {
-  const int depth = LowestDepth + (std::clamp(Elo, LowestElo, FullStrengthElo) - LowestElo) / DepthStep;
+  const int depth = LowestDepth + DepthGained * Progress() / 1000;
   const char enemy = position.SideToMove ^ 1;
   const u64 enemyMen = enemy ? position.BlackPieces : position.WhitePieces;
   if (enemyMen == position.SideKing(enemy)) return std::max(depth, MatingDepth);

@@ -12,7 +12,7 @@ the table of what has been played and plays nothing. A level is calibrated
 when the 95% interval of its Elo difference holds 0; full strength's place
 on the scale is stockfish's figure plus the difference it scored.
 
-  tools/calibrate.py [--levels 1400,1700,2000,2300] [--full 2850[,2400..]] [--games 30]
+  tools/calibrate.py [--levels 1400,1600,1800,2000] [--full 2100[,2000..]] [--games 30]
                      [--parallel 2] [--out build/calibrate] [--vorn build/vorn]
                      [--tc 1] [--inc 0.6] [--table]
 """
@@ -139,9 +139,9 @@ def play(args, name, figure, folder, full):
 
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    p.add_argument("--levels", default="1400,1700,2000,2300", help="Vorn's levels, each against stockfish at it")
-    p.add_argument("--full", default="2850",
-                   help="stockfish's UCI_Elo against full strength, or several figures: 2200,2400 (0: none)")
+    p.add_argument("--levels", default="1400,1600,1800,2000", help="Vorn's levels, each against stockfish at it")
+    p.add_argument("--full", default="2100",
+                   help="stockfish's UCI_Elo against full strength, or several figures: 2000,2200 (0: none)")
     p.add_argument("--games", type=int, default=30, help="games a level, both colours")
     p.add_argument("--parallel", type=int, default=2, help="levels played side by side")
     p.add_argument("--out", default=os.path.join("build", "calibrate"))

@@ -28,7 +28,7 @@ TEST(StrengthLevelSessionTest, BadValuesAreHeldToTheRangeOrRefusedWithOneLine) {
       {"UCI below the range", {}, "uci\nsetoption name UCI_Elo value 1000\nisready\nquit\n",
        "info string UCI_Elo 1000 is out of range: 1350\n"},
       {"UCI above it", {}, "uci\nsetoption name UCI_Elo value 3300\nisready\nquit\n",
-       "info string UCI_Elo 3300 is out of range: 2850\n"},
+       "info string UCI_Elo 3300 is out of range: 2100\n"},
       {"UCI not a number", {}, "uci\nsetoption name UCI_Elo value strong\nisready\nquit\n",
        "info string UCI_Elo needs a number\n"},
       {"UCI check neither true nor false", {}, "uci\nsetoption name UCI_LimitStrength value yes\nisready\nquit\n",
@@ -36,14 +36,14 @@ TEST(StrengthLevelSessionTest, BadValuesAreHeldToTheRangeOrRefusedWithOneLine) {
       {"UCI negative seed", {}, "uci\nsetoption name LevelSeed value -4\nisready\nquit\n",
        "info string LevelSeed -4 is out of range: 0\n"},
       {"console below the range", {}, "hello\nelo 900\nquit\n", "elo 900 is out of range: 1350\n"},
-      {"console above it", {}, "hello\nelo 4000\nquit\n", "elo 4000 is out of range: 2850\n"},
+      {"console above it", {}, "hello\nelo 4000\nquit\n", "elo 4000 is out of range: 2100\n"},
       {"console not a number", {}, "hello\nelo 17x\nquit\n", "Error (elo needs a number or off): 17x\n"},
       {"console without a value", {}, "hello\nelo\nquit\n", "Error (missing argument): elo\n"},
       {"xboard below the range", {}, "xboard\nprotover 2\noption Strength=1\nquit\n",
        "Strength 1 is out of range: 1350\n"},
       {"xboard not a number", {}, "xboard\nprotover 2\noption Strength=max\nquit\n",
        "Error (Strength needs a number): Strength=max\n"},
-      {"command line above the range", {"-elo", "9000"}, "quit\n", "-elo 9000 is out of range: 2850\n"},
+      {"command line above the range", {"-elo", "9000"}, "quit\n", "-elo 9000 is out of range: 2100\n"},
       {"command line not a number", {"-elo", "weak"}, "quit\n", "-elo needs a number or off: weak\n"},
   };
   for (const auto& c : cases) {
@@ -54,7 +54,7 @@ TEST(StrengthLevelSessionTest, BadValuesAreHeldToTheRangeOrRefusedWithOneLine) {
   // Values in range are taken without a word.
   const ProcessResult quiet = RunEngine({"-elo", "1700", "-seed", "3"},
                                         "uci\nsetoption name UCI_LimitStrength value true\n"
-                                        "setoption name UCI_Elo value 2000\nsetoption name LevelSeed value 9\n"
+                                        "setoption name UCI_Elo value 1800\nsetoption name LevelSeed value 9\n"
                                         "isready\nquit\n",
                                         20000);
   EXPECT_EQ(quiet.output.find("info string"), std::string::npos) << quiet.output;

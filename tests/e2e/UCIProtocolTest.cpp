@@ -87,7 +87,7 @@ TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
       "option name Threads type spin default 1 min 1 max 256",
       "option name MultiPV type spin default 1 min 1 max 256",
       "option name UCI_LimitStrength type check default false",
-      "option name UCI_Elo type spin default 2850 min 1350 max 2850",
+      "option name UCI_Elo type spin default 2100 min 1350 max 2100",
       "option name LevelSeed type spin default 0 min 0 max 2147483647",
       "option name UCI_AnalyseMode type check default false",
       "option name OwnBook type check default false",

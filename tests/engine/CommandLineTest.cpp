@@ -355,7 +355,7 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-o out.pgn, else the standard output)\n"
       "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, "
       "-ts)\n"
-      "-elo  n       plays at a strength of n Elo points (1350 to 2850; off: full strength)\n"
+      "-elo  n       plays at a strength of n Elo points (1350 to 2100; off: full strength)\n"
       "-seed  n      the level's random choices start from n (0: a new seed each run)\n";
   for (const char* option : {"-help", "-h"}) {
     EngineProcess engine({option});  // standard input stays open: help must not wait for it

@@ -133,6 +133,8 @@ TEST_F(StrengthLevelTest, LowLevelMissesMaterialAtItsRateAndNeverBeyondItsBounds
 // still once the side stands worse, and never a line that is mated; the
 // higher the level, the smaller each bound and the rarer the error.
 TEST_F(StrengthLevelTest, ErrorsStayWithinBoundsThatShrinkAsTheLevelRises) {
+  // Two thirds of the way up to full strength.
+  const int upper = LowestElo + 2 * (FullStrengthElo - LowestElo) / 3;
   const struct {
     int elo;
     int best, other;
@@ -146,10 +148,10 @@ TEST_F(StrengthLevelTest, ErrorsStayWithinBoundsThatShrinkAsTheLevelRises) {
       {1350, -2 * PawnValue, -3 * PawnValue, false},  // a pawn more, once two down
       {1350, -PawnValue / 2, -3 * PawnValue / 2, false},  // a pawn more, once worse
       {1350, 0, -MateScore + 5, false},             // walks into a mate
-      {2300, MinorValue, 0, false},
-      {2300, 0, -PawnValue / 2, true},
-      {2300, 0, -PawnValue, false},
-      {2800, PawnValue, 0, false},
+      {upper, MinorValue, 0, false},
+      {upper, 0, -PawnValue / 2, true},
+      {upper, 0, -PawnValue, false},
+      {FullStrengthElo - 1, PawnValue, 0, false},
   };
   for (const auto& c : cases) {
     Level.SetElo(c.elo);
@@ -184,7 +186,9 @@ TEST_F(StrengthLevelTest, EveryLevelMatesInOneAndPlaysLegalMoves) {
       "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
       "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 1",
   };
-  for (int elo : {LowestElo, 1600, 1850, 2100, 2350, 2600, FullStrengthElo - 1}) {
+  const int step = (FullStrengthElo - LowestElo) / 5;
+  for (int elo : {LowestElo, LowestElo + step, LowestElo + 2 * step, LowestElo + 3 * step, LowestElo + 4 * step,
+                  FullStrengthElo - 1}) {
     for (u64 seed = 1; seed <= 3; seed++) {
       SetLevel(elo, seed);
       for (const char* fen : mates) {
@@ -196,7 +200,7 @@ TEST_F(StrengthLevelTest, EveryLevelMatesInOneAndPlaysLegalMoves) {
         EXPECT_TRUE(Mated()) << elo << " seed " << seed << " " << fen;
       }
       for (const char* fen : others) {
-        if (seed > 1 && elo > 2000) break;  // deep searches take their time
+        if (seed > 1 && elo > LowestElo + 3 * step) break;  // deep searches take their time
         SetUp();
         StartFrom(fen);
         EXPECT_TRUE(IsLegalMove(MainBoard, Think())) << elo << " seed " << seed << " " << fen;
