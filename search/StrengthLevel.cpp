@@ -9,9 +9,10 @@ StrengthLevel Level;
 
 namespace {
 // Plies at the lowest level, and the plies added on the way up to full
-// strength, evenly.
-constexpr int LowestDepth = 2;
-constexpr int DepthGained = 8;
+// strength, evenly. Two plies played far below 1400 against stockfish at
+// 1400 (8.5 of 30 games); three keep 1600, 1800 and 2000 at their depths.
+constexpr int LowestDepth = 3;
+constexpr int DepthGained = 6;
 // Against a lone king the level looks at least this deep, enough to drive
 // it to the edge and mate it.
 constexpr int MatingDepth = 6;

@@ -94,7 +94,8 @@ def row(name, figure, folder, full, target):
         return f"| {name} | {figure} | 0 | | | |"
     score = f"{w + 0.5 * d:g}/{n} ({100 * s:.0f}%)"
     if lo is not None and hi is not None:
-        diff = f"{e + 0.0:+.0f} +/- {(hi - lo) / 2:.0f}"
+        # The ends too: the interval is lopsided in Elo, and they decide.
+        diff = f"{e + 0.0:+.0f} +/- {(hi - lo) / 2:.0f} ({lo:+.0f} to {hi:+.0f})"
     else:
         diff = "+inf" if s == 1 else "-inf" if s == 0 else \
             f"{fmt_elo(e)} [{'-inf' if lo is None else fmt_elo(lo)}, {'+inf' if hi is None else fmt_elo(hi)}]"
