@@ -40,15 +40,24 @@ struct RepetitionEntry {
   MoveHistory& Record;
 };
 
-// Mate scores come out of the table relative to the probing node.
-int FromTable(int v, int ply) {
-  if (v > MateBound - 1) return v - ply;
-  if (v < -(MateBound - 1)) return v + ply;
-  return v;
-}
-
 bool Repeated(const MoveHistory& record, const ChessBoard& board, u64 code1, u64 code2) {
   return board.FiftyMoveCount > 2 && record.ThreeFoldRepDetection(board.FiftyMoveCount, code1, code2) > 0;
+}
+
+bool HasLegalMove(const ChessBoard& board, char side) {
+  ChessBoard b = board;
+  MoveGen list;
+  const int count = list.GenCheckEvasions(side, &b);
+  for (int i = 0; i < count; i++) {
+    u64 from, to;
+    char promote, castleMask;
+    list.GetMove(i, count, &from, &to, &promote);
+    b.MakeMove(from, to, promote, &castleMask);
+    const bool legal = !b.InCheck(b.SideKing(side), side);
+    b.UndoMove(i);
+    if (legal) return true;
+  }
+  return false;
 }
 
 bool HasPieces(const ChessBoard& board, char side) {
@@ -90,8 +99,13 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   if (((ply > maxPly || depth <= 0) && !inCheck) || ply >= MaxSearchPly)
     return Horizon(side, alpha, beta, board, depth, ply, code1, code2);
 
-  // Draws, and the opponent's men as they stand.
-  if (board.CheckDraw(side) != 0) return 0;
+  // Draws, and the opponent's men as they stand. A mate given with the
+  // hundredth half-move is still a mate: the fifty-move rule draws only a
+  // position the side to move can play on from.
+  if (const int draw = board.CheckDraw(side)) {
+    if (draw != DrawByFiftyMoves || !inCheck || HasLegalMove(board, side)) return 0;
+    return -MateScore + ply;
+  }
   const u64 enemyMen = board.SidePieces(enemy);
   const u64 enemyKing = board.SideKing(enemy);
   if (Repeated(Repetitions, board, code1, code2)) return 0;
@@ -102,10 +116,9 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
   int probe;
   {
     int v;
-    probe = PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses);
+    probe = PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses, ply);
     if (probe <= TTExact) {
       if (Settings->Trace) TraceProbe("Position Cache Hit:", v, alpha, beta, code1, code2);
-      v = FromTable(v, ply);
       if (nodeType != PVNode) {
         // The table keeps no promotion byte; its move is recorded as a plain
         // move.
@@ -142,7 +155,7 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     Search(side, alpha, beta, board, depth - 3, ply, 0, castleRights, inCheck, nodeType, maxPly, sameCodes);
     if (StopSearch && stopping && !Settings->Pondering) return 0;
     int v;
-    PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses);
+    PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &hashMove, TableHits, TableMisses, ply);
   }
 
   // Moves.
@@ -284,9 +297,9 @@ int SearchRoutines::Horizon(char side, int alpha, int beta, const ChessBoard& bo
                             u64 code2) {
   if (Repeated(Repetitions, board, code1, code2)) return 0;
   int v, move = 0;
-  if (PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &move, TableHits, TableMisses) <= TTExact) {
+  if (PositionCache.Probe(code1, code2, depth, alpha, beta, &v, &move, TableHits, TableMisses, ply) <= TTExact) {
     LeafNodeCount++;
-    return FromTable(v, ply);
+    return v;
   }
   v = Quiesce(side, alpha, beta, board, ply + 1);
   StoreBound(code1, code2, depth, ply, 0, v, alpha, beta, v > alpha);
@@ -318,6 +331,10 @@ void SearchRoutines::RecordLine(int ply, int move, char promote, bool lastPly) {
 bool SearchRoutines::NullMove(char side, int alpha, int beta, const ChessBoard& board, int depth, int ply,
                               char castleRights, char nodeType, int maxPly, u64 code1, u64 code2, int* settled,
                               bool* mateThreat) {
+  // Against a mate in hand a pass proves nothing: its shallow search ends
+  // in quiescence, whose standing pat would wave away the mate and let a
+  // longer one be reported.
+  if (beta < -MateReported) return false;
   const int own = Eval.SideMaterialValue(side, &board);
   if (own <= NullMoveEndgame && depth > 6) return false;
   if (beta > Eval.MaterialOnly(side, board) + NullMoveMargin) return false;
@@ -334,7 +351,11 @@ bool SearchRoutines::NullMove(char side, int alpha, int beta, const ChessBoard& 
     return true;
   }
   if (v >= beta) {
-    PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, v, LowerBound, ply);
+    // A mate behind the null move is no mate of this node: passing is not a
+    // move, and the child counts its plies from ply + 2. The table learns
+    // only that the node holds beta.
+    const int bound = v > MateBound || v < -MateBound ? beta : v;
+    PositionCache.InsertTranspositionTables(code1, code2, depth - 3, 0, bound, LowerBound, ply);
     if (Settings->Trace) TraceProbe("Position Cache Insert (NullM):", v, alpha, beta, code1, code2);
     PrincipalVariation[ply][0].Move = 0;
     *settled = beta;

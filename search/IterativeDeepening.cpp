@@ -245,12 +245,17 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
       }
       break;
     }
-    if ((fixedDepth != 0 && d == fixedDepth) || d + 1 > limit || v <= -(MateReported + 1)) break;
+    // A mate ends the deepening once the iteration is as deep as the mate
+    // is long: before that, a shorter mate (or a longer defence) may hide
+    // in the lines not yet searched to its length, and checks and the
+    // table can bring a long mate into a shallow iteration.
+    const bool mateSettled = (v > MateReported || v < -MateReported) && d >= MateScore - (v < 0 ? -v : v);
+    if ((fixedDepth != 0 && d == fixedDepth) || d + 1 > limit || (v <= -(MateReported + 1) && mateSettled)) break;
     if (Limits.Mate > 0) {
       // A mate search goes on until it has a mate in the moves asked for or
       // fewer: a longer mate, or a single legal move, does not end it.
       if (v >= MateScore - (2 * Limits.Mate - 1)) break;
-    } else if ((v > MateReported && (levelled || LinesDecided())) || LegalMoves == 1) {
+    } else if ((v > MateReported && (levelled || (mateSettled && LinesDecided()))) || LegalMoves == 1) {
       // (A level plays the mate it found: its other lines do not matter.)
       break;
     }

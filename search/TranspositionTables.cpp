@@ -156,11 +156,7 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
 
   const TTEntry first = slot[0].Entry();
   bool mayReplace0 = first.Depth <= depth || first.Live <= 0;
-  // A mate score counts plies from the root; the table keeps it counted
-  // from this node, so that a probe from another ply reads the right
-  // distance.
-  if (value > MateBound) value += ply;
-  else if (value < -MateBound) value -= ply;
+  value = ToTable(value, ply);
 
   // A live slot 0 is displaced only by a result for the same position at
   // least as deep; everything else goes to slot 1.
@@ -184,7 +180,7 @@ void TranspositionTables::InsertTranspositionTables(u64 upper, u64 lower, int de
 }
 
 int TranspositionTables::Probe(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move,
-                               i64* hits, i64* misses) {
+                               i64* hits, i64* misses, int ply) {
   const int R = depth < 6 ? 2 : 3;
   u32 index = (u32)lower & IndexMask;
   if (index > IndexMask) {
@@ -201,7 +197,8 @@ int TranspositionTables::Probe(u64 upper, u64 lower, int depth, int alpha, int b
     if (w0 != upper) continue;
     const u64 w2 = slot.Word[2].load(std::memory_order_relaxed), w3 = slot.Word[3].load(std::memory_order_relaxed);
     if ((slot.Word[1].load(std::memory_order_relaxed) ^ w2 ^ w3) != lower) continue;
-    const TTEntry e = TTSlot::Unpack(upper, lower, w2, w3);
+    TTEntry e = TTSlot::Unpack(upper, lower, w2, w3);
+    e.Value = FromTable(e.Value, ply);
     // The move is a hint for ordering even when the score is stale.
     if (s == 0 || e.Depth > bestDepth) {
       *move = e.Move;

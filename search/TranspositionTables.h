@@ -121,13 +121,33 @@ class TranspositionTables {
   // the table was last aged or cleared) among the first HashfullSample
   // buckets. Safe while the search writes.
   int UsePerMille() const;
+  // A mate score counts plies from the root; the table keeps it counted
+  // from the node that stored it, so that a node at another ply (the same
+  // position reached by another line, or in a later search) reads the
+  // distance from itself. `ply` is the storing or probing node's.
   void InsertTranspositionTables(u64 upper, u64 lower, int depth, short move, int value, char bound, int ply = 0);
-  int SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move) {
-    return Probe(upper, lower, depth, alpha, beta, value, move, &Hits, &Misses);
+  int SearchTranspositionTables(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move,
+                                int ply = 0) {
+    return Probe(upper, lower, depth, alpha, beta, value, move, &Hits, &Misses, ply);
   }
   // The same probe, counting into the caller's counters: every search
-  // thread counts its own, the main search into Hits and Misses.
-  int Probe(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move, i64* hits, i64* misses);
+  // thread counts its own, the main search into Hits and Misses. The
+  // stored score is brought to `ply` before it is held against alpha and
+  // beta, and *value is the score at that ply: the stored one, or alpha or
+  // beta for a cut-off.
+  int Probe(u64 upper, u64 lower, int depth, int alpha, int beta, int* value, int* move, i64* hits, i64* misses,
+            int ply = 0);
+  // A score at `ply` as the table keeps it, and back.
+  static int ToTable(int value, int ply) {
+    if (value > MateBound) return value + ply;
+    if (value < -MateBound) return value - ply;
+    return value;
+  }
+  static int FromTable(int value, int ply) {
+    if (value > MateBound) return value - ply;
+    if (value < -MateBound) return value + ply;
+    return value;
+  }
   // Starts loading the position's bucket into the cache, so that a probe a
   // little later does not wait for memory.
   void Prefetch(u64 lower) const {

@@ -79,6 +79,9 @@ std::vector<Ending> Endings() {
        "1/2-1/2 {Draw by repetition}"},
       {"fifty moves", FiftyFen, fifty, false, "fifty-move rule", "1/2-1/2 {Draw by 50 Move Rule}"},
       {"fifty moves (Vorn)", FiftyFen, fifty, true, "fifty-move rule", "1/2-1/2 {Draw by 50 Move Rule}"},
+      // The mate completes the hundredth half-move: it is a mate, not a draw.
+      {"mate on the hundredth half-move (Vorn)", "k7/8/1K6/8/8/8/8/7R w - - 99 80", {"h1h8"}, true, "checkmate",
+       "1-0 {White mates}"},
       // A mate is still possible in these: a claim would lose the game.
       {"bishops on both colours", "4k1b1/8/8/6p1/8/8/8/2B1K3 w - -", {"c1g5"}, false, "", ""},
       {"knight against bishop", "4k1b1/8/8/6p1/8/5N2/8/4K3 w - -", {"f3g5"}, false, "", ""},

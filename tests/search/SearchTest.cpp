@@ -109,6 +109,74 @@ TEST_F(SearchTest, FindsMatesAtAFixedDepth) {
   }
 }
 
+// A mate given with the hundredth half-move ends the game before the
+// fifty-move rule can; a check the side can escape from is still a draw.
+TEST_F(SearchTest, MateOnTheHundredthHalfMoveIsAMate) {
+  // The counters of a position text are the front ends' to read: the
+  // board's count is set here as they set it.
+  struct Case {
+    const char* fen;
+    const char* move;
+  };
+  const Case cases[] = {{"k7/8/1K6/8/8/8/8/7R w - - 99 80", "h1h8"}, {"6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 99 80", "a1a8"}};
+  for (const Case& c : cases) {
+    FreshState();
+    LoadFen(c.fen).FiftyMoveCount = 99;
+    Limits.FD = 6;
+    ChessBoard& b = MainBoard;
+    const int v = Search.ProgressiveDeepening(b, 6, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+    EXPECT_EQ(v, MateScore - 1) << c.fen;
+    EXPECT_EQ(MoveText(b.BestMoveFrom, b.BestMoveTo), c.move) << c.fen;
+  }
+  struct Node {
+    const char* fen;
+    int score;
+  };
+  const Node nodes[] = {{"k6R/8/1K6/8/8/8/8/8 b - - 100 80", -MateScore + 3}, {"k6R/8/2K5/8/8/8/8/8 b - - 100 80", 0}};
+  for (const Node& n : nodes) {
+    ChessBoard& b = LoadFen(n.fen);
+    b.FiftyMoveCount = 100;
+    EXPECT_EQ(Search.Search(1, -MateScore, MateScore, b, 2, 3, 1, 0, 1, PVNode, 10), n.score) << n.fen;
+  }
+}
+
+// A mate reported is one the line achieves: searched again with the table
+// kept, the same position gives no longer mate and no other move, and a
+// search for a mate in one plays it. Mate scores pass through the table
+// from other plies, through bounds and through null-move nodes on the way.
+TEST_F(SearchTest, MateDistancesHoldWhenSearchedAgain) {
+  struct Case {
+    const char* what;
+    const char* fen;
+    int depth;
+    const char* move;
+    int score;
+  };
+  const Case cases[] = {
+      {"queen mates in one, the rook pinned", "2K4k/3r2p1/8/1qP4p/1p6/8/2P5/2R5 b - - 0 1", 8, "b5b7", MateScore - 1},
+      // A pass by the defender, searched shallowly, would stand pat against
+      // the mate in two and leave a mate in three.
+      {"quiet queen move, mate in two", "6Q1/3k4/8/4R2K/1P6/1B6/P7/BN6 w - - 5 47", 5, "g8b8", MateScore - 3},
+      {"mate in four", "2bq2kr/1ppp1pNp/7B/1p2R1b1/r7/6Q1/PPP2PPP/R5K1 w - - 0 1", 8, "g3g5", MateScore - 7},
+  };
+  for (const Case& c : cases) {
+    FreshState();
+    for (int round = 1; round <= 2; round++) {
+      Result r = SearchFixed(c.fen, c.depth);
+      EXPECT_EQ(r.score, c.score) << c.what << ", search " << round;
+      EXPECT_EQ(r.move, c.move) << c.what << ", search " << round;
+    }
+  }
+  // The first case once more, then a search for a mate in one with what
+  // the table learned.
+  FreshState();
+  SearchFixed(cases[0].fen, cases[0].depth);
+  Limits.Mate = 1;
+  Result r = SearchFixed(cases[0].fen, 0);
+  EXPECT_EQ(r.move, "b5b7");
+  EXPECT_EQ(r.score, MateScore - 1);
+}
+
 TEST_F(SearchTest, PrincipalVariationIsTheMatingLine) {
   Result r = SearchFixed("r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 0", 2);
   ASSERT_EQ(r.score, 109997);

@@ -153,6 +153,41 @@ TEST_F(TranspositionTablesTest, MateScoresAreStoredCountedFromTheNode) {
   }
 }
 
+// A mate stored at one ply and probed at another is the same mate seen from
+// the probing node: it is held against the window at that ply, and a
+// cut-off hands back the window's bound as it stands.
+TEST_F(TranspositionTablesTest, MateScoresAreReadAtTheProbingPly) {
+  struct Case {
+    const char* what;
+    int value;
+    char bound;
+    int storePly, probePly, alpha, beta;
+    int result, read;
+  };
+  const Case cases[] = {
+      // Mate at ply 9 seen from ply 3, read from ply 5: mate at ply 11.
+      {"exact mate", MateScore - 9, ExactBound, 3, 5, -100, 100, TTExact, MateScore - 11},
+      {"exact mated", -MateScore + 8, ExactBound, 2, 6, -100, 100, TTExact, -MateScore + 12},
+      // At least a mate at ply 11 from ply 5: not enough for a mate at ply 10.
+      {"lower bound below beta", MateScore - 9, LowerBound, 3, 5, 0, MateScore - 10, TTNoScore, 0},
+      {"lower bound at beta", MateScore - 9, LowerBound, 3, 5, 0, MateScore - 11, TTLowerCut, MateScore - 11},
+      // At most mated at ply 12 from ply 6: alpha mated at ply 11 is not cut
+      // (only a null move is advised against).
+      {"upper bound above alpha", -MateScore + 8, UpperBound, 2, 6, -MateScore + 11, 0, TTAvoidNull, 0},
+      {"upper bound at alpha", -MateScore + 8, UpperBound, 2, 6, -MateScore + 12, 0, TTUpperCut, -MateScore + 12},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    tt.InsertTranspositionTables(UpperA, LowerA, 4, 0, c.value, c.bound, c.storePly);
+    int value = 0, move = 0;
+    EXPECT_EQ(tt.SearchTranspositionTables(UpperA, LowerA, 4, c.alpha, c.beta, &value, &move, c.probePly), c.result)
+        << c.what;
+    if (c.result <= TTExact) {
+      EXPECT_EQ(value, c.read) << c.what;
+    }
+  }
+}
+
 TEST_F(TranspositionTablesTest, MoveIsSignExtendedFromSixteenBits) {
   tt.InsertTranspositionTables(UpperA, LowerA, 2, (short)-5, 0, ExactBound);
   EXPECT_EQ(Slot(0).Move, -5);

@@ -80,7 +80,7 @@ TEST(EPDSuiteTest, SearchesEachPositionAtDepthThreeAndScoresIt) {
             0u)
       << out;
   EXPECT_EQ(WithoutTime(LineStarting(out, "mate in 2: "))
-                .rfind("mate in 2: solved, played Nf6+ (d5f6), bm Nf6+, depth 2, time T s, nodes ", 0),
+                .rfind("mate in 2: solved, played Nf6+ (d5f6), bm Nf6+, depth 3, time T s, nodes ", 0),
             0u)
       << out;
   // The count of positions, then the score.
