@@ -287,9 +287,12 @@ int SearchRoutines::Search(char side, int alpha, int beta, ChessBoard board, int
     else best = -ply;
   }
 
-  // Store, unless the best move was a futile one.
+  // Store, unless the best move was a futile one. A node without a move
+  // has its exact score (a mate or a stalemate), whatever the window: kept
+  // as the window's alpha it would say the node is worse than it is.
   if (!bestFutile)
-    StoreBound(code1, code2, depth, ply, PrincipalVariation[ply][ply].Move, best, alpha, beta, alphaRaised);
+    StoreBound(code1, code2, depth, ply, PrincipalVariation[ply][ply].Move, best, alpha, beta,
+               alphaRaised || legal == 0);
   return best;
 }
 

@@ -224,8 +224,18 @@ TEST_F(SearchTest, NodesWithoutMovesScoreByPly) {
       {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 0, -3},
   };
   for (const Case& c : cases) {
+    FreshState();
     ChessBoard& b = LoadFen(c.fen);
     EXPECT_EQ(Search.Search(1, -110000, 110000, b, 2, 3, 1, 0, c.inCheck, 1, 10), c.score) << c.fen;
+    // The table keeps the exact score, above the window's alpha as it is,
+    // and hands it on at another ply as the same mate seen from there.
+    u64 code1, code2;
+    genhashcode(1, 0, &code1, &code2, &b);
+    int v = 0, move = 0;
+    EXPECT_EQ(PositionCache.SearchTranspositionTables(code1, code2, 2, -MateScore, -MateScore + 1, &v, &move, 1),
+              TTExact)
+        << c.fen;
+    EXPECT_EQ(v, c.inCheck ? -MateScore + 1 : -3) << c.fen;
   }
 }
 
