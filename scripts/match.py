@@ -10,7 +10,7 @@ group without disturbing the next.
 
 With --variant fischerandom the games are Chess960: xboard plays its variant
 fischerandom, and game pair k starts from the k-th of the 960 start positions
-in an order shuffled by --seed (tools/chess960.py numbers them); every engine
+in an order shuffled by --seed (scripts/chess960.py numbers them); every engine
 plays it through its own protocol (UCI engines through PolyGlot, which sets
 UCI_Chess960). The summary counts the games in which Vorn castled.
 
