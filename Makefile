@@ -76,7 +76,8 @@ same: build
 # its 95% margin, time and depth a move of both sides and every fault of
 # Vorn's. VORN= plays another binary (then nothing is built); FIRST=11
 # continues a match in the same OUT folder; THREADS= sets Vorn's search
-# threads. OPPONENT=vorn plays Vorn against Vorn: the binary of
+# threads (xboard's -smpCores, which an opponent that plays on threads gets
+# too). OPPONENT=vorn plays Vorn against Vorn: the binary of
 # OPPONENT_VORN= (the same one by default) at OPPONENT_THREADS= threads.
 # OPENINGS= plays from another EPD file: OPENINGS=scripts/start.epd plays
 # every game from the start position, Vorn's openings from its book.
