@@ -47,7 +47,7 @@ slow: build
 # figure the best of BENCH_RUNS runs (default 5), the engines by turns.
 PREVIOUS ?=
 bench: build
-	tools/bench.sh ./$(BUILD)/vorn $(PREVIOUS)
+	scripts/bench.sh ./$(BUILD)/vorn $(PREVIOUS)
 
 # Nanoseconds per static evaluation (needs Google Benchmark).
 bench-eval: $(BUILD)/CMakeCache.txt
@@ -59,26 +59,27 @@ bench-eval: $(BUILD)/CMakeCache.txt
 # given: make timeuse VORN_OTHERS=/path/to/older/vorn. A benchmark: the
 # figures depend on the machine's load.
 timeuse: build
-	tools/timeuse.py ./$(BUILD)/vorn $(VORN_OTHERS)
+	scripts/timeuse.py ./$(BUILD)/vorn $(VORN_OTHERS)
 
 # Proof that the working tree behaves byte for byte like BASE (a git
 # revision, default HEAD) at fixed depth: benchmarks, perft, the EPD tools
 # and console, xboard and UCI sessions on both binaries, only the wall-clock
-# figures masked (tools/same.sh). BASE is built once per commit in build-same/.
+# figures masked (scripts/same.sh). BASE is built once per commit in build-same/.
 BASE ?= HEAD
 same: build
-	tools/same.sh --base $(BASE) --work $(BUILD)/vorn
+	scripts/same.sh --base $(BASE) --work $(BUILD)/vorn
 
 # Games against an engine from Debian's packages inside xboard, headless
-# under Xvfb (tools/match.sh; installs xboard, Xvfb and the opponent when
-# missing). Each opening of tools/openings.epd is played twice with the
+# under Xvfb (scripts/match.sh; installs xboard, Xvfb and the opponent when
+# missing). Each opening of scripts/openings.epd is played twice with the
 # colours reversed; at the end it prints the score, the Elo difference with
 # its 95% margin, time and depth a move of both sides and every fault of
 # Vorn's. VORN= plays another binary (then nothing is built); FIRST=11
 # continues a match in the same OUT folder; THREADS= sets Vorn's search
-# threads. OPPONENT=vorn plays Vorn against Vorn: the binary of
+# threads (xboard's -smpCores, which an opponent that plays on threads gets
+# too). OPPONENT=vorn plays Vorn against Vorn: the binary of
 # OPPONENT_VORN= (the same one by default) at OPPONENT_THREADS= threads.
-# OPENINGS= plays from another EPD file: OPENINGS=tools/start.epd plays
+# OPENINGS= plays from another EPD file: OPENINGS=scripts/start.epd plays
 # every game from the start position, Vorn's openings from its book.
 # Not part of `make test`.
 OPPONENT ?= fairymax
@@ -100,7 +101,7 @@ SEED ?=
 ELO ?=
 VORN_ELO ?=
 match: $(if $(VORN),,build)
-	tools/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
+	scripts/match.sh --opponent $(OPPONENT) --protocol $(PROTOCOL) --games $(GAMES) --first $(FIRST) \
 	  --tc $(TC) $(if $(INC),--inc $(INC),--mps $(MPS)) --vorn $(or $(VORN),$(BUILD)/vorn) \
 	  --threads $(THREADS) --opponent-threads $(OPPONENT_THREADS) \
 	  $(if $(OPPONENT_VORN),--opponent-vorn $(OPPONENT_VORN)) $(if $(OUT),--out $(OUT)) \
@@ -109,7 +110,7 @@ match: $(if $(VORN),,build)
 	  $(if $(ELO),--elo $(ELO)) $(if $(VORN_ELO),--vorn-elo $(VORN_ELO))
 
 # The strength levels against Debian's stockfish at the same UCI_Elo, inside
-# xboard, at 60 s + 0.6 s a game (tools/calibrate.py, through match.sh):
+# xboard, at 60 s + 0.6 s a game (scripts/calibrate.py, through match.sh):
 # CAL_GAMES games a level (default 30) from the balanced openings, both
 # colours, CAL_PARALLEL levels side by side, and full strength against
 # stockfish at CAL_FULL (or at each of several figures: CAL_FULL=2000,2200;
@@ -122,7 +123,7 @@ CAL_PARALLEL ?= 2
 CAL_FULL ?= 2100
 CAL_OUT ?= $(BUILD)/calibrate
 calibrate: build
-	tools/calibrate.py --levels "$(CAL_LEVELS)" --games $(CAL_GAMES) --parallel $(CAL_PARALLEL) \
+	scripts/calibrate.py --levels "$(CAL_LEVELS)" --games $(CAL_GAMES) --parallel $(CAL_PARALLEL) \
 	  --full "$(CAL_FULL)" --out $(CAL_OUT) --vorn $(BUILD)/vorn
 
 # The whole fast suite built with AddressSanitizer and UndefinedBehavior-

@@ -1,6 +1,6 @@
 // Chess960 perft against the figures of Debian's stockfish ("go perft" with
 // UCI_Chess960 true, tests/data/chess960-perft.txt, made by
-// tools/chess960.py perft-data): all 960 start positions to depth 4, every
+// scripts/chess960.py perft-data): all 960 start positions to depth 4, every
 // sixteenth to depth 5, and the middle-game positions where castling is
 // tricky to their deepest depth. A few minutes: run by `make slow`.
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 # parameter list and no "=" outside brackets (an initialised table is data);
 # lambdas and local classes count as part of their function.
 #
-#   tools/longest.sh [tree] [N]     (default: the tree this script is in, 10)
+#   scripts/longest.sh [tree] [N]     (default: the tree this script is in, 10)
 set -u
 tree=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 count=${2:-10}

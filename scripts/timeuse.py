@@ -2,7 +2,7 @@
 """How Vorn spends the time it is given: for each case, the time from the
 command that starts a search to the engine's answer, against the time asked.
 
-  tools/timeuse.py [path/to/vorn ...]     (default build/vorn)
+  scripts/timeuse.py [path/to/vorn ...]     (default build/vorn)
   TIMEUSE_RUNS=3  runs of each case (the figure printed is the median)
 
 UCI "go movetime N" should answer within [0.9 N, N + 30 ms]; xboard "st N"

@@ -4,7 +4,7 @@
 # both binaries, and their standard output and exit status are compared.
 # Run it before committing any change meant not to alter behaviour.
 #
-#   tools/same.sh [--base REV] [--repo DIR] [--tree DIR | --work BINARY]
+#   scripts/same.sh [--base REV] [--repo DIR] [--tree DIR | --work BINARY]
 #
 #   --base REV   the revision to compare against (default HEAD)
 #   --repo DIR   the git repository BASE comes from (default: this script's);
@@ -20,7 +20,7 @@
 # compared is kept in build-same/out/<case>.{base,work}, the unmasked output
 # beside it in <case>.{base,work}.raw.
 #
-# The cases (input files in tools/same/):
+# The cases (input files in scripts/same/):
 #   bench -fd 1..10        the six built-in positions, iterated to depth N
 #   bench2/bench3 -fd 6    position 5 by the driver and the exact-depth search
 #   perft -fd 5            the move tree of the start position

@@ -10,7 +10,7 @@ group without disturbing the next.
 
 With --variant fischerandom the games are Chess960: xboard plays its variant
 fischerandom, and game pair k starts from the k-th of the 960 start positions
-in an order shuffled by --seed (tools/chess960.py numbers them); every engine
+in an order shuffled by --seed (scripts/chess960.py numbers them); every engine
 plays it through its own protocol (UCI engines through PolyGlot, which sets
 UCI_Chess960). The summary counts the games in which Vorn castled.
 
@@ -241,6 +241,13 @@ def play_batch(args, first, last, openings):
         # Vorn against Vorn under protocol 1: under protocol 2 xboard sends
         # both the same "cores", which would override each side's -threads.
         xboard += ["-firstProtocolVersion", "1", "-secondProtocolVersion", "1"]
+    else:
+        # xboard sends "cores N" to every engine that plays on several
+        # threads, PolyGlot passing it on as Threads, and N is its own
+        # -smpCores (1 unless told): without this, "cores 1" would override
+        # Vorn's -threads. It is one figure for both sides, so an opponent
+        # that can use threads gets as many.
+        xboard += ["-smpCores", str(args.threads)]
     if not vorn_white:
         xboard += ["-firstPlaysBlack", "true"]
     cmd = ["xvfb-run", "-a", "-e", os.path.join(tmp, os.path.basename(stem) + ".xvfb")] + xboard
@@ -423,6 +430,57 @@ def read_log(path):
     return times, games
 
 
+START_CHILD = re.compile(r"^StartChildProcess \(dir=\"[^\"]*\"\) (.*)$")
+THREADS_ARG = re.compile(r"(?:^|\s)-threads\s+(\d+)\b")
+CORES = re.compile(r"^cores\s+(\d+)\s*$")
+POLYGLOT_THREADS = re.compile(r"Adapter->Engine: setoption name Threads value (\d+)\s*$")
+
+
+def read_threads(path, polyglot_log=None):
+    """The threads each side played on, as a batch's logs show it:
+    {"first": N, "second": N} (None where the log is missing). An engine is
+    told by xboard's "cores N" (sent only to engines that play on several
+    threads), else by "-threads N" on its command line, else it plays on
+    one; Vorn through PolyGlot by the last Threads PolyGlot set."""
+    threads = {"first": None, "second": None}
+    if not os.path.exists(path):
+        return threads
+    started = None      # the command of the engine xboard started last
+    args = {}
+    cores = {}
+    with open(path, errors="replace") as f:
+        for raw in f:
+            raw = raw.rstrip("\n")
+            m = START_CHILD.match(raw)
+            if m:
+                started = m.group(1)
+                continue
+            m = LOG_LINE.match(raw)
+            if not m or m.group(2) != ">":
+                continue
+            who = m.group(3).strip()
+            if started is not None:
+                # The first line sent after a start goes to the engine started.
+                a = THREADS_ARG.search(started)
+                args[who] = int(a.group(1)) if a else 1
+                started = None
+            c = CORES.match(m.group(4).strip())
+            if c:
+                cores[who] = int(c.group(1))
+    for who in threads:
+        if who in cores:
+            threads[who] = cores[who]
+        elif who in args:
+            threads[who] = args[who]
+    if polyglot_log and os.path.exists(polyglot_log):
+        with open(polyglot_log, errors="replace") as f:
+            for line in f:
+                m = POLYGLOT_THREADS.search(line.rstrip("\n"))
+                if m:
+                    threads["first"] = int(m.group(1))
+    return threads
+
+
 def vorn_score(result, colour):
     if result == "1/2-1/2":
         return 0.5
@@ -541,6 +599,7 @@ def summarize(out):
     depth = {"vorn": [], "opp": []}
     faults = []
     castled = []
+    played_on = {"first": set(), "second": set()}
     wall = 0.0
     for batch, ms in sorted(batches.items()):
         ms.sort(key=lambda m: m["index"])
@@ -551,6 +610,9 @@ def summarize(out):
         t_log["opp"] += times["second"]
         poly = stem + ".polyglot.log" if ms[0]["protocol"] == "uci" else None
         batch_faults = faults_of_batch(ms, pgn_games, log_games, stem + ".out", poly)
+        for who, n in read_threads(stem + ".log", poly).items():
+            if n is not None:
+                played_on[who].add(n)
         for meta in ms:
             i = meta["index"]
             n = meta["game"]
@@ -623,6 +685,11 @@ def summarize(out):
                  f"   ({len(t_pgn['vorn'])} and {len(t_pgn['opp'])} moves)")
     lines.append(f"{'depth a move, PGN comments':34}{fmt(mean(depth['vorn']), 1):>10}{fmt(mean(depth['opp']), 1):>12}"
                  f"   ({len(depth['vorn'])} and {len(depth['opp'])} moves)")
+    def shown(ns):
+        return "n/a" if not ns else " or ".join(map(str, sorted(ns)))
+    lines.append(f"{'threads, from the logs':34}{shown(played_on['first']):>10}{shown(played_on['second']):>12}")
+    if played_on["first"] and played_on["first"] != {threads}:
+        lines.append(f"Vorn was asked for {threads} thread(s) and played on {shown(played_on['first'])}")
     lines.append(f"wall time {wall:.0f} s, {wall / len(metas):.0f} s a game")
     lines.append(f"Vorn castled in {len(castled)} of {len(metas)} games")
     lines.append("how the games ended:")
@@ -650,7 +717,8 @@ def main():
     p.add_argument("--inc", type=float, default=None,
                    help="xboard -inc: seconds added a move (instead of --mps)")
     p.add_argument("--vorn", default="build/vorn")
-    p.add_argument("--threads", type=int, default=1, help="Vorn's search threads")
+    p.add_argument("--threads", type=int, default=1,
+                   help="Vorn's search threads (xboard's -smpCores: an opponent that plays on threads gets as many)")
     p.add_argument("--opponent-vorn", default=None,
                    help="with --opponent vorn: the opponent's binary (default: --vorn's)")
     p.add_argument("--opponent-threads", type=int, default=1, help="with --opponent vorn: its search threads")

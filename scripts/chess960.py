@@ -2,8 +2,8 @@
 """Chess960 start positions by their standard number (0 to 959, 518 being
 standard chess's), and the perft figures of tests/data/chess960-perft.txt.
 
-  tools/chess960.py fen N            the FEN of start position N ("HAha" rights)
-  tools/chess960.py perft-data [STOCKFISH]
+  scripts/chess960.py fen N          the FEN of start position N ("HAha" rights)
+  scripts/chess960.py perft-data [STOCKFISH]
                                      the data file, counted by Debian's
                                      stockfish ("go perft" with UCI_Chess960)
 

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Vorn against an engine from Debian's packages, or another Vorn build or
 # setting, inside xboard, headless under
-# Xvfb (tools/match.py plays and scores; see there for the files it writes).
+# Xvfb (scripts/match.py plays and scores; see there for the files it writes).
 # Installs what is missing, like .ci/run does for its tools.
 #
-#   tools/match.sh [--opponent fairymax|phalanx|stockfish|glaurung|vorn] [--protocol xboard|uci]
-#                  [--games N] [--first K] [--tc 0:20] [--mps 40 | --inc SECONDS]
-#                  [--vorn PATH] [--threads N] [--opponent-vorn PATH] [--opponent-threads N]
-#                  [--out DIR] [--openings FILE] [--skill N | --elo N] [--vorn-elo N]
-#                  [--variant normal|fischerandom] [--seed N]
-#   tools/match.sh --summary-only --out DIR
+#   scripts/match.sh [--opponent fairymax|phalanx|stockfish|glaurung|vorn] [--protocol xboard|uci]
+#                    [--games N] [--first K] [--tc 0:20] [--mps 40 | --inc SECONDS]
+#                    [--vorn PATH] [--threads N] [--opponent-vorn PATH] [--opponent-threads N]
+#                    [--out DIR] [--openings FILE] [--skill N | --elo N] [--vorn-elo N]
+#                    [--variant normal|fischerandom] [--seed N]
+#   scripts/match.sh --summary-only --out DIR
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -45,4 +45,4 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get install -y -q "${need[@]}"
 fi
 
-exec python3 tools/match.py "$@"
+exec python3 scripts/match.py "$@"

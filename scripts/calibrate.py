@@ -1,20 +1,20 @@
 #!/usr/bin/env python3
 """Vorn's strength levels measured against Debian's stockfish at the same
-UCI_Elo, inside xboard (tools/match.sh), at the time control stockfish's
+UCI_Elo, inside xboard (scripts/match.sh), at the time control stockfish's
 scale was calibrated at (60 s + 0.6 s a move, as its README says), with the
-balanced openings of tools/openings.epd and both colours.
+balanced openings of scripts/openings.epd and both colours.
 
 Each level plays in its own folder, OUT/elo-N (and full strength against
 stockfish at each figure of --full in OUT/full-vs-N), one game-NNN.json and PGN per game
-as tools/match.py keeps them. Running the script again continues every
+as scripts/match.py keeps them. Running the script again continues every
 level from the first game it has not played, up to --games; --table prints
 the table of what has been played and plays nothing. A level is calibrated
 when the 95% interval of its Elo difference holds 0; full strength's place
 on the scale is stockfish's figure plus the difference it scored.
 
-  tools/calibrate.py [--levels 1400,1600,1800,2000] [--full 2100[,2000..]] [--games 30]
-                     [--parallel 2] [--out build/calibrate] [--vorn build/vorn]
-                     [--tc 1] [--inc 0.6] [--table]
+  scripts/calibrate.py [--levels 1400,1600,1800,2000] [--full 2100[,2000..]] [--games 30]
+                       [--parallel 2] [--out build/calibrate] [--vorn build/vorn]
+                       [--tc 1] [--inc 0.6] [--table]
 """
 
 import argparse
@@ -66,7 +66,7 @@ def results(folder):
 
 def interval(w, d, l):
     """Score, Elo difference and the 95% interval's ends (None: unbounded),
-    as tools/match.py computes them."""
+    as scripts/match.py computes them."""
     n = w + d + l
     if n == 0:
         return None, None, None, None

@@ -5,7 +5,7 @@
 # headers; tools may include any folder but engine, and engine may include
 # tools). Exits 1 when any include points up, so it can guard the layering.
 #
-#   tools/layers.sh [tree]      (default: the tree this script is in)
+#   scripts/layers.sh [tree]      (default: the tree this script is in)
 set -u
 export LC_ALL=C
 

@@ -22,7 +22,7 @@
 # BENCH_RUNS runs (default 5), so that a busy machine disturbs it less; times
 # are wall-clock.
 #
-#   tools/bench.sh [path/to/vorn [path/to/previous/vorn]]   (default build/vorn)
+#   scripts/bench.sh [path/to/vorn [path/to/previous/vorn]]   (default build/vorn)
 #   BENCH_DEPTH=12 BENCH_SHORT=7 BENCH_RUNS=5 STOCKFISH=/usr/games/stockfish
 set -u
 export LC_ALL=C
