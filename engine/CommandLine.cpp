@@ -1,6 +1,9 @@
 #include "engine/CommandLine.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -69,29 +72,78 @@ void CommandLine::RestoreLimits() const {
   if (OwnBook >= 0) Limits.OwnBook = (u8)OwnBook;
 }
 
-void CommandLine::Read(int argc, char** argv) {
+namespace {
+const char* const UsageHint = " (vorn -help lists the options)";
+
+// A whole number and nothing else: "12" and "-3", not "12x", "" or "abc".
+bool WholeNumber(const char* text, long* value) {
+  char* end;
+  errno = 0;
+  *value = strtol(text, &end, 10);
+  return end != text && *end == 0 && errno == 0;
+}
+}  // namespace
+
+bool CommandLine::Read(int argc, char** argv) {
   Status& s = MainStatus;
+  Refusal.clear();
   for (int i = 1; i < argc; i++) {
-    auto is = [&](const char* text) { return strcmp(argv[i], text) == 0; };
-    auto has = [&](const char* text) { return strstr(argv[i], text) != nullptr; };
-    // Moves on to the option's value; false when the line has none.
-    auto takeValue = [&]() {
-      if (i + 1 >= argc) return false;
-      i++;
-      return true;
+    const std::string argument = argv[i];
+    bool known = false;
+    // A test that matches the argument (or the value read after it) marks
+    // the argument as an option; once the line is refused nothing matches,
+    // so that a value such as "-h" is not acted on.
+    auto is = [&](const char* text) {
+      const bool match = Refusal.empty() && strcmp(argv[i], text) == 0;
+      known |= match;
+      return match;
     };
+    auto has = [&](const char* text) {
+      const bool match = Refusal.empty() && strstr(argv[i], text) != nullptr;
+      known |= match;
+      return match;
+    };
+    auto refuse = [&](const std::string& why) {
+      if (Refusal.empty()) Refusal = why + UsageHint;
+    };
+    // Moves on to the option's value; an option at the end of the line
+    // has none, which refuses the line.
+    auto takeValue = [&](const char* kind) {
+      if (i + 1 < argc) {
+        i++;
+        return true;
+      }
+      refuse(std::string(argv[i]) + " needs " + kind);
+      return false;
+    };
+    // The value as a whole number, at least `lowest`.
+    auto takeNumber = [&](long lowest, long* value) {
+      const char* option = argv[i];
+      if (!takeValue("a number")) return false;
+      if (WholeNumber(argv[i], value) && *value >= lowest) return true;
+      refuse(std::string(option) + (lowest == 0 ? " needs a number from 0: " : " needs a number: ") + argv[i]);
+      return false;
+    };
+    auto note = [&](const char* format, long asked, int held) {
+      char text[128];
+      snprintf(text, sizeof text, format, asked, held);
+      Notes.push_back(text);
+    };
+    long n;
 
     if (is("-satrain")) s.SATrain = 1;
     if (is("-bench")) s.BenchNumber = 1;
-    for (int n = 2; n <= 3; n++) {
+    for (int k = 2; k <= 3; k++) {
       char name[8];
-      snprintf(name, sizeof name, "-bench%d", n);
-      if (is(name)) s.BenchNumber = (u8)n;
+      snprintf(name, sizeof name, "-bench%d", k);
+      if (is(name)) s.BenchNumber = (u8)k;
     }
-    if (is("-fd") && takeValue()) {
-      MaxDepth = FixedDepth = atoi(argv[i]);
-      MainBoard.MaxDepth = atoi(argv[i]);
-      Limits.FD = (u8)(char)atoi(argv[i]);
+    // Accepted for old scripts; they change nothing.
+    if (is("-bench4") || is("-bench5") || has("-HPC")) known = true;
+    if (is("-fd") && takeNumber(0, &n)) {
+      MaxDepth = FixedDepth = (int)n;
+      MainBoard.MaxDepth = (int)n;
+      Limits.FD = (u8)(char)n;
     }
     if (is("-help") || is("-h")) {
       PrintHelp();
@@ -99,9 +151,9 @@ void CommandLine::Read(int argc, char** argv) {
     }
     if (has("-kibitz")) s.Kibitz = 1;
     if (is("-chess960")) ::Chess960 = Chess960 = true;
-    if (has("-lpf") && takeValue()) TakeMoveCounters(LoadPositionFile(argv[i]));
+    if (has("-lpf") && takeValue("a file")) TakeMoveCounters(LoadPositionFile(argv[i]));
     // Accepted for old scripts; the number is not used.
-    if (is("-mt")) takeValue();
+    if (is("-mt")) takeValue("a number");
     if (has("-nobook")) {
       Limits.OwnBook = 0;
       OwnBook = 0;
@@ -111,69 +163,65 @@ void CommandLine::Read(int argc, char** argv) {
       printf("## Mimic Student option detected \n");
       fflush(stdout);
       s.Mimic = 1;
-      if (takeValue()) EPDFile = argv[i];
+      if (takeValue("a file")) EPDFile = argv[i];
     }
     if (is("-pev")) {
       s.PEV = 1;
-      if (takeValue()) EPDFile = argv[i];
+      if (takeValue("a file")) EPDFile = argv[i];
     }
     if (has("-post")) s.Post = 1;
-    if (has("-sd") && takeValue()) MainBoard.MaxDepth = MaxDepth = atoi(argv[i]);
+    if (has("-sd") && takeNumber(0, &n)) MainBoard.MaxDepth = MaxDepth = (int)n;
     if (has("-sp")) s.SelfPlay = 1;
     if (has("-trace")) Limits.Trace = 1;
-    if (has("-st") && takeValue()) {
-      SecondsPerMove = atoi(argv[i]);
-      SecondsPerPosition = atof(argv[i]);
-      SetSecondsPerMove(SecondsPerMove);
-    }
-    if (has("-tc")) takeValue();  // accepted for old scripts, not used
-    if (has("-ts") && takeValue()) {
-      s.DoTestSuite = 1;
-      EPDFile = argv[i];
-    }
-    if (is("-threads") && takeValue()) {
-      const int asked = atoi(argv[i]);
-      const int threads = Threads.SetCount(asked);
-      if (threads != asked) {
-        printf("-threads %d is out of range: %d threads\n", asked, threads);
-        fflush(stdout);
-      }
-    }
-    if (is("-multipv") && takeValue()) {
-      const int asked = atoi(argv[i]);
-      Limits.MultiPV = std::clamp(asked, 1, MaxLines);
-      if (Limits.MultiPV != asked) {
-        printf("-multipv %d is out of range: %d lines\n", asked, Limits.MultiPV);
-        fflush(stdout);
-      }
-    }
-    if (is("-elo") && takeValue()) {
-      char* end;
-      const long asked = strtol(argv[i], &end, 10);
-      if (strcmp(argv[i], "off") == 0) {
-        Level.Limited = false;
-      } else if (end == argv[i] || *end != 0) {
-        printf("-elo needs a number or off: %s\n", argv[i]);
-        fflush(stdout);
-      } else {
-        Level.Limited = true;
-        if (Level.SetElo(asked) != asked) {
-          printf("-elo %ld is out of range: %d\n", asked, Level.Elo);
-          fflush(stdout);
+    if (has("-st")) {
+      const char* option = argv[i];
+      if (takeValue("a number of seconds")) {
+        char* end;
+        const double seconds = strtod(argv[i], &end);
+        if (end == argv[i] || *end != 0 || !std::isfinite(seconds) || seconds < 0) {
+          refuse(std::string(option) + " needs a number of seconds: " + argv[i]);
+        } else {
+          // A game reads whole seconds, as atoi does.
+          SecondsPerMove = seconds < INT_MAX ? atoi(argv[i]) : INT_MAX;
+          SecondsPerPosition = seconds;
+          SetSecondsPerMove(SecondsPerMove);
         }
       }
     }
-    if (is("-seed") && takeValue()) Level.SetSeed(strtoull(argv[i], nullptr, 10));
+    if (has("-tc")) takeValue("a number");  // accepted for old scripts, not used
+    if (has("-ts") && takeValue("a file")) {
+      s.DoTestSuite = 1;
+      EPDFile = argv[i];
+    }
+    if (is("-threads") && takeNumber(LONG_MIN, &n)) {
+      const int threads = Threads.SetCount((int)std::clamp<long>(n, 1, MaxSearchThreads));
+      if (threads != n) note("-threads %ld is out of range: %d threads", n, threads);
+    }
+    if (is("-multipv") && takeNumber(LONG_MIN, &n)) {
+      Limits.MultiPV = (int)std::clamp<long>(n, 1, MaxLines);
+      if (Limits.MultiPV != n) note("-multipv %ld is out of range: %d lines", n, Limits.MultiPV);
+    }
+    if (is("-elo") && takeValue("a number or off")) {
+      if (strcmp(argv[i], "off") == 0) {
+        Level.Limited = false;
+      } else if (!WholeNumber(argv[i], &n)) {
+        refuse(std::string("-elo needs a number or off: ") + argv[i]);
+      } else {
+        Level.Limited = true;
+        if (Level.SetElo(n) != n) note("-elo %ld is out of range: %d", n, Level.Elo);
+      }
+    }
+    if (is("-seed") && takeNumber(0, &n)) Level.SetSeed((u64)n);
     if (is("-checkboard")) CheckBoard = true;
     if (has("xboard")) s.setxboard(1);
     if (has("-uci")) s.UCIMode = 1;
     // Last, and only one of them an argument, so that no other option is
     // looked for in a file's name or the position's fields.
-    if (is("-annotate") && takeValue()) {
+    if (is("-annotate") && takeValue("a file")) {
       PGNFile = argv[i];
-    } else if (is("-o") && takeValue()) {
+    } else if (is("-o") && takeValue("a file")) {
       OutputFile = argv[i];
-    } else if (is("-book") && takeValue()) {
+    } else if (is("-book") && takeValue("a file")) {
       BookFile = argv[i];
     } else if (is("-listbook")) {
       ListBook = true;
@@ -185,7 +233,20 @@ void CommandLine::Read(int argc, char** argv) {
         ListFen += argv[++i];
       }
     }
+
+    if (!known) refuse("unknown option: " + (argument.empty() ? std::string("\"\"") : argument));
+    if (!Refusal.empty()) return false;
   }
+  return true;
+}
+
+void CommandLine::ReportNotes(std::FILE* out) {
+  for (const std::string& text : Notes) {
+    if (MainStatus.UCIMode) fprintf(out, "info string %s\n", text.c_str());
+    else fprintf(out, "%s\n", text.c_str());
+  }
+  fflush(out);
+  Notes.clear();
 }
 
 bool CommandLine::Annotates(int argc, char** argv) {
