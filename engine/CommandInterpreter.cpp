@@ -212,17 +212,35 @@ int MoveCommand(char* word) {
 // answers. They all take the command's word, which only the depth commands
 // use (they echo it at the console).
 
+// A field of "level": digits only, as GUIs write the moves and the minutes.
+bool LevelDigits(const char* text) { return text[0] != 0 && strspn(text, "0123456789") == strlen(text); }
+
 // "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds,
-// possibly with a fraction, which the whole-second increment drops.
+// possibly with a fraction, which the whole-second increment drops. A field
+// of another form is refused, and the clock keeps its figures.
 int SetLevel(const char* word) {
   char moves[WordSize], base[WordSize], inc[WordSize];
   if (!ReadArgument(moves) || !ReadArgument(base) || !ReadArgument(inc)) return MissingArgument(word);
-  Clock.MovesPerSession = MainStatus.LevelMoves = atoi(moves);
-  i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
-  if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
+  const char* colon = strchr(base, ':');
+  const std::string minutesText(base, colon ? (size_t)(colon - base) : strlen(base));
+  char* end;
+  const double increment = strtod(inc, &end);
+  const char* bad = nullptr;
+  if (!LevelDigits(moves)) bad = moves;
+  else if (!LevelDigits(minutesText.c_str()) || (colon && !LevelDigits(colon + 1))) bad = base;
+  else if (end == inc || *end != 0 || !(increment >= 0)) bad = inc;
+  if (bad != nullptr) {
+    printf("Error (%s needs a number): %s\n", word, bad);
+    fflush(stdout);
+    return Handled;
+  }
+  // Held to the clock's range before they are multiplied.
+  auto held = [](const char* digits) { return std::min<i64>(strtoll(digits, nullptr, 10), MaxClockMs); };
+  Clock.MovesPerSession = MainStatus.LevelMoves = (int)std::min<i64>(held(moves), INT_MAX);
+  i64 seconds = 60 * held(minutesText.c_str());
+  if (colon) seconds += held(colon + 1);
   Clock.TimeLeft = ClampClock(1000 * seconds);
-  const double increment = atof(inc);  // NaN fails both tests and gives 0
-  Clock.TimeInc = increment > 0 ? (increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000) : 0;
+  Clock.TimeInc = increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000;
   return Handled;
 }
 

@@ -218,6 +218,11 @@ TEST_F(CommandInterpreterTest, ANumberArgumentThatIsNoNumberIsRefused) {
       {"ping", " x\nnew\n", "Error (ping needs a number): x\n", [] { return true; }},
       {"dumpsee", " x 12\nnew\n", "Error (dumpsee needs a number): x\n", [] { return true; }},
       {"memory", " -1\nnew\n", "Error (memory needs a number from 1): -1\n", [] { return true; }},
+      // The clock keeps its figures when a field of "level" has another form.
+      {"level", " 40 abc 0\nnew\n", "Error (level needs a number): abc\n", [] { return Clock.TimeLeft == 12340; }},
+      {"level", " 40 5:x 0\nnew\n", "Error (level needs a number): 5:x\n", [] { return Clock.TimeLeft == 12340; }},
+      {"level", " -1 5 0\nnew\n", "Error (level needs a number): -1\n", [] { return Clock.TimeLeft == 12340; }},
+      {"level", " 40 5 nan\nnew\n", "Error (level needs a number): nan\n", [] { return Clock.TimeLeft == 12340; }},
   };
   for (const auto& c : cases) {
     SetUp();
