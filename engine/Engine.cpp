@@ -42,25 +42,33 @@ void Finish() {
 
 // The first word picks the protocol; a GUI's "uci" or "xboard" serves, and
 // so does "protover", which some GUIs and adapters send first. A protocol
-// the command line chose stays; the word is then the protocol's first
-// command, as "protover" is in any case. End of input before any word ends
-// the program as "quit" would.
+// the command line chose stays, and the word is its first command, as
+// "protover" is in any case. End of input before any word ends the program
+// as "quit" would.
 bool ReadFirstWord() {
   Status& s = MainStatus;
-  const bool chosen = s.xboard || s.UCIMode;
+  // UCI chosen by the command line reads its first line whole, as it reads
+  // every other ("setoption name Hash value 64" first is one command).
+  if (s.UCIMode) {
+    int c;
+    while ((c = getchar()) == ' ' || c == '\t' || c == '\r' || c == '\n') {
+    }
+    if (c == EOF) return false;
+    ungetc(c, stdin);
+    LineBuffer[0] = 0;
+    return true;
+  }
   if (scanf("%511s", LineBuffer) != 1) return false;
+  const bool chosen = s.xboard;
+  const bool protover = strcmp(LineBuffer, "protover") == 0;
   if (!chosen) {
     if (strstr(LineBuffer, "uci")) s.UCIMode = 1;
-    if (strstr(LineBuffer, "xboard")) s.xboard = 1;
-    if (strcmp(LineBuffer, "protover") == 0) s.xboard = 1;
+    if (strstr(LineBuffer, "xboard") || protover) s.xboard = 1;
   }
   // The xboard reader takes the word with the rest of its line ("protover
-  // 2"); UCI reads lines and gets the word alone.
-  if (s.xboard && !s.UCIMode && (chosen || strcmp(LineBuffer, "protover") == 0)) {
-    PassToReader(LineBuffer);
-  } else {
-    getchar();
-  }
+  // 2"); a word that only picked the protocol is done with.
+  if (chosen || protover) PassToReader(LineBuffer);
+  else getchar();
   return true;
 }
 
@@ -395,7 +403,8 @@ int RunEngine(int argc, char** argv) {
     if (!s.UCIMode && !quit && !WaitForNextGame()) continue;
 
     if (s.UCIMode) {
-      UCI.UCIPrep(LineBuffer);
+      if (LineBuffer[0] != 0) UCI.UCIPrep(LineBuffer);
+      else UCI.UCICore();
       if (UCI.UCIContinue == 1) {
         s.KeepRunning = 1;
         continue;

@@ -178,8 +178,14 @@ TEST(OptionRefusalTest, CommandLineNotesComeInTheFormOfTheProtocol) {
     EXPECT_EQ(said, 1) << c.input << "\n" << r.output;
     EXPECT_EQ(answers, 1) << c.input << "\n" << r.output;
   }
-  // With "-uci" the protocol is known from the line itself.
-  const ProcessResult r = RunEngine({"-threads", "0", "-uci"}, "uci\nquit\n", 20000);
+  // With "-uci" the protocol is known from the line itself, and the first
+  // line is a command like any other, read whole.
+  ProcessResult r = RunEngine({"-threads", "0", "-uci"}, "uci\nquit\n", 20000);
   EXPECT_NE(r.output.find("\ninfo string -threads 0 is out of range: 1 threads\n"), std::string::npos) << r.output;
+  r = RunEngine({"-uci"}, "setoption name MultiPV value 0\nisready\nquit\n", 20000);
+  EXPECT_EQ(r.output, "Vorn \ninfo string MultiPV 0 is out of range: 1 lines\nreadyok\n") << r.output;
+  r = RunEngine({"-uci"}, "\n", 20000);  // the end of input before a command
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.output, "Vorn \nBye, Thanks for the match.\n");
 }
 }  // namespace
