@@ -1,8 +1,10 @@
 #include "engine/CommandInterpreter.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -33,8 +35,9 @@ constexpr int WordSize = 512;
 // The move of the last word DoCommand accepted as a move.
 GameMove EnteredMove;
 // A move that arrived during analysis: it ends the analysis and is played
-// by the next HumanMove, after which the new position is analysed.
-char PendingMove[WordSize] = "";
+// by the next HumanMove, after which the new position is analysed. Also the
+// first word read at start-up, when it is a command for the reader.
+char PendingWord[WordSize] = "";
 // The next HumanMove stays in force mode, though the reader was left: after
 // "force" during the engine's own search (the search is dropped), and after
 // a game ended or went on again in force mode.
@@ -75,17 +78,6 @@ bool ReadArgument(char* word) {
   return ReadWord(word);
 }
 
-// A number argument; false when the line has none. A word that is not a
-// number is consumed and leaves the target unchanged.
-bool ReadNumber(int* target) {
-  char word[WordSize];
-  if (!ReadArgument(word)) return false;
-  char* end;
-  long n = strtol(word, &end, 10);
-  if (end != word) *target = (int)n;
-  return true;
-}
-
 // A command without the argument it needs is not carried out; the next
 // line is read as a command of its own.
 int MissingArgument(const char* command) {
@@ -105,6 +97,29 @@ void ReadRestOfLine(char* text, int size) {
   }
   while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == ' ')) n--;
   text[n] = 0;
+}
+
+// A whole-number argument of `command`; false, with one line, when the
+// line has none or a word that is no number. The rest of a refused line is
+// dropped, so that none of it is read as a command.
+bool NumberArgument(const char* command, int* target) {
+  char word[WordSize];
+  if (!ReadArgument(word)) {
+    MissingArgument(command);
+    return false;
+  }
+  char* end;
+  errno = 0;
+  const long n = strtol(word, &end, 10);
+  if (end == word || *end != 0 || errno != 0 || n < INT_MIN || n > INT_MAX) {
+    char rest[WordSize];
+    ReadRestOfLine(rest, sizeof rest);
+    printf("Error (%s needs a number): %s\n", command, word);
+    fflush(stdout);
+    return false;
+  }
+  *target = (int)n;
+  return true;
 }
 
 void ResetGameRecord() {
@@ -185,7 +200,7 @@ int MoveCommand(char* word) {
     return Handled;
   }
   if (EngineThinking) {
-    snprintf(PendingMove, sizeof PendingMove, "%s", word);
+    snprintf(PendingWord, sizeof PendingWord, "%s", word);
     Search.AbortSearch();
     return LeaveReader;
   }
@@ -197,17 +212,35 @@ int MoveCommand(char* word) {
 // answers. They all take the command's word, which only the depth commands
 // use (they echo it at the console).
 
+// A field of "level": digits only, as GUIs write the moves and the minutes.
+bool LevelDigits(const char* text) { return text[0] != 0 && strspn(text, "0123456789") == strlen(text); }
+
 // "level MPS BASE INC": BASE in minutes or minutes:seconds, INC in seconds,
-// possibly with a fraction, which the whole-second increment drops.
+// possibly with a fraction, which the whole-second increment drops. A field
+// of another form is refused, and the clock keeps its figures.
 int SetLevel(const char* word) {
   char moves[WordSize], base[WordSize], inc[WordSize];
   if (!ReadArgument(moves) || !ReadArgument(base) || !ReadArgument(inc)) return MissingArgument(word);
-  Clock.MovesPerSession = MainStatus.LevelMoves = atoi(moves);
-  i64 seconds = 60 * (i64)strtol(base, nullptr, 10);
-  if (const char* colon = strchr(base, ':')) seconds += strtol(colon + 1, nullptr, 10);
+  const char* colon = strchr(base, ':');
+  const std::string minutesText(base, colon ? (size_t)(colon - base) : strlen(base));
+  char* end;
+  const double increment = strtod(inc, &end);
+  const char* bad = nullptr;
+  if (!LevelDigits(moves)) bad = moves;
+  else if (!LevelDigits(minutesText.c_str()) || (colon && !LevelDigits(colon + 1))) bad = base;
+  else if (end == inc || *end != 0 || !(increment >= 0)) bad = inc;
+  if (bad != nullptr) {
+    printf("Error (%s needs a number): %s\n", word, bad);
+    fflush(stdout);
+    return Handled;
+  }
+  // Held to the clock's range before they are multiplied.
+  auto held = [](const char* digits) { return std::min<i64>(strtoll(digits, nullptr, 10), MaxClockMs); };
+  Clock.MovesPerSession = MainStatus.LevelMoves = (int)std::min<i64>(held(moves), INT_MAX);
+  i64 seconds = 60 * held(minutesText.c_str());
+  if (colon) seconds += held(colon + 1);
   Clock.TimeLeft = ClampClock(1000 * seconds);
-  const double increment = atof(inc);  // NaN fails both tests and gives 0
-  Clock.TimeInc = increment > 0 ? (increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000) : 0;
+  Clock.TimeInc = increment < MaxClockMs / 1000 ? (int)increment : MaxClockMs / 1000;
   return Handled;
 }
 
@@ -215,7 +248,7 @@ int SetLevel(const char* word) {
 int SetMaxDepth(const char* word) {
   Status& s = MainStatus;
   int depth = MainBoard.MaxDepth;
-  if (!ReadNumber(&depth)) return MissingArgument(word);
+  if (!NumberArgument(word, &depth)) return Handled;
   if (!s.xboard) {
     printf("setting MAXDEPTH\n");
     printf("scanstring %s\n", word);
@@ -231,14 +264,14 @@ int SetMaxDepth(const char* word) {
 int SetFixedDepth(const char* word) {
   if (!MainStatus.xboard) return SetMaxDepth(word);
   int ignored = 0;
-  if (!ReadNumber(&ignored)) return MissingArgument(word);
+  if (!NumberArgument(word, &ignored)) return Handled;
   MainBoard.BestMoveFrom = MainBoard.BestMoveTo = 0;
   return Handled;
 }
 
 int DumpSEE(const char* word) {
   int from = -1, to = -1;
-  if (!ReadNumber(&from) || !ReadNumber(&to)) return MissingArgument(word);
+  if (!NumberArgument(word, &from) || !NumberArgument(word, &to)) return Handled;
   if (from < 0 || from > 63 || to < 0 || to > 63) return Handled;
   const u64 target = SquareMask(to);
   int v = see.StaticExchangeEvaluation((char)MainBoard.PieceColor(target), SquareMask(from), target, &MainBoard);
@@ -246,7 +279,10 @@ int DumpSEE(const char* word) {
   return Handled;
 }
 
+// "." asks for the analysis's status line; at any other time the figures
+// would be another search's, or stale, so it is read without a word.
 int ShowStatus(const char*) {
+  if (!Limits.Analyze) return Handled;
   Thinking.PrintStatus();
   return Handled;
 }
@@ -566,7 +602,7 @@ int StartPosting(const char*) {
 
 int SkipOpponentTime(const char* word) {
   int opponentTime = 0;  // read past; the engine plays on its own clock
-  if (!ReadNumber(&opponentTime)) return MissingArgument(word);
+  if (!NumberArgument(word, &opponentTime)) return Handled;
   return Handled;
 }
 
@@ -579,14 +615,14 @@ int StartSelfPlay(const char*) {
 
 int SetTimePerMove(const char* word) {
   int n = 0;
-  if (!ReadNumber(&n)) return MissingArgument(word);
+  if (!NumberArgument(word, &n)) return Handled;
   SetSecondsPerMove(n);
   return Handled;
 }
 
 int SetTimeLeft(const char* word) {
   int n = Clock.TimeLeft / 10;
-  if (!ReadNumber(&n)) return MissingArgument(word);
+  if (!NumberArgument(word, &n)) return Handled;
   Clock.TimeLeft = ClampClock(10 * (i64)n);
   return Handled;
 }
@@ -606,7 +642,7 @@ int EnterXboardMode(const char*) {
 // end of their lines and ignored.
 int AnnounceFeatures(const char* word) {
   int version = 0;
-  if (!ReadNumber(&version)) return MissingArgument(word);
+  if (!NumberArgument(word, &version)) return Handled;
   if (version < 2) return Handled;
   MainStatus.XboardVersion = (u8)(version < 255 ? version : 255);
   // The book's settings, which xboard sets with "option NAME=VALUE".
@@ -629,8 +665,8 @@ void Pong(int number) { printf("pong %d\n", number); }
 // waiting for a search to unwind. Analysis is no such command.
 int Ping(const char* word) {
   int number = 0;
-  if (!ReadNumber(&number)) return MissingArgument(word);
-  const bool owed = EngineThinking && (!Limits.Analyze || PendingMove[0] != 0 || PendingTakeBacks != 0 ||
+  if (!NumberArgument(word, &number)) return Handled;
+  const bool owed = EngineThinking && (!Limits.Analyze || PendingWord[0] != 0 || PendingTakeBacks != 0 ||
                                        PendingMemory != 0 || RestartAnalysis);
   if (owed) {
     OwedPongs.push_back(number);
@@ -645,8 +681,12 @@ int Ping(const char* word) {
 // the table it has; analysis starts again with the new one.
 int SetMemory(const char* word) {
   int megabytes = 0;
-  if (!ReadNumber(&megabytes)) return MissingArgument(word);
-  if (megabytes <= 0) return Handled;
+  if (!NumberArgument(word, &megabytes)) return Handled;
+  if (megabytes <= 0) {
+    printf("Error (memory needs a number from 1): %d\n", megabytes);
+    fflush(stdout);
+    return Handled;
+  }
   if (!EngineThinking) {
     PositionCache.Resize(megabytes);
     return Handled;
@@ -674,9 +714,9 @@ int SetVariant(const char* word) {
 
 // "cores N": the search threads from the next search on (xboard sends it
 // once the GUI accepted smp=1; at the console it is typed).
-int SetCores(const char*) {
+int SetCores(const char* word) {
   int cores = 0;
-  ReadNumber(&cores);
+  if (!NumberArgument(word, &cores)) return Handled;
   const int threads = Threads.SetCount(cores);
   if (threads != cores) {
     printf("cores %d is out of range: %d threads\n", cores, threads);
@@ -723,12 +763,25 @@ int AnalyseAgain() {
   return LeaveReader;
 }
 
-// The number of "option NAME=VALUE"; false, with one line, when VALUE is none.
+// The number of "option NAME=VALUE"; false, with one line, when VALUE is
+// none (the option keeps its setting).
 bool OptionNumber(const char* name, const char* text, const char* value, long* asked) {
   char* end = nullptr;
+  errno = 0;
   *asked = strtol(value, &end, 10);
-  if (end != value) return true;
+  if (end != value && *end == 0 && errno == 0) return true;
   printf("Error (%s needs a number): %s\n", name, text);
+  fflush(stdout);
+  return false;
+}
+
+// The value of a -check option, as xboard sends it: 0 or 1.
+bool OptionSwitch(const char* name, const char* text, const char* value, bool* on) {
+  if (strcmp(value, "0") == 0 || strcmp(value, "1") == 0) {
+    *on = value[0] == '1';
+    return true;
+  }
+  printf("Error (%s needs 0 or 1): %s\n", name, text);
   fflush(stdout);
   return false;
 }
@@ -761,44 +814,69 @@ int SetLineCount(const char* text, const char* value) {
   return AnalyseAgain();
 }
 
-// xboard's "option NAME=VALUE" for the options the features announce.
+int SetOwnBookOption(const char* text, const char* value) {
+  bool on;
+  if (OptionSwitch("OwnBook", text, value, &on)) SetOwnBook(on);
+  return Handled;
+}
+
+// "BookFile=" with nothing after it plays without a book.
+int SetBookFileOption(const char* text, const char* value) {
+  if (strchr(text, '=') == nullptr) {
+    printf("Error (BookFile needs a file name): %s\n", text);
+    fflush(stdout);
+    return Handled;
+  }
+  const std::string problem = Book.Open(value);
+  if (!problem.empty()) Thinking.BookProblem(problem.c_str());
+  return Handled;
+}
+
+int SetBookBestMoveOption(const char* text, const char* value) {
+  bool on;
+  if (OptionSwitch("BookBestMove", text, value, &on)) Book.BestMove = on;
+  return Handled;
+}
+
+// "BookDepth=N": the moves of each side played from the book, held to
+// 1 .. MaxBookDepth.
+int SetBookDepthOption(const char* text, const char* value) {
+  long asked;
+  if (!OptionNumber("BookDepth", text, value, &asked)) return Handled;
+  Book.DepthMoves = (int)std::clamp<long>(asked, 1, MaxBookDepth);
+  if (Book.DepthMoves != asked) {
+    printf("BookDepth %ld is out of range: %d\n", asked, Book.DepthMoves);
+    fflush(stdout);
+  }
+  return Handled;
+}
+
+// The options the features announce, by name as xboard sends them back
+// (a name may hold blanks).
+struct EngineOption {
+  const char* name;
+  int (*set)(const char* text, const char* value);
+};
+
+constexpr EngineOption EngineOptions[] = {
+    {"MultiPV", SetLineCount},           {"Strength", SetStrengthOption},
+    {"OwnBook", SetOwnBookOption},       {"BookFile", SetBookFileOption},
+    {"BookBestMove", SetBookBestMoveOption}, {"BookDepth", SetBookDepthOption},
+};
+
+// xboard's "option NAME=VALUE". A value that does not fit the option is
+// refused with one line, and the option keeps its setting.
 int SetEngineOption(const char* word) {
   char text[WordSize];
   ReadRestOfLine(text, sizeof text);
   if (text[0] == 0) return MissingArgument(word);
-  char* equals = strchr(text, '=');
+  const char* equals = strchr(text, '=');
   const std::string name(text, equals ? (size_t)(equals - text) : strlen(text));
-  const char* value = equals ? equals + 1 : "";
-  if (name == "MultiPV") {
-    if (!equals) {
-      printf("Error (MultiPV needs a number): %s\n", text);
-      fflush(stdout);
-      return Handled;
-    }
-    return SetLineCount(text, value);
+  for (const EngineOption& option : EngineOptions) {
+    if (name == option.name) return option.set(text, equals ? equals + 1 : "");
   }
-  if (name == "Strength") {
-    if (!equals) {
-      printf("Error (Strength needs a number): %s\n", text);
-      fflush(stdout);
-      return Handled;
-    }
-    return SetStrengthOption(text, value);
-  }
-  if (!equals) return MissingArgument(word);
-  if (name == "OwnBook") {
-    SetOwnBook(atoi(value) != 0);
-  } else if (name == "BookFile") {
-    const std::string problem = Book.Open(value);
-    if (!problem.empty()) Thinking.BookProblem(problem.c_str());
-  } else if (name == "BookBestMove") {
-    Book.BestMove = atoi(value) != 0;
-  } else if (name == "BookDepth") {
-    Book.DepthMoves = std::clamp(atoi(value), 1, MaxBookDepth);
-  } else {
-    printf("Error (unknown option): %s\n", text);
-    fflush(stdout);
-  }
+  printf("Error (unknown option): %s\n", text);
+  fflush(stdout);
   return Handled;
 }
 
@@ -1008,6 +1086,8 @@ int RunCommand(char* word) {
 }
 }  // namespace
 
+void PassToReader(const char* word) { snprintf(PendingWord, sizeof PendingWord, "%s", word); }
+
 void FinishDeferredCommands() {
   if (PendingMemory != 0) PositionCache.Resize(PendingMemory);
   PendingMemory = 0;
@@ -1054,9 +1134,9 @@ int HumanMove() {
   }
   for (;;) {
     char word[WordSize];
-    if (PendingMove[0] != 0) {
-      snprintf(word, sizeof word, "%s", PendingMove);
-      PendingMove[0] = 0;
+    if (PendingWord[0] != 0) {
+      snprintf(word, sizeof word, "%s", PendingWord);
+      PendingWord[0] = 0;
     } else {
       if (!s.xboard) {
         printf("Enter Move: ");

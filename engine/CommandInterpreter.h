@@ -22,6 +22,10 @@ int DoCommand(char* word);
 int HumanMove();
 void SetupBoardFromEdit();
 
+// The next HumanMove reads `word` first, before any input, the rest of
+// its line still waiting on standard input ("protover" of "protover 2").
+void PassToReader(const char* word);
+
 // Commands that arrived while the engine thought and wait for the search to
 // unwind: a table size, take-backs, and the answers to "ping", which come
 // after the move the engine was thinking about. Runs after every search

@@ -1,6 +1,9 @@
 #include "engine/CommandLine.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -69,123 +72,210 @@ void CommandLine::RestoreLimits() const {
   if (OwnBook >= 0) Limits.OwnBook = (u8)OwnBook;
 }
 
-void CommandLine::Read(int argc, char** argv) {
-  Status& s = MainStatus;
-  for (int i = 1; i < argc; i++) {
-    auto is = [&](const char* text) { return strcmp(argv[i], text) == 0; };
-    auto has = [&](const char* text) { return strstr(argv[i], text) != nullptr; };
-    // Moves on to the option's value; false when the line has none.
-    auto takeValue = [&]() {
-      if (i + 1 >= argc) return false;
-      i++;
-      return true;
-    };
+namespace {
+const char* const UsageHint = " (vorn -help lists the options)";
 
-    if (is("-satrain")) s.SATrain = 1;
-    if (is("-bench")) s.BenchNumber = 1;
-    for (int n = 2; n <= 3; n++) {
+// A whole number and nothing else: "12" and "-3", not "12x", "" or "abc".
+bool WholeNumber(const char* text, long* value) {
+  char* end;
+  errno = 0;
+  *value = strtol(text, &end, 10);
+  return end != text && *end == 0 && errno == 0;
+}
+
+// Walks the arguments. A test that matches the argument (or the value read
+// after it) marks the argument as an option; once the line is refused
+// nothing matches, so that a value such as "-h" is not acted on.
+class ArgumentCursor {
+ public:
+  ArgumentCursor(int argc, char** argv, std::string* refusal) : argc_(argc), argv_(argv), refusal_(refusal) {}
+
+  // Moves on to the next argument; false after the last.
+  bool Next() {
+    known_ = false;
+    return ++i_ < argc_;
+  }
+  const char* Text() const { return argv_[i_]; }
+  bool Known() const { return known_; }
+  void MarkKnown() { known_ = true; }
+
+  bool Is(const char* text) { return Match(strcmp(argv_[i_], text) == 0); }
+  bool Has(const char* text) { return Match(strstr(argv_[i_], text) != nullptr); }
+
+  void Refuse(const std::string& why) {
+    if (refusal_->empty()) *refusal_ = why + UsageHint;
+  }
+  // Moves on to the option's value; an option at the end of the line has
+  // none, which refuses the line.
+  bool TakeValue(const char* kind) {
+    if (i_ + 1 < argc_) {
+      i_++;
+      return true;
+    }
+    Refuse(std::string(argv_[i_]) + " needs " + kind);
+    return false;
+  }
+  // The value as a whole number, at least `lowest`.
+  bool TakeNumber(long lowest, long* value) {
+    const char* option = argv_[i_];
+    if (!TakeValue("a number")) return false;
+    if (WholeNumber(argv_[i_], value) && *value >= lowest) return true;
+    Refuse(std::string(option) + (lowest == 0 ? " needs a number from 0: " : " needs a number: ") + argv_[i_]);
+    return false;
+  }
+  // The value as seconds, fractions allowed, at least 0.
+  bool TakeSeconds(double* seconds) {
+    const char* option = argv_[i_];
+    if (!TakeValue("a number of seconds")) return false;
+    char* end;
+    *seconds = strtod(argv_[i_], &end);
+    if (end != argv_[i_] && *end == 0 && std::isfinite(*seconds) && *seconds >= 0) return true;
+    Refuse(std::string(option) + " needs a number of seconds: " + argv_[i_]);
+    return false;
+  }
+  // The next argument when it is no option (a word that does not start
+  // with "-" and a letter), taken; nullptr otherwise.
+  const char* TakeWord() {
+    if (i_ + 1 >= argc_ || (argv_[i_ + 1][0] == '-' && argv_[i_ + 1][1] != 0)) return nullptr;
+    return argv_[++i_];
+  }
+
+ private:
+  bool Match(bool match) {
+    match = match && refusal_->empty();
+    known_ |= match;
+    return match;
+  }
+
+  int argc_;
+  char** argv_;
+  std::string* refusal_;
+  int i_ = 0;
+  bool known_ = false;
+};
+}  // namespace
+
+bool CommandLine::Read(int argc, char** argv) {
+  Status& s = MainStatus;
+  Refusal.clear();
+  ArgumentCursor at(argc, argv, &Refusal);
+  auto note = [&](const char* format, long asked, int held) {
+    char text[128];
+    snprintf(text, sizeof text, format, asked, held);
+    Notes.push_back(text);
+  };
+  while (at.Next()) {
+    const std::string argument = at.Text();
+    long n;
+    double seconds;
+
+    if (at.Is("-satrain")) s.SATrain = 1;
+    if (at.Is("-bench")) s.BenchNumber = 1;
+    for (int k = 2; k <= 3; k++) {
       char name[8];
-      snprintf(name, sizeof name, "-bench%d", n);
-      if (is(name)) s.BenchNumber = (u8)n;
+      snprintf(name, sizeof name, "-bench%d", k);
+      if (at.Is(name)) s.BenchNumber = (u8)k;
     }
-    if (is("-fd") && takeValue()) {
-      MaxDepth = FixedDepth = atoi(argv[i]);
-      MainBoard.MaxDepth = atoi(argv[i]);
-      Limits.FD = (u8)(char)atoi(argv[i]);
+    // Accepted for old scripts; they change nothing.
+    if (at.Is("-bench4") || at.Is("-bench5") || at.Has("-HPC")) at.MarkKnown();
+    if (at.Is("-fd") && at.TakeNumber(0, &n)) {
+      MaxDepth = FixedDepth = (int)n;
+      MainBoard.MaxDepth = (int)n;
+      Limits.FD = (u8)(char)n;
     }
-    if (is("-help") || is("-h")) {
+    if (at.Is("-help") || at.Is("-h")) {
       PrintHelp();
       exit(0);
     }
-    if (has("-kibitz")) s.Kibitz = 1;
-    if (is("-chess960")) ::Chess960 = Chess960 = true;
-    if (has("-lpf") && takeValue()) TakeMoveCounters(LoadPositionFile(argv[i]));
+    if (at.Has("-kibitz")) s.Kibitz = 1;
+    if (at.Is("-chess960")) ::Chess960 = Chess960 = true;
+    if (at.Has("-lpf") && at.TakeValue("a file")) TakeMoveCounters(LoadPositionFile(at.Text()));
     // Accepted for old scripts; the number is not used.
-    if (is("-mt")) takeValue();
-    if (has("-nobook")) {
+    if (at.Is("-mt")) at.TakeValue("a number");
+    if (at.Has("-nobook")) {
       Limits.OwnBook = 0;
       OwnBook = 0;
     }
-    if (is("-perft")) s.PERFT = 1;
-    if (is("-mimicstudent")) {
+    if (at.Is("-perft")) s.PERFT = 1;
+    if (at.Is("-mimicstudent")) {
       printf("## Mimic Student option detected \n");
       fflush(stdout);
       s.Mimic = 1;
-      if (takeValue()) EPDFile = argv[i];
+      if (at.TakeValue("a file")) EPDFile = at.Text();
     }
-    if (is("-pev")) {
+    if (at.Is("-pev")) {
       s.PEV = 1;
-      if (takeValue()) EPDFile = argv[i];
+      if (at.TakeValue("a file")) EPDFile = at.Text();
     }
-    if (has("-post")) s.Post = 1;
-    if (has("-sd") && takeValue()) MainBoard.MaxDepth = MaxDepth = atoi(argv[i]);
-    if (has("-sp")) s.SelfPlay = 1;
-    if (has("-trace")) Limits.Trace = 1;
-    if (has("-st") && takeValue()) {
-      SecondsPerMove = atoi(argv[i]);
-      SecondsPerPosition = atof(argv[i]);
+    if (at.Has("-post")) s.Post = 1;
+    if (at.Has("-sd") && at.TakeNumber(0, &n)) MainBoard.MaxDepth = MaxDepth = (int)n;
+    if (at.Has("-sp")) s.SelfPlay = 1;
+    if (at.Has("-trace")) Limits.Trace = 1;
+    if (at.Has("-st") && at.TakeSeconds(&seconds)) {
+      // A game reads whole seconds, as atoi does.
+      SecondsPerMove = seconds < INT_MAX ? atoi(at.Text()) : INT_MAX;
+      SecondsPerPosition = seconds;
       SetSecondsPerMove(SecondsPerMove);
     }
-    if (has("-tc")) takeValue();  // accepted for old scripts, not used
-    if (has("-ts") && takeValue()) {
+    if (at.Has("-tc")) at.TakeValue("a number");  // accepted for old scripts, not used
+    if (at.Has("-ts") && at.TakeValue("a file")) {
       s.DoTestSuite = 1;
-      EPDFile = argv[i];
+      EPDFile = at.Text();
     }
-    if (is("-threads") && takeValue()) {
-      const int asked = atoi(argv[i]);
-      const int threads = Threads.SetCount(asked);
-      if (threads != asked) {
-        printf("-threads %d is out of range: %d threads\n", asked, threads);
-        fflush(stdout);
-      }
+    if (at.Is("-threads") && at.TakeNumber(LONG_MIN, &n)) {
+      const int threads = Threads.SetCount((int)std::clamp<long>(n, 1, MaxSearchThreads));
+      if (threads != n) note("-threads %ld is out of range: %d threads", n, threads);
     }
-    if (is("-multipv") && takeValue()) {
-      const int asked = atoi(argv[i]);
-      Limits.MultiPV = std::clamp(asked, 1, MaxLines);
-      if (Limits.MultiPV != asked) {
-        printf("-multipv %d is out of range: %d lines\n", asked, Limits.MultiPV);
-        fflush(stdout);
-      }
+    if (at.Is("-multipv") && at.TakeNumber(LONG_MIN, &n)) {
+      Limits.MultiPV = (int)std::clamp<long>(n, 1, MaxLines);
+      if (Limits.MultiPV != n) note("-multipv %ld is out of range: %d lines", n, Limits.MultiPV);
     }
-    if (is("-elo") && takeValue()) {
-      char* end;
-      const long asked = strtol(argv[i], &end, 10);
-      if (strcmp(argv[i], "off") == 0) {
+    if (at.Is("-elo") && at.TakeValue("a number or off")) {
+      if (strcmp(at.Text(), "off") == 0) {
         Level.Limited = false;
-      } else if (end == argv[i] || *end != 0) {
-        printf("-elo needs a number or off: %s\n", argv[i]);
-        fflush(stdout);
+      } else if (!WholeNumber(at.Text(), &n)) {
+        at.Refuse(std::string("-elo needs a number or off: ") + at.Text());
       } else {
         Level.Limited = true;
-        if (Level.SetElo(asked) != asked) {
-          printf("-elo %ld is out of range: %d\n", asked, Level.Elo);
-          fflush(stdout);
-        }
+        if (Level.SetElo(n) != n) note("-elo %ld is out of range: %d", n, Level.Elo);
       }
     }
-    if (is("-seed") && takeValue()) Level.SetSeed(strtoull(argv[i], nullptr, 10));
-    if (is("-checkboard")) CheckBoard = true;
-    if (has("xboard")) s.setxboard(1);
-    if (has("-uci")) s.UCIMode = 1;
+    if (at.Is("-seed") && at.TakeNumber(0, &n)) Level.SetSeed((u64)n);
+    if (at.Is("-checkboard")) CheckBoard = true;
+    if (at.Has("xboard")) s.setxboard(1);
+    if (at.Has("-uci")) s.UCIMode = 1;
     // Last, and only one of them an argument, so that no other option is
     // looked for in a file's name or the position's fields.
-    if (is("-annotate") && takeValue()) {
-      PGNFile = argv[i];
-    } else if (is("-o") && takeValue()) {
-      OutputFile = argv[i];
-    } else if (is("-book") && takeValue()) {
-      BookFile = argv[i];
-    } else if (is("-listbook")) {
+    if (at.Is("-annotate") && at.TakeValue("a file")) {
+      PGNFile = at.Text();
+    } else if (at.Is("-o") && at.TakeValue("a file")) {
+      OutputFile = at.Text();
+    } else if (at.Is("-book") && at.TakeValue("a file")) {
+      BookFile = at.Text();
+    } else if (at.Is("-listbook")) {
       ListBook = true;
       // The FEN, in one argument or in one argument a field; a field may be
       // "-", but no field starts with "-" and a letter as options do.
       ListFen.clear();
-      while (i + 1 < argc && !(argv[i + 1][0] == '-' && argv[i + 1][1] != 0)) {
+      while (const char* field = at.TakeWord()) {
         if (!ListFen.empty()) ListFen += ' ';
-        ListFen += argv[++i];
+        ListFen += field;
       }
     }
+
+    if (!at.Known()) at.Refuse("unknown option: " + (argument.empty() ? std::string("\"\"") : argument));
+    if (!Refusal.empty()) return false;
   }
+  return true;
+}
+
+void CommandLine::ReportNotes(std::FILE* out) {
+  for (const std::string& text : Notes) {
+    if (MainStatus.UCIMode) fprintf(out, "info string %s\n", text.c_str());
+    else fprintf(out, "%s\n", text.c_str());
+  }
+  fflush(out);
+  Notes.clear();
 }
 
 bool CommandLine::Annotates(int argc, char** argv) {

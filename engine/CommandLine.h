@@ -1,9 +1,13 @@
 // The command line: each argument is tested against every option in turn;
 // an option that takes a value moves on to the next argument, and the
-// options after it are tested against that value. A value-taking option at
-// the end of the line has no value and does nothing.
+// options after it are tested against that value. An argument that is no
+// option, an option without its value and a value of the wrong kind stop
+// the program before anything starts; a number out of an option's range is
+// held to it, with a note.
 #pragma once
+#include <cstdio>
 #include <string>
+#include <vector>
 
 class CommandLine {
  public:
@@ -34,7 +38,17 @@ class CommandLine {
   // -ts or -pev on the line).
   bool Chess960 = false;
 
-  void Read(int argc, char** argv);
+  // Why the line cannot be run (empty when it can): one line naming the
+  // argument, with a hint where the options are listed.
+  std::string Refusal;
+  // Values held to their range, and a book that cannot serve: said once the
+  // protocol is known, in its form (ReportNotes).
+  std::vector<std::string> Notes;
+
+  // False when the line is refused (then Refusal says why).
+  bool Read(int argc, char** argv);
+  // Prints the notes, as "info string" lines under UCI, and forgets them.
+  void ReportNotes(std::FILE* out = stdout);
   // Sets the line's limits again after a new game has reset them, so that
   // they hold for every game an xboard GUI starts with "new".
   void RestoreLimits() const;
@@ -45,6 +59,9 @@ class CommandLine {
 };
 
 extern CommandLine Arguments;
+
+// A program that cannot start from its command line ends with this status.
+constexpr int CommandLineRefused = 2;
 
 // ST, TimePerMove and TimeLeft for n seconds a move ("-st", xboard "st").
 void SetSecondsPerMove(int n);

@@ -40,13 +40,35 @@ void Finish() {
   fflush(stdout);
 }
 
-// The first word picks the protocol; a GUI's "uci" or "xboard" serves.
-// End of input before any word ends the program as "quit" would.
+// The first word picks the protocol; a GUI's "uci" or "xboard" serves, and
+// so does "protover", which some GUIs and adapters send first. A protocol
+// the command line chose stays, and the word is its first command, as
+// "protover" is in any case. End of input before any word ends the program
+// as "quit" would.
 bool ReadFirstWord() {
+  Status& s = MainStatus;
+  // UCI chosen by the command line reads its first line whole, as it reads
+  // every other ("setoption name Hash value 64" first is one command).
+  if (s.UCIMode) {
+    int c;
+    while ((c = getchar()) == ' ' || c == '\t' || c == '\r' || c == '\n') {
+    }
+    if (c == EOF) return false;
+    ungetc(c, stdin);
+    LineBuffer[0] = 0;
+    return true;
+  }
   if (scanf("%511s", LineBuffer) != 1) return false;
-  getchar();
-  if (strstr(LineBuffer, "uci")) MainStatus.UCIMode = 1;
-  if (strstr(LineBuffer, "xboard")) MainStatus.xboard = 1;
+  const bool chosen = s.xboard;
+  const bool protover = strcmp(LineBuffer, "protover") == 0;
+  if (!chosen) {
+    if (strstr(LineBuffer, "uci")) s.UCIMode = 1;
+    if (strstr(LineBuffer, "xboard") || protover) s.xboard = 1;
+  }
+  // The xboard reader takes the word with the rest of its line ("protover
+  // 2"); a word that only picked the protocol is done with.
+  if (chosen || protover) PassToReader(LineBuffer);
+  else getchar();
   return true;
 }
 
@@ -104,13 +126,14 @@ void RunTools() {
 
 // The book of "-book", else Debian's when it is installed (its absence is no
 // news). A test suite or a benchmark measures the search and opens none.
-void OpenBook() {
+// Returns what is wrong with a book given ("" when nothing is).
+std::string OpenBook() {
   const Status& s = MainStatus;
   const bool tool = s.PERFT || s.BenchNumber || s.SATrain || s.DoTestSuite || s.PEV || s.Mimic == 1;
-  if (tool && !Arguments.ListBook) return;
+  if (tool && !Arguments.ListBook) return "";
   const bool given = Arguments.BookFile != nullptr;
   const std::string problem = Book.Open(given ? Arguments.BookFile : DefaultBookFile);
-  if (given && !problem.empty()) Thinking.BookProblem(problem.c_str());
+  return given ? problem : "";
 }
 
 // The value of the engine's last search, shown at the console.
@@ -298,13 +321,23 @@ void StartEngine() {
 }
 
 int RunEngine(int argc, char** argv) {
-  // The annotated games may go to the standard output, alone.
-  if (!CommandLine::Annotates(argc, argv)) printf("Vorn \n");
+  // The annotated games may go to the standard output, alone: what the
+  // command line says goes to the standard error then.
+  std::FILE* const said = CommandLine::Annotates(argc, argv) ? stderr : stdout;
+  if (said == stdout) printf("Vorn \n");
   StartEngine();
 
-  Arguments.Read(argc, argv);
-  OpenBook();
-  if (Arguments.ListBook) return ListBookMoves(Arguments.ListFen.c_str());
+  if (!Arguments.Read(argc, argv)) {
+    fprintf(said, "%s\n", Arguments.Refusal.c_str());
+    fflush(said);
+    return CommandLineRefused;
+  }
+  const std::string bookProblem = OpenBook();
+  if (Arguments.ListBook) {
+    if (!bookProblem.empty()) Arguments.Notes.push_back(bookProblem);
+    Arguments.ReportNotes();
+    return ListBookMoves(Arguments.ListFen.c_str());
+  }
 
   signal(SIGINT, SIG_IGN);
   setvbuf(stdin, nullptr, _IONBF, 0);
@@ -315,11 +348,19 @@ int RunEngine(int argc, char** argv) {
   // input at all.
   const bool tool = s.PERFT || s.BenchNumber || s.SATrain || s.DoTestSuite || s.PEV || s.Mimic == 1 ||
                     Arguments.PGNFile != nullptr;
+  // The notes on the line come in the protocol's form, once it is known.
+  // A bad book is said with them; under UCI the book plays only once the
+  // GUI turns OwnBook on, which says what is wrong with it then.
   if (!tool) {
-    if (!ReadFirstWord()) {
+    const bool read = ReadFirstWord();
+    if (!bookProblem.empty() && !s.UCIMode) Arguments.Notes.push_back(bookProblem);
+    Arguments.ReportNotes();
+    if (!read) {
       Finish();
       return 0;
     }
+  } else {
+    Arguments.ReportNotes(said);
   }
   MainBoard.RecountPieces();
   StartGameRecord();
@@ -362,7 +403,8 @@ int RunEngine(int argc, char** argv) {
     if (!s.UCIMode && !quit && !WaitForNextGame()) continue;
 
     if (s.UCIMode) {
-      UCI.UCIPrep(LineBuffer);
+      if (LineBuffer[0] != 0) UCI.UCIPrep(LineBuffer);
+      else UCI.UCICore();
       if (UCI.UCIContinue == 1) {
         s.KeepRunning = 1;
         continue;

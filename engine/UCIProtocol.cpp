@@ -1,6 +1,7 @@
 #include "engine/UCIProtocol.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +32,7 @@ UCIProtocol UCI;
 namespace {
 constexpr i32 InfiniteNps = 800000;
 constexpr int MaxFixedDepth = 100;
+constexpr const char* AboutText = "Vorn, a chess engine by the Vorn authors";
 
 // One blank between words, none around them, no line end: GUIs may send
 // several blanks, tabs and CR LF (the UCI convention allows them).
@@ -209,7 +211,7 @@ void UCIProtocol::Identify() {
   printf("option name UCI_ShowCurrLine type check default true\n");
   printf("option name Ponder type check default false\n");
   printf("option name UCI_Chess960 type check default false\n");
-  printf("option name UCI_EngineAbout type string default Vorn, a chess engine by the Vorn authors\n");
+  printf("option name UCI_EngineAbout type string default %s\n", AboutText);
   printf("uciok\n");
   fflush(stdout);
   Limits.OwnBook = 0;
@@ -456,87 +458,132 @@ void UCIProtocol::NewGame() {
   Book.NewGame();
 }
 
-void UCIProtocol::SetOption() {
-  const char* line = Command;
-  const bool value = strstr(line, "true") != nullptr;
-  if (SetBookOption()) return;
-  if (strstr(line, "OwnBook")) {
-    Limits.OwnBook = value;
-    if (value) buildbook();
-    if (value) ReportBookProblem(Book.Reopen());
-  } else if (strstr(line, "SecondaryBook")) {
-    if (value) buildbook();
-    Limits.OwnBook = value;
-  }
-  if (strstr(line, "UCI_ShowCurrLine")) UCIShowCurrLine = value;
-  char name[64];
-  const char* text;
-  OptionParts(line, name, sizeof name, &text);
-  if (strcasecmp(name, "Hash") == 0 || strcasecmp(name, "Clear Hash") == 0) SetHash(name, text);
-  if (strcasecmp(name, "Threads") == 0) SetThreads(text);
-  if (strcasecmp(name, "MultiPV") == 0) SetLines(text);
-  if (strcasecmp(name, "UCI_Chess960") == 0) SetChess960(text);
-  if (strcasecmp(name, "UCI_LimitStrength") == 0) SetLimitStrength(text);
-  if (strcasecmp(name, "UCI_Elo") == 0) SetElo(text);
-  if (strcasecmp(name, "LevelSeed") == 0) SetLevelSeed(text);
-  // UCI_AnalyseMode is accepted and changes nothing: every search reports
-  // each iteration and each new best move, analysing or playing.
-  if (strstr(line, "Ponder")) {
-    if (value) {
-      Limits.Pondering = 0;
-      Limits.PonderSearch = 0;
-      UCIPonder = 1;
-    } else {
-      UCIPonder = 0;
-    }
-  }
-}
-
 namespace {
-// The number a spin option is set to; without one, the line saying what
-// the option needs.
+// The number a spin option is set to; without one (or with a word that is
+// no number), the line saying what the option needs.
 bool OptionNumber(const char* value, const char* need, long* asked) {
   char* end;
+  errno = 0;
   *asked = strtol(value, &end, 10);
-  if (end != value) return true;
+  if (end != value && *end == 0 && errno == 0) return true;
   printf("info string %s\n", need);
   fflush(stdout);
   return false;
 }
 }  // namespace
 
+// Every option is looked up by its whole name (which may hold blanks), in
+// any case as UCI allows. A value that does not fit the option is refused
+// with one "info string" line, and the option keeps its setting.
+void UCIProtocol::SetOption() {
+  char name[128];
+  const char* value;
+  OptionParts(Command, name, sizeof name, &value);
+  if (name[0] == 0) {
+    PrintLine("info string setoption needs an option name");
+    return;
+  }
+
+  // Check options: exactly "true" or "false".
+  struct CheckOption {
+    const char* name;
+    void (*set)(UCIProtocol& uci, bool on);
+  };
+  static const CheckOption checks[] = {
+      {"OwnBook",
+       [](UCIProtocol&, bool on) {
+         Limits.OwnBook = on;
+         if (!on) return;
+         buildbook();
+         ReportBookProblem(Book.Reopen());
+       }},
+      {"SecondaryBook",
+       [](UCIProtocol&, bool on) {
+         if (on) buildbook();
+         Limits.OwnBook = on;
+       }},
+      {"BookBestMove", [](UCIProtocol&, bool on) { Book.BestMove = on; }},
+      {"UCI_ShowCurrLine", [](UCIProtocol& uci, bool on) { uci.UCIShowCurrLine = on; }},
+      {"Ponder",
+       [](UCIProtocol& uci, bool on) {
+         uci.UCIPonder = on;
+         if (!on) return;
+         Limits.Pondering = 0;
+         Limits.PonderSearch = 0;
+       }},
+      {"UCI_Chess960", [](UCIProtocol& uci, bool on) { uci.SetChess960(on); }},
+      // The level holds from the next search on.
+      {"UCI_LimitStrength", [](UCIProtocol&, bool on) { Level.Limited = on; }},
+      // Accepted, and it changes nothing: every search reports each
+      // iteration and each new best move, analysing or playing.
+      {"UCI_AnalyseMode", [](UCIProtocol&, bool) {}},
+  };
+  for (const CheckOption& option : checks) {
+    if (strcasecmp(name, option.name) != 0) continue;
+    if (strcmp(value, "true") != 0 && strcmp(value, "false") != 0) {
+      printf("info string %s needs true or false\n", option.name);
+      fflush(stdout);
+      return;
+    }
+    option.set(*this, strcmp(value, "true") == 0);
+    return;
+  }
+
+  // Spin, string and button options read their values themselves.
+  struct ValueOption {
+    const char* name;
+    void (*set)(UCIProtocol& uci, const char* value);
+  };
+  static const ValueOption others[] = {
+      {"Hash", [](UCIProtocol& uci, const char* text) { uci.SetHash("Hash", text); }},
+      {"Clear Hash", [](UCIProtocol& uci, const char* text) { uci.SetHash("Clear Hash", text); }},
+      {"Threads", [](UCIProtocol& uci, const char* text) { uci.SetThreads(text); }},
+      {"MultiPV", [](UCIProtocol& uci, const char* text) { uci.SetLines(text); }},
+      {"UCI_Elo", [](UCIProtocol& uci, const char* text) { uci.SetElo(text); }},
+      {"LevelSeed", [](UCIProtocol& uci, const char* text) { uci.SetLevelSeed(text); }},
+      {"BookFile", [](UCIProtocol& uci, const char* text) { uci.SetBookFile(text); }},
+      {"BookDepth", [](UCIProtocol& uci, const char* text) { uci.SetBookDepth(text); }},
+      // Read only: a GUI that sends every option back sends this one
+      // unchanged, which is no change.
+      {"UCI_EngineAbout",
+       [](UCIProtocol&, const char* text) {
+         if (strcmp(text, AboutText) != 0) PrintLine("info string UCI_EngineAbout cannot be set");
+       }},
+  };
+  for (const ValueOption& option : others) {
+    if (strcasecmp(name, option.name) != 0) continue;
+    option.set(*this, value);
+    return;
+  }
+  printf("info string Unknown option: %s\n", name);
+  fflush(stdout);
+}
+
 // The book file, opened at once so that what is wrong with it is said
-// now ("<empty>" or nothing for no book), and how the book chooses.
-bool UCIProtocol::SetBookOption() {
-  char name[64];
-  const char* text;
-  OptionParts(Command, name, sizeof name, &text);
-  if (strcasecmp(name, "BookFile") == 0) {
-    const bool none = text[0] == 0 || strcmp(text, "<empty>") == 0;
-    ReportBookProblem(Book.Open(none ? "" : text));
-    return true;
+// now ("<empty>" or nothing for no book).
+void UCIProtocol::SetBookFile(const char* value) {
+  const bool none = value[0] == 0 || strcmp(value, "<empty>") == 0;
+  ReportBookProblem(Book.Open(none ? "" : value));
+}
+
+void UCIProtocol::SetBookDepth(const char* value) {
+  long asked;
+  if (!OptionNumber(value, "BookDepth needs a number of moves", &asked)) return;
+  Book.DepthMoves = (int)std::clamp<long>(asked, 1, MaxBookDepth);
+  if (Book.DepthMoves != asked) {
+    printf("info string BookDepth %ld is out of range: %d\n", asked, Book.DepthMoves);
+    fflush(stdout);
   }
-  if (strcasecmp(name, "BookBestMove") == 0) {
-    Book.BestMove = strcmp(text, "true") == 0;
-    return true;
-  }
-  if (strcasecmp(name, "BookDepth") == 0) {
-    long asked;
-    if (!OptionNumber(text, "BookDepth needs a number of moves", &asked)) return true;
-    Book.DepthMoves = (int)std::clamp<long>(asked, 1, MaxBookDepth);
-    return true;
-  }
-  return false;
 }
 
 // Chess960 castles the king onto its own rook, in the search's moves too:
 // the game is switched only between searches.
-void UCIProtocol::SetChess960(const char* value) {
+void UCIProtocol::SetChess960(bool on) {
   if (UCIState != WAITING) {
     PrintLine("info string UCI_Chess960 is set only while no search runs");
     return;
   }
-  Chess960 = strcasecmp(value, "true") == 0;
+  Chess960 = on;
 }
 
 // The table is resized or cleared only between searches: a search holds
@@ -582,15 +629,6 @@ void UCIProtocol::SetLines(const char* value) {
     printf("info string MultiPV %ld is out of range: %d lines\n", asked, Limits.MultiPV);
     fflush(stdout);
   }
-}
-
-// The level holds from the next search on.
-void UCIProtocol::SetLimitStrength(const char* value) {
-  if (strcasecmp(value, "true") != 0 && strcasecmp(value, "false") != 0) {
-    PrintLine("info string UCI_LimitStrength needs true or false");
-    return;
-  }
-  Level.Limited = strcasecmp(value, "true") == 0;
 }
 
 void UCIProtocol::SetElo(const char* value) {

@@ -46,20 +46,20 @@ class UCIProtocol {
   void SendBestMove(int v, const GameMove& move);
   void NewGame();
   void SetOption();
-  // BookFile, BookBestMove and BookDepth; false for any other option.
-  bool SetBookOption();
-  // "UCI_Chess960" (true or false).
-  void SetChess960(const char* value);
+  // "BookFile" ("<empty>" or nothing for none) and "BookDepth" (held to
+  // 1 .. MaxBookDepth).
+  void SetBookFile(const char* value);
+  void SetBookDepth(const char* value);
+  // "UCI_Chess960", only while no search runs.
+  void SetChess960(bool on);
   // The "Hash" (value in megabytes) and "Clear Hash" options.
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.
   void SetThreads(const char* value);
   // "MultiPV": the lines each iteration reports, held to 1 .. MaxLines.
   void SetLines(const char* value);
-  // "UCI_LimitStrength" (true or false), "UCI_Elo" (held to the level's
-  // range) and "LevelSeed" (the level's random choices start again from
-  // it; 0 draws one).
-  void SetLimitStrength(const char* value);
+  // "UCI_Elo" (held to the level's range) and "LevelSeed" (the level's
+  // random choices start again from it; 0 draws one).
   void SetElo(const char* value);
   void SetLevelSeed(const char* value);
   int Stop();

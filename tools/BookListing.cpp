@@ -33,6 +33,12 @@ int ListBookMoves(const char* fen) {
   std::vector<std::string> problems;
   const std::vector<BookMove> moves = Book.Moves(board, &problems);
   for (const std::string& line : problems) printf("%s\n", line.c_str());
+  // A book found unfit at its first lookup (keys out of order, a read
+  // error) is closed: there is no book to list.
+  if (!Book.IsOpen()) {
+    fflush(stdout);
+    return 1;
+  }
   printf("Book %s, %lld entries\n", Book.Path().c_str(), Book.EntryCount());
   printf("Position %s (key %016llx)\n", text, (unsigned long long)PolyglotKey(board));
   unsigned long long total = 0;

@@ -194,6 +194,17 @@ TEST(BookSessionTest, ListBookShowsTheMovesOfAPositionWithWeightsAndShares) {
   const ProcessResult none = RunEngine({"-listbook"});
   EXPECT_EQ(none.exitCode, 1);
   EXPECT_NE(none.output.find("No opening book is open: give one with -book FILE\n"), std::string::npos) << none.output;
+  // Nor with a book found unfit, on opening (a broken entry) or at its
+  // first lookup (keys out of order).
+  const u64 start = TestBookFile::Key(Start);
+  const std::string e4 = TestBookFile::EntryBytes(start, TestBookFile::MoveField("e2e4"), 1);
+  for (const std::string& bytes : {e4 + "abc", TestBookFile::EntryBytes(start + 1, 0, 1) + e4}) {
+    TestBookFile bad(bytes);
+    const ProcessResult r = RunEngine({"-book", bad.Path(), "-listbook"});
+    EXPECT_EQ(r.exitCode, 1) << r.output;
+    EXPECT_NE(r.output.find("book " + bad.Path() + ": "), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("No book moves"), std::string::npos) << r.output;
+  }
 }
 
 TEST(BookSessionTest, BadBooksAreReportedAndTheEnginePlaysOn) {

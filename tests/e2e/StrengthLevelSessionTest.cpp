@@ -24,6 +24,7 @@ TEST(StrengthLevelSessionTest, BadValuesAreHeldToTheRangeOrRefusedWithOneLine) {
     std::vector<std::string> args;
     const char* input;
     const char* said;  // the one line that answers the bad value
+    int exit = 0;      // a command line that cannot run ends with 2
   } cases[] = {
       {"UCI below the range", {}, "uci\nsetoption name UCI_Elo value 1000\nisready\nquit\n",
        "info string UCI_Elo 1000 is out of range: 1350\n"},
@@ -44,11 +45,12 @@ TEST(StrengthLevelSessionTest, BadValuesAreHeldToTheRangeOrRefusedWithOneLine) {
       {"xboard not a number", {}, "xboard\nprotover 2\noption Strength=max\nquit\n",
        "Error (Strength needs a number): Strength=max\n"},
       {"command line above the range", {"-elo", "9000"}, "quit\n", "-elo 9000 is out of range: 2100\n"},
-      {"command line not a number", {"-elo", "weak"}, "quit\n", "-elo needs a number or off: weak\n"},
+      {"command line not a number", {"-elo", "weak"}, "quit\n",
+       "-elo needs a number or off: weak (vorn -help lists the options)\n", 2},
   };
   for (const auto& c : cases) {
     const ProcessResult r = RunEngine(c.args, c.input, 20000);
-    EXPECT_EQ(r.exitCode, 0) << c.what;
+    EXPECT_EQ(r.exitCode, c.exit) << c.what;
     EXPECT_EQ(Count(r.output, c.said), 1u) << c.what << "\n" << r.output;
   }
   // Values in range are taken without a word.

@@ -799,6 +799,65 @@ TEST(XboardProtocolTest, TheAnalysisStatusLineAnswersTheDotOnly) {
   engine.Send("exit");
 }
 
+// Outside analysis "." is read without a word: in force mode, and after
+// "exit" ended an analysis (whose figures would be stale).
+TEST(XboardProtocolTest, TheDotIsAnsweredDuringAnalysisOnly) {
+  const struct {
+    std::vector<std::string> before;  // sent before "."
+    int statusLines;
+  } steps[] = {
+      {{"force"}, 0},
+      {{"analyze"}, 1},
+      {{"exit"}, 0},
+      {{"new", "force", "usermove e2e4"}, 0},
+  };
+  Xboard2Engine engine;
+  int ping = 1;
+  for (const auto& step : steps) {
+    for (const std::string& command : step.before) engine.Send(command);
+    engine.Send(".");
+    int status = 0;
+    for (const std::string& line : engine.Sync(ping++)) status += line.compare(0, 8, "stat01: ") == 0;
+    EXPECT_EQ(status, step.statusLines) << step.before[0] << "\n" << engine.Output().substr(0, 3000);
+  }
+}
+
+// Some GUIs and adapters open with "protover 2". With the argument
+// "xboard" the first word picks nothing and is a command like any other;
+// without it, "protover" as the first word means an xboard GUI. Either way
+// the features come at once and the game is played in protocol 2.
+TEST(XboardProtocolTest, ProtoverAsTheFirstLineIsReadAsTheCommand) {
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> first;
+  } cases[] = {
+      {{"xboard"}, {"protover 2"}},
+      {{}, {"protover 2"}},
+      {{"xboard"}, {"xboard", "protover 2"}},
+      {{"-xboard"}, {"protover 2"}},
+  };
+  for (const auto& c : cases) {
+    EngineProcess engine(c.args);
+    for (const std::string& line : c.first) engine.Send(line);
+    bool found = false;
+    const std::vector<std::string> features = engine.ReadUntil("feature done=1", 5000, &found);
+    ASSERT_TRUE(found) << c.first.back() << "\n" << engine.Output();
+    engine.Send("new");
+    engine.Send("sd 2");
+    engine.Send("usermove e2e4");
+    const std::vector<std::string> reply = engine.ReadUntil("move ", 20000, &found);
+    ASSERT_TRUE(found) << engine.Output();
+    EXPECT_EQ(reply.back().compare(0, 5, "move "), 0) << reply.back();
+    EXPECT_EQ(engine.Output().find("Error"), std::string::npos) << engine.Output();
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(10000), 0);
+  }
+  // The first word of a console game still picks nothing and does nothing.
+  const ProcessResult console = RunEngine({}, "hello\nquit\n", 20000);
+  EXPECT_EQ(console.output.find("Error"), std::string::npos) << console.output;
+  EXPECT_EQ(console.output.find("feature"), std::string::npos) << console.output;
+}
+
 // The thinking lines of the analysis that runs once the ping is answered
 // (a command that starts the analysis again owes its pong until then), up
 // to the first line two depths deeper than the first: the depth between

@@ -98,7 +98,7 @@ TEST_F(CommandInterpreterTest, CommandsSetWhatTheyNameAndAnswerTheirCode) {
       // Minutes:seconds and a fractional increment, as xboard may send them.
       {"level", "0 0:30 2.5\n", 4, [&] { return Clock.MovesPerSession == 0 && Clock.TimeLeft == 30000 && Clock.TimeInc == 2; }},
       {"time", "6000\n", 4, [&] { return Clock.TimeLeft == 60000; }},
-      {"time", "soon\n", 4, [&] { return Clock.TimeLeft == 12340; }},  // not a number: unchanged
+      {"time", "soon\n", 4, [&] { return Clock.TimeLeft == 12340; }, "Error (time needs a number): soon\n"},  // unchanged
       // Seconds a move, kept in milliseconds as the driver reads ST.
       {"st", "5\n", 4, [&] { return Clock.ST == 4500 && Clock.TimePerMove == 4500 && Clock.TimeLeft == 300000; }},
       {"sd", "7\n", 4, [&] { return b.MaxDepth == 7; }},
@@ -196,6 +196,47 @@ TEST_F(CommandInterpreterTest, ArgumentsComeFromTheCommandsOwnLineOnly) {
     EXPECT_TRUE(c.unchanged()) << c.word;
     ASSERT_EQ(scanf("%63s", word), 1) << c.word;
     EXPECT_STREQ(word, c.next) << c.word << ": the next line was read as its argument";
+  }
+}
+
+// A number argument that is no number (or too big for one) is refused in
+// one line, changes nothing, and takes the rest of its line with it: no
+// word of it is read as a command.
+TEST_F(CommandInterpreterTest, ANumberArgumentThatIsNoNumberIsRefused) {
+  const i32 depth = MainBoard.MaxDepth;
+  const struct {
+    const char* word;
+    const char* input;  // after the command word
+    const char* said;
+    std::function<bool()> unchanged;
+  } cases[] = {
+      {"st", " 0.5 e2e4\nnew\n", "Error (st needs a number): 0.5\n", [] { return true; }},  // ST below
+      {"sd", " 99999999999\nnew\n", "Error (sd needs a number): 99999999999\n",
+       [&] { return MainBoard.MaxDepth == depth; }},
+      {"time", " 12ab\nnew\n", "Error (time needs a number): 12ab\n", [] { return Clock.TimeLeft == 12340; }},
+      {"cores", " many 4\nnew\n", "Error (cores needs a number): many\n", [] { return true; }},
+      {"ping", " x\nnew\n", "Error (ping needs a number): x\n", [] { return true; }},
+      {"dumpsee", " x 12\nnew\n", "Error (dumpsee needs a number): x\n", [] { return true; }},
+      {"memory", " -1\nnew\n", "Error (memory needs a number from 1): -1\n", [] { return true; }},
+      // The clock keeps its figures when a field of "level" has another form.
+      {"level", " 40 abc 0\nnew\n", "Error (level needs a number): abc\n", [] { return Clock.TimeLeft == 12340; }},
+      {"level", " 40 5:x 0\nnew\n", "Error (level needs a number): 5:x\n", [] { return Clock.TimeLeft == 12340; }},
+      {"level", " -1 5 0\nnew\n", "Error (level needs a number): -1\n", [] { return Clock.TimeLeft == 12340; }},
+      {"level", " 40 5 nan\nnew\n", "Error (level needs a number): nan\n", [] { return Clock.TimeLeft == 12340; }},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    StdinText in(c.input);
+    char word[64];
+    snprintf(word, sizeof word, "%s", c.word);
+    const i32 st = Clock.ST;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(DoCommand(word), Handled) << c.word;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.said) << c.word;
+    EXPECT_TRUE(c.unchanged()) << c.word;
+    EXPECT_EQ(Clock.ST, st) << c.word;
+    ASSERT_EQ(scanf("%63s", word), 1) << c.word;
+    EXPECT_STREQ(word, "new") << c.word << ": the rest of the refused line was read as a command";
   }
 }
 

@@ -64,7 +64,8 @@ class CommandLineTest : public testing::Test {
     MainStatus = savedStatus_;
     MainBoard = savedBoard_;
   }
-  CommandLine Read(std::vector<std::string> args) {
+  // Reads the line; `runs` tells whether it was accepted.
+  CommandLine Read(std::vector<std::string> args, bool* runs = nullptr) {
     args.insert(args.begin(), "vorn");
     // The line keeps a pointer into its arguments (the suite file), so they
     // live as long as the test does.
@@ -73,7 +74,8 @@ class CommandLineTest : public testing::Test {
     for (std::string& a : kept_.back()) argv.push_back(&a[0]);
     argv.push_back(nullptr);
     CommandLine line;
-    line.Read((int)argv.size() - 1, argv.data());
+    const bool accepted = line.Read((int)argv.size() - 1, argv.data());
+    if (runs) *runs = accepted;
     return line;
   }
 
@@ -83,26 +85,32 @@ class CommandLineTest : public testing::Test {
   std::list<std::vector<std::string>> kept_;
 };
 
+// A refused line (a value that is no depth, or none) leaves the depths as
+// they were; the program does not start from it.
 TEST_F(CommandLineTest, DepthOptionsInEitherOrder) {
   const struct {
     std::vector<std::string> args;
     int maxDepth;
     int fd;
+    bool runs;
   } cases[] = {
-      {{"-sd", "7", "-fd", "5"}, 5, 5},
-      {{"-fd", "5", "-sd", "7"}, 7, 5},
-      {{"-sd", "12"}, 12, 0},
-      {{"-fd", "abc"}, 0, 0},  // read as atoi reads it
-      {{"-fd"}, 56, 0},        // no value: nothing changes
-      {{"-sd"}, 56, 0},
-      {{"-fd", "5", "-sd"}, 5, 5},
+      {{"-sd", "7", "-fd", "5"}, 5, 5, true},
+      {{"-fd", "5", "-sd", "7"}, 7, 5, true},
+      {{"-sd", "12"}, 12, 0, true},
+      {{"-fd", "abc"}, 56, 0, false},
+      {{"-fd", "-4"}, 56, 0, false},
+      {{"-fd"}, 56, 0, false},
+      {{"-sd"}, 56, 0, false},
+      {{"-fd", "5", "-sd"}, 5, 5, false},
   };
   for (const auto& c : cases) {
     MainBoard.MaxDepth = 56;
     Limits.FD = 0;
-    Read(c.args);
+    bool runs = false;
+    Read(c.args, &runs);
     std::string shown;
     for (const std::string& a : c.args) shown += a + " ";
+    EXPECT_EQ(runs, c.runs) << shown;
     EXPECT_EQ(MainBoard.MaxDepth, c.maxDepth) << shown;
     EXPECT_EQ((char)Limits.FD, c.fd) << shown;
   }
@@ -113,13 +121,15 @@ TEST_F(CommandLineTest, SwitchesAndTheirMatchingRules) {
     std::vector<std::string> args;
     const u8* field;
     int expected;
+    bool runs = true;
   } cases[] = {
       {{"-perft"}, &MainStatus.PERFT, 1},
-      {{"-perftx"}, &MainStatus.PERFT, 0},  // exact match only
+      {{"-perftx"}, &MainStatus.PERFT, 0, false},  // exact match only: no option
       {{"-bench"}, &MainStatus.BenchNumber, 1},
       {{"-bench3"}, &MainStatus.BenchNumber, 3},
-      {{"-bench4"}, &MainStatus.BenchNumber, 0},
-      {{"-bench6"}, &MainStatus.BenchNumber, 0},
+      {{"-bench4"}, &MainStatus.BenchNumber, 0},  // accepted for old scripts
+      {{"-HPC"}, &MainStatus.BenchNumber, 0},
+      {{"-bench6"}, &MainStatus.BenchNumber, 0, false},
       {{"-satrain"}, &MainStatus.SATrain, 1},
       {{"-kibitz"}, &MainStatus.Kibitz, 1},
       {{"x-kibitzx"}, &MainStatus.Kibitz, 1},  // "contains" options
@@ -129,20 +139,25 @@ TEST_F(CommandLineTest, SwitchesAndTheirMatchingRules) {
       {{"-trace"}, &Limits.Trace, 1},
       {{"xboard"}, &MainStatus.xboard, 1},
       {{"-uci"}, &MainStatus.UCIMode, 1},
-      {{"-ts"}, &MainStatus.DoTestSuite, 0},
+      {{"-ts"}, &MainStatus.DoTestSuite, 0, false},
       {{"-ts", "suite.epd"}, &MainStatus.DoTestSuite, 1},
-      {{"-pev"}, &MainStatus.PEV, 1},
-      // An option's value is tested against the options after it.
-      {{"-fd", "-perft"}, &MainStatus.PERFT, 1},
-      {{"-unknown", "value"}, &MainStatus.PERFT, 0},
+      {{"-pev"}, &MainStatus.PEV, 1, false},
+      // An option's value is tested against the options after it; a value
+      // refused is not.
+      {{"-ts", "-uci"}, &MainStatus.UCIMode, 1},
+      {{"-fd", "-perft"}, &MainStatus.PERFT, 0, false},
+      {{"-unknown", "value"}, &MainStatus.PERFT, 0, false},
+      {{"-perft", "-unknown"}, &MainStatus.PERFT, 1, false},
   };
   for (const auto& c : cases) {
     MainStatus.initVars();
     MainStatus.Kibitz = 0;
     MainStatus.xboard = 0;
     MainStatus.UCIMode = 0;
-    Read(c.args);
+    bool runs = false;
+    Read(c.args, &runs);
     EXPECT_EQ(*c.field, c.expected) << c.args[0];
+    EXPECT_EQ(runs, c.runs) << c.args[0];
   }
 }
 
@@ -160,7 +175,9 @@ TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
 
   EXPECT_STREQ(Read({"-ts", "suite.epd"}).EPDFile, "suite.epd");
   EXPECT_STREQ(Read({"-pev", "eval.epd"}).EPDFile, "eval.epd");
-  EXPECT_EQ(Read({"-pev"}).EPDFile, nullptr);
+  bool runs = true;
+  EXPECT_EQ(Read({"-pev"}, &runs).EPDFile, nullptr);
+  EXPECT_FALSE(runs);
 
   testing::internal::CaptureStdout();
   line = Read({"-mimicstudent", "student.epd"});
@@ -183,20 +200,34 @@ TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
   EXPECT_EQ(line.ListFen, "");
 }
 
-// The lines of every search, held to 1 .. 256 with a line saying so.
+// The lines of every search, held to 1 .. 256 with a note saying so, which
+// is kept to be said once the protocol is known: nothing is printed yet.
 TEST_F(CommandLineTest, MultiPVIsHeldToItsRange) {
   const struct {
     const char* value;
     int lines;
     const char* said;
-  } cases[] = {{"4", 4, ""}, {"0", 1, "-multipv 0 is out of range: 1 lines\n"},
-               {"999", 256, "-multipv 999 is out of range: 256 lines\n"}};
+  } cases[] = {{"4", 4, ""}, {"0", 1, "-multipv 0 is out of range: 1 lines"},
+               {"999", 256, "-multipv 999 is out of range: 256 lines"}};
   for (const auto& c : cases) {
     testing::internal::CaptureStdout();
-    Read({"-multipv", c.value});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.said) << c.value;
+    const CommandLine line = Read({"-multipv", c.value});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << c.value;
+    EXPECT_EQ(line.Notes, c.said[0] ? std::vector<std::string>{c.said} : std::vector<std::string>{}) << c.value;
     EXPECT_EQ(Limits.MultiPV, c.lines) << c.value;
   }
+}
+
+// A refused line names the argument and says where the options are; the
+// value it refused keeps the setting it had.
+TEST_F(CommandLineTest, RefusalsNameTheArgumentAndKeepTheSetting) {
+  Limits.MultiPV = 3;
+  CommandLine line = Read({"-multipv", "lots"});
+  EXPECT_EQ(line.Refusal, "-multipv needs a number: lots (vorn -help lists the options)");
+  EXPECT_EQ(Limits.MultiPV, 3);
+  EXPECT_TRUE(line.Notes.empty());
+  line = Read({"-nobook", "--help"});
+  EXPECT_EQ(line.Refusal, "unknown option: --help (vorn -help lists the options)");
 }
 
 TEST_F(CommandLineTest, PositionFileIsLoadedAtOnce) {
@@ -314,17 +345,30 @@ TEST(CommandLineEndToEndTest, PositionFileGivesTheGameItsMoveCounters) {
   }
 }
 
+// An option at the end of the line lacks its value: the program says so in
+// one line and ends with status 2, before it reads anything or runs a tool.
 TEST(CommandLineEndToEndTest, OptionsMissingTheirValueAtTheEnd) {
-  for (const char* option : {"-fd", "-lpf", "-sd", "-st", "-ts", "-tc", "-mt", "-pev", "-mimicstudent"}) {
-    ProcessResult r = RunEngine({option}, "xboard\nquit\n", 10000);
-    EXPECT_FALSE(r.timedOut) << option;
-    // The suite options without a file end with the suite's error; none may
-    // end by a signal.
-    EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << option << " ended with " << r.exitCode;
+  const struct {
+    const char* option;
+    const char* needs;
+  } cases[] = {{"-fd", "a number"},        {"-lpf", "a file"},   {"-sd", "a number"},
+               {"-st", "a number of seconds"}, {"-ts", "a file"},    {"-tc", "a number"},
+               {"-mt", "a number"},        {"-pev", "a file"}, {"-o", "a file"},
+               {"-threads", "a number"},   {"-multipv", "a number"}, {"-seed", "a number"},
+               {"-annotate", "a file"}};
+  for (const auto& c : cases) {
+    ProcessResult r = RunEngine({c.option}, "xboard\nquit\n", 10000);
+    EXPECT_FALSE(r.timedOut) << c.option;
+    EXPECT_EQ(r.exitCode, 2) << c.option;
+    const std::string said = std::string(c.option) + " needs " + c.needs + " (vorn -help lists the options)\n";
+    EXPECT_EQ(r.output, "Vorn \n" + said) << c.option;
   }
   ProcessResult r = RunEngine({"-perft", "-fd"}, "", 10000);
-  EXPECT_EQ(r.output, "Vorn \nStarting PerfT test \n0 Total Nodes at Depth = 0\n1 Leaf Nodes at Depth = 0\n");
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.output, "Vorn \n-fd needs a number (vorn -help lists the options)\n");
+  EXPECT_EQ(r.exitCode, 2);
+  // "-mimicstudent" says it was seen as it is read.
+  r = RunEngine({"-mimicstudent"}, "", 10000);
+  EXPECT_EQ(r.exitCode, 2);
 }
 
 TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {

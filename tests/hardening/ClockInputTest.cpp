@@ -28,7 +28,7 @@ TEST(ClockInputTest, SecondsPerMoveFromTheCommandLineAreHeld) {
       // Found by fuzzing: 60000 x 99999 overflowed.
       {"99999", 89999100, MaxClockMs},
       {"2147483647", MaxClockMs, MaxClockMs},
-      {"-7", 0, 0},
+      {"-7", MaxClockMs, MaxClockMs},  // refused: the clock keeps its figures
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"vorn", "-st", c.seconds};
