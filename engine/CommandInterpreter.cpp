@@ -1079,7 +1079,11 @@ int HumanMove() {
       RecordGamePosition(MainBoard.SideToMove ^ 1);  // the game loop flips the side
       return r;
     }
+    // The game's ply, and with it the move number of the position text and
+    // the moves left to the time control, counts the moves fed in force mode
+    // as it counts the moves played.
     MainBoard.SideToMove ^= 1;
+    Clock.GamePly++;
     RecordGamePosition(MainBoard.SideToMove);
     // A game that ends in force mode leaves the reader, which then waits
     // for the next game still in force mode.
