@@ -675,17 +675,25 @@ TEST(UCIProtocolTest, HashSizesTheTableAndClearHashEmptiesIt) {
 }
 
 // "go nodes N" stops after about N nodes (never inside the first
-// iteration); without a clock nothing else ends it.
+// iteration); without a clock nothing else ends it. The nodes of every
+// thread count together: two threads stop as close to N as one.
 TEST(UCIProtocolTest, GoNodesStopsNearTheBudget) {
   UCIEngine engine;
-  for (long long budget : {3000LL, 50000LL, 400000LL}) {
-    engine.Send("position startpos moves d2d4 d7d5 c2c4");
-    BestMove best = engine.Go("go nodes " + std::to_string(budget), 30000);
-    const long long nodes = FinalNodes(best);
-    EXPECT_GE(nodes, budget);
-    EXPECT_LE(nodes, budget + budget / 10 + 2000);
-    EXPECT_TRUE(RefereeAfter(StartFen, {"d2d4", "d7d5", "c2c4"}).IsLegal(best.move)) << best.move;
+  for (int threads : {1, 2}) {
+    engine.Send("setoption name Threads value " + std::to_string(threads));
+    for (const char* moves : {"d2d4 d7d5 c2c4", "e2e4 c7c5 g1f3 d7d6 d2d4 c5d4 f3d4 g8f6 b1c3"}) {
+      for (long long budget : {5000LL, 50000LL, 400000LL}) {
+        engine.Send(std::string("position startpos moves ") + moves);
+        BestMove best = engine.Go("go nodes " + std::to_string(budget), 30000);
+        const long long nodes = FinalNodes(best);
+        EXPECT_GE(nodes, budget) << threads << " threads, " << moves;
+        // A few per cent, and the first iteration, which is never cut short.
+        EXPECT_LE(nodes, budget + budget / 20 + 1000) << threads << " threads, " << moves;
+        EXPECT_TRUE(RefereeAfter(StartFen, Words(moves)).IsLegal(best.move)) << best.move;
+      }
+    }
   }
+  engine.Send("setoption name Threads value 1");
   // With a clock as well, the first limit reached ends the search.
   engine.Send("position startpos");
   BestMove best = engine.Go("go wtime 600000 btime 600000 nodes 20000");
