@@ -17,6 +17,7 @@
 #include "engine/UCIProtocol.h"
 #include "movegen/SANText.h"
 #include "movegen/SEE.h"
+#include "search/InputPoll.h"
 #include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
@@ -51,6 +52,9 @@ int PendingMemory = 0;
 u8 RestartAnalysis = 0;
 
 constexpr int DefaultMaxDepth = 56;
+// Book entries checked at a time while the reader waits (a megabyte, about
+// a millisecond): a command that comes is read after one piece at most.
+constexpr long long BookCheckPiece = 1 << 16;
 
 bool ReadWord(char* word) {
   if (scanf("%511s", word) == 1) return true;
@@ -105,6 +109,15 @@ void ReadRestOfLine(char* text, int size) {
   }
   while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == ' ')) n--;
   text[n] = 0;
+}
+
+// The book's order is checked while the reader waits for a command, never
+// on a move's clock.
+void CheckBookUntilInput() {
+  while (!Book.OrderChecked() && !InputWaiting()) {
+    const std::string problem = Book.CheckSomeOrder(BookCheckPiece);
+    if (!problem.empty()) Thinking.BookProblem(problem.c_str());
+  }
 }
 
 void ResetGameRecord() {
@@ -1062,7 +1075,9 @@ int HumanMove() {
         printf("Enter Move: ");
         fflush(stdout);
       }
-      // The time until the next command maps the search's memory.
+      // The time until the next command maps the search's memory and checks
+      // the book.
+      CheckBookUntilInput();
       Search.MapTablesUntilInput();
       if (!ReadWord(word)) return Quit();
       if (!s.xboard) printf("%s\n", word);

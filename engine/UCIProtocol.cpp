@@ -156,8 +156,12 @@ int UCIProtocol::Dispatch() {
   } else if (strcmp(line, "isready") == 0) {
     // Answered at once in every state: GUIs use it to see the engine lives.
     // Between searches it is also the GUI's wait for the engine to be ready,
-    // with no clock running: the search's memory is mapped then.
-    if (UCIState == WAITING) Search.MapTables();
+    // with no clock running: the search's memory is mapped then, and the
+    // book's order checked.
+    if (UCIState == WAITING) {
+      Search.MapTables();
+      ReportBookProblem(Book.CheckOrder());
+    }
     PrintLine("readyok");
   } else if (FirstWordIs(line, "position")) {
     // A position while a search is served is out of turn and ignored.
