@@ -628,8 +628,10 @@ int AnnounceFeatures(const char* word) {
          Limits.OwnBook, Book.Path().c_str(), Book.BestMove, Book.DepthMoves, MaxBookDepth);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
          "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\" "
-         "variants=\"normal,fischerandom\" option=\"Strength -spin %d %d %d\"\n",
-         UCI.UCIVersion, MaxLines, FullStrengthElo, LowestElo, FullStrengthElo);
+         "variants=\"normal,fischerandom\" option=\"Strength -spin %d %d %d\" "
+         "option=\"Move Overhead -spin %d 0 %d\"\n",
+         UCI.UCIVersion, MaxLines, FullStrengthElo, LowestElo, FullStrengthElo, DefaultMoveOverheadMs,
+         MaxMoveOverheadMs);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -760,6 +762,19 @@ int SetStrengthOption(const char* text, const char* value) {
   return Handled;
 }
 
+// "Move Overhead=N": milliseconds kept back from the clock on every move,
+// held to 0 .. MaxMoveOverheadMs; from the next move on.
+int SetMoveOverhead(const char* text, const char* value) {
+  long asked;
+  if (!OptionNumber("Move Overhead", text, value, &asked)) return Handled;
+  Clock.MoveOverhead = (i32)std::clamp<long>(asked, 0, MaxMoveOverheadMs);
+  if (Clock.MoveOverhead != asked) {
+    printf("Move Overhead %ld is out of range: %d\n", asked, Clock.MoveOverhead);
+    fflush(stdout);
+  }
+  return Handled;
+}
+
 // "MultiPV=N": the lines analysis and thinking show, held to 1 .. MaxLines.
 int SetLineCount(const char* text, const char* value) {
   long asked;
@@ -797,6 +812,14 @@ int SetEngineOption(const char* word) {
       return Handled;
     }
     return SetStrengthOption(text, value);
+  }
+  if (name == "Move Overhead") {
+    if (!equals) {
+      printf("Error (Move Overhead needs a number): %s\n", text);
+      fflush(stdout);
+      return Handled;
+    }
+    return SetMoveOverhead(text, value);
   }
   if (!equals) return MissingArgument(word);
   if (name == "OwnBook") {

@@ -200,6 +200,7 @@ void UCIProtocol::Identify() {
   printf("option name Hash type spin default %d min %d max %d\n", TTDefaultMB, TTMinMB, TTMaxMB);
   printf("option name Clear Hash type button\n");
   printf("option name Threads type spin default 1 min 1 max %d\n", MaxSearchThreads);
+  printf("option name Move Overhead type spin default %d min 0 max %d\n", DefaultMoveOverheadMs, MaxMoveOverheadMs);
   printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxLines);
   printf("option name UCI_LimitStrength type check default false\n");
   printf("option name UCI_Elo type spin default %d min %d max %d\n", FullStrengthElo, LowestElo, FullStrengthElo);
@@ -478,6 +479,7 @@ void UCIProtocol::SetOption() {
   OptionParts(line, name, sizeof name, &text);
   if (strcasecmp(name, "Hash") == 0 || strcasecmp(name, "Clear Hash") == 0) SetHash(name, text);
   if (strcasecmp(name, "Threads") == 0) SetThreads(text);
+  if (strcasecmp(name, "Move Overhead") == 0) SetMoveOverhead(text);
   if (strcasecmp(name, "MultiPV") == 0) SetLines(text);
   if (strcasecmp(name, "UCI_Chess960") == 0) SetChess960(text);
   if (strcasecmp(name, "UCI_LimitStrength") == 0) SetLimitStrength(text);
@@ -573,6 +575,17 @@ void UCIProtocol::SetThreads(const char* value) {
   const int threads = Threads.SetCount((int)std::clamp<long>(asked, 1, MaxSearchThreads));
   if (threads != asked) {
     printf("info string Threads %ld is out of range: %d threads\n", asked, threads);
+    fflush(stdout);
+  }
+}
+
+// From the next move's plan on.
+void UCIProtocol::SetMoveOverhead(const char* value) {
+  long asked;
+  if (!OptionNumber(value, "Move Overhead needs a number of milliseconds", &asked)) return;
+  Clock.MoveOverhead = (i32)std::clamp<long>(asked, 0, MaxMoveOverheadMs);
+  if (Clock.MoveOverhead != asked) {
+    printf("info string Move Overhead %ld is out of range: %d ms\n", asked, Clock.MoveOverhead);
     fflush(stdout);
   }
 }
