@@ -73,6 +73,9 @@ void SearchThreads::StartHelpers(const ChessBoard& board, const MoveHistory& rec
   // search, which stops the helpers; a helper only hands on its count more
   // often under a small one.
   RootSettings = limits;
+  // A ponder search spends no budget before "ponderhit", when the main
+  // search finds it spent and stops the helpers.
+  if (limits.Pondering) RootSettings.Nodes = 0;
   RootSettings.FD = 0;
   RootSettings.Pondering = RootSettings.PonderSearch = 0;
   RootSettings.Analyze = 0;
