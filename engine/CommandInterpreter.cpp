@@ -19,6 +19,7 @@
 #include "engine/UCIProtocol.h"
 #include "movegen/SANText.h"
 #include "movegen/SEE.h"
+#include "search/InputPoll.h"
 #include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
@@ -54,6 +55,9 @@ int PendingMemory = 0;
 u8 RestartAnalysis = 0;
 
 constexpr int DefaultMaxDepth = 56;
+// Book entries checked at a time while the reader waits (a megabyte, about
+// a millisecond): a command that comes is read after one piece at most.
+constexpr long long BookCheckPiece = 1 << 16;
 
 bool ReadWord(char* word) {
   if (scanf("%511s", word) == 1) return true;
@@ -120,6 +124,15 @@ bool NumberArgument(const char* command, int* target) {
   }
   *target = (int)n;
   return true;
+}
+
+// The book's order is checked while the reader waits for a command, never
+// on a move's clock.
+void CheckBookUntilInput() {
+  while (!Book.OrderChecked() && !InputWaiting()) {
+    const std::string problem = Book.CheckSomeOrder(BookCheckPiece);
+    if (!problem.empty()) Thinking.BookProblem(problem.c_str());
+  }
 }
 
 void ResetGameRecord() {
@@ -651,8 +664,10 @@ int AnnounceFeatures(const char* word) {
          Limits.OwnBook, Book.Path().c_str(), Book.BestMove, Book.DepthMoves, MaxBookDepth);
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
          "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\" "
-         "variants=\"normal,fischerandom\" option=\"Strength -spin %d %d %d\"\n",
-         UCI.UCIVersion, MaxLines, FullStrengthElo, LowestElo, FullStrengthElo);
+         "variants=\"normal,fischerandom\" option=\"Strength -spin %d %d %d\" "
+         "option=\"Move Overhead -spin %d 0 %d\"\n",
+         UCI.UCIVersion, MaxLines, FullStrengthElo, LowestElo, FullStrengthElo, DefaultMoveOverheadMs,
+         MaxMoveOverheadMs);
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -800,6 +815,19 @@ int SetStrengthOption(const char* text, const char* value) {
   return Handled;
 }
 
+// "Move Overhead=N": milliseconds kept back from the clock on every move,
+// held to 0 .. MaxMoveOverheadMs; from the next move on.
+int SetMoveOverhead(const char* text, const char* value) {
+  long asked;
+  if (!OptionNumber("Move Overhead", text, value, &asked)) return Handled;
+  Clock.MoveOverhead = (i32)std::clamp<long>(asked, 0, MaxMoveOverheadMs);
+  if (Clock.MoveOverhead != asked) {
+    printf("Move Overhead %ld is out of range: %d\n", asked, Clock.MoveOverhead);
+    fflush(stdout);
+  }
+  return Handled;
+}
+
 // "MultiPV=N": the lines analysis and thinking show, held to 1 .. MaxLines.
 int SetLineCount(const char* text, const char* value) {
   long asked;
@@ -862,6 +890,7 @@ constexpr EngineOption EngineOptions[] = {
     {"MultiPV", SetLineCount},           {"Strength", SetStrengthOption},
     {"OwnBook", SetOwnBookOption},       {"BookFile", SetBookFileOption},
     {"BookBestMove", SetBookBestMoveOption}, {"BookDepth", SetBookDepthOption},
+    {"Move Overhead", SetMoveOverhead},
 };
 
 // xboard's "option NAME=VALUE". A value that does not fit the option is
@@ -1142,7 +1171,9 @@ int HumanMove() {
         printf("Enter Move: ");
         fflush(stdout);
       }
-      // The time until the next command maps the search's memory.
+      // The time until the next command maps the search's memory and checks
+      // the book.
+      CheckBookUntilInput();
       Search.MapTablesUntilInput();
       if (!ReadWord(word)) return Quit();
       if (!s.xboard) printf("%s\n", word);
@@ -1159,7 +1190,11 @@ int HumanMove() {
       RecordGamePosition(MainBoard.SideToMove ^ 1);  // the game loop flips the side
       return r;
     }
+    // The game's ply, and with it the move number of the position text and
+    // the moves left to the time control, counts the moves fed in force mode
+    // as it counts the moves played.
     MainBoard.SideToMove ^= 1;
+    Clock.GamePly++;
     RecordGamePosition(MainBoard.SideToMove);
     // A game that ends in force mode leaves the reader, which then waits
     // for the next game still in force mode.

@@ -158,8 +158,12 @@ int UCIProtocol::Dispatch() {
   } else if (strcmp(line, "isready") == 0) {
     // Answered at once in every state: GUIs use it to see the engine lives.
     // Between searches it is also the GUI's wait for the engine to be ready,
-    // with no clock running: the search's memory is mapped then.
-    if (UCIState == WAITING) Search.MapTables();
+    // with no clock running: the search's memory is mapped then, and the
+    // book's order checked.
+    if (UCIState == WAITING) {
+      Search.MapTables();
+      ReportBookProblem(Book.CheckOrder());
+    }
     PrintLine("readyok");
   } else if (FirstWordIs(line, "position")) {
     // A position while a search is served is out of turn and ignored.
@@ -198,6 +202,7 @@ void UCIProtocol::Identify() {
   printf("option name Hash type spin default %d min %d max %d\n", TTDefaultMB, TTMinMB, TTMaxMB);
   printf("option name Clear Hash type button\n");
   printf("option name Threads type spin default 1 min 1 max %d\n", MaxSearchThreads);
+  printf("option name Move Overhead type spin default %d min 0 max %d\n", DefaultMoveOverheadMs, MaxMoveOverheadMs);
   printf("option name MultiPV type spin default 1 min 1 max %d\n", MaxLines);
   printf("option name UCI_LimitStrength type check default false\n");
   printf("option name UCI_Elo type spin default %d min %d max %d\n", FullStrengthElo, LowestElo, FullStrengthElo);
@@ -538,6 +543,7 @@ void UCIProtocol::SetOption() {
       {"Hash", [](UCIProtocol& uci, const char* text) { uci.SetHash("Hash", text); }},
       {"Clear Hash", [](UCIProtocol& uci, const char* text) { uci.SetHash("Clear Hash", text); }},
       {"Threads", [](UCIProtocol& uci, const char* text) { uci.SetThreads(text); }},
+      {"Move Overhead", [](UCIProtocol& uci, const char* text) { uci.SetMoveOverhead(text); }},
       {"MultiPV", [](UCIProtocol& uci, const char* text) { uci.SetLines(text); }},
       {"UCI_Elo", [](UCIProtocol& uci, const char* text) { uci.SetElo(text); }},
       {"LevelSeed", [](UCIProtocol& uci, const char* text) { uci.SetLevelSeed(text); }},
@@ -616,6 +622,17 @@ void UCIProtocol::SetThreads(const char* value) {
   const int threads = Threads.SetCount((int)std::clamp<long>(asked, 1, MaxSearchThreads));
   if (threads != asked) {
     printf("info string Threads %ld is out of range: %d threads\n", asked, threads);
+    fflush(stdout);
+  }
+}
+
+// From the next move's plan on.
+void UCIProtocol::SetMoveOverhead(const char* value) {
+  long asked;
+  if (!OptionNumber(value, "Move Overhead needs a number of milliseconds", &asked)) return;
+  Clock.MoveOverhead = (i32)std::clamp<long>(asked, 0, MaxMoveOverheadMs);
+  if (Clock.MoveOverhead != asked) {
+    printf("info string Move Overhead %ld is out of range: %d ms\n", asked, Clock.MoveOverhead);
     fflush(stdout);
   }
 }

@@ -56,6 +56,9 @@ class UCIProtocol {
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.
   void SetThreads(const char* value);
+  // "Move Overhead": milliseconds kept back on every move, held to 0 ..
+  // MaxMoveOverheadMs.
+  void SetMoveOverhead(const char* value);
   // "MultiPV": the lines each iteration reports, held to 1 .. MaxLines.
   void SetLines(const char* value);
   // "UCI_Elo" (held to the level's range) and "LevelSeed" (the level's

@@ -117,8 +117,6 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
     CompletedDepth = fixedDepth;
     clock.NpsCalibrated = 0;
   }
-  // A node budget is polled as soon as it may be spent.
-  if (Limits.Nodes != 0) PollCountdown = std::clamp<i64>(Limits.Nodes, 1, std::max<i64>(PollCountdown, 1));
 
   // A level below full strength (the main search's, when it plays a move)
   // looks only so deep and keeps a few lines to choose from.
@@ -140,6 +138,8 @@ int SearchRoutines::ProgressiveDeepening(ChessBoard board, char depth, u64* from
   const bool helped = this == &::Search && Threads.Count() > 1;
   if (helped) Threads.StartHelpers(board, Repetitions, MainBoard.SideToMove, MainBoard.CastleFlags, limit, Limits);
   else if (this == &::Search) Threads.SearchAlone();
+  // A node budget is polled as soon as it may be spent, by every thread.
+  if (Limits.Nodes != 0) NextNodeCheck = NextBudgetCheck();
   const bool overtakable = helped && LineCount == 1;
   HelpedLimit = overtakable ? limit : 0;
   Overtaken = 0;
@@ -293,7 +293,9 @@ void SearchRoutines::HelperDeepening(ChessBoard board, const MoveHistory& record
   RootValue = 0;
   LegalMoves = 0;
   FirstIteration = HeldStop = 0;
-  PollCountdown = HelperPollNodes;
+  HelperPollEvery = Threads.NodeBudgetInterval(Settings->Nodes);
+  PollCountdown = HelperPollEvery;
+  NextNodeCheck = HelperPollEvery;
   u64 code1, code2;
   PrepareRoot(board, record, &code1, &code2);
 

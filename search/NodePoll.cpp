@@ -31,10 +31,17 @@ bool SearchRoutines::NodesSpent() const {
 
 int SearchRoutines::PollHelper() {
   if (Aborted) return 1;
-  if (PollCountdown-- > 0) return 0;
-  PollCountdown = HelperPollNodes;
-  Threads.PublishNodes(HelperNumber, NodeCount + QuiesceNodeCount);
-  if (!Threads.StopRequested()) return 0;
+  // Counted in nodes, not by the countdown: a move answered by the table at
+  // the horizon counts a node but no poll.
+  const i64 own = NodeCount + QuiesceNodeCount;
+  if (own < NextNodeCheck) return 0;
+  NextNodeCheck = own + HelperPollEvery;
+  Threads.PublishNodes(HelperNumber, own);
+  // A helper stops itself once every thread together has spent the node
+  // budget: the main search may still be in its first iteration, which it
+  // completes whatever the budget.
+  const bool spent = Settings->Nodes != 0 && Threads.PublishedNodes() >= Settings->Nodes;
+  if (!spent && !Threads.StopRequested()) return 0;
   Aborted = StopSearch = TimeUp = 1;
   return 1;
 }
@@ -53,22 +60,33 @@ int SearchRoutines::PollNode() {
   if (HelperNumber != 0) return PollHelper();
   if (HelpedLimit != 0 && PollOvertaken()) return 1;
   if (Limits.Benchmark || Aborted) return 0;
-  if (PollCountdown-- > 0) return 0;
+  if (PollCountdown-- > 0 && !NodeCheckDue()) return 0;
   // A spent node budget ends the search as "stop" does, but never in the
-  // first iteration, which gives the move to play.
+  // first iteration, which gives the move to play; the helpers stop with it.
   if (NodesSpent() && IterationDepth > 1) {
     Aborted = StopSearch = TimeUp = 1;
+    if (this == &::Search) Threads.RequestStop();
     return 1;
   }
   const int r = PollClock();
-  // A node budget is polled when it runs out, not up to a hundredth of a
-  // second of nodes later.
   if (Limits.Nodes != 0) {
-    // Every thread of the search spends the nodes left.
-    const i64 left = (Limits.Nodes - TotalNodes()) / (this == &::Search ? Threads.Searching() : 1);
-    PollCountdown = std::clamp<i64>(left, 1, std::max<i64>(PollCountdown, 1));
+    NextNodeCheck = NextBudgetCheck();
+    if (this == &::Search) Threads.PublishMainNodes(NodeCount + QuiesceNodeCount);
   }
   return r;
+}
+
+bool SearchRoutines::NodeCheckDue() const {
+  return Limits.Nodes != 0 && NodeCount + QuiesceNodeCount >= NextNodeCheck;
+}
+
+// Every thread of the search spends the nodes left, so this one looks again
+// once it has searched its share of them, and hands on its count at least
+// as often as a helper does.
+i64 SearchRoutines::NextBudgetCheck() const {
+  const i64 threads = this == &::Search ? Threads.Searching() : 1;
+  const i64 share = (Limits.Nodes - TotalNodes()) / threads;
+  return NodeCount + QuiesceNodeCount + std::clamp<i64>(share, 1, Threads.NodeBudgetInterval(Limits.Nodes));
 }
 
 int SearchRoutines::PollClock() {

@@ -16,6 +16,12 @@ PolyglotBook Book;
 namespace {
 // Entries read at a time by the check of the file's order.
 constexpr int CheckChunk = 4096;
+// A file of at most this many entries (16 MB) is checked at its first probe,
+// in a few milliseconds; a larger one only where no clock runs: the check of
+// a file of gigabytes took seconds of a move's time. Until it is checked a
+// probe trusts the order: it can then miss a book move, never play a move
+// that is not legal.
+constexpr long long ProbeCheckEntries = 1 << 20;
 // Illegal entries of one position reported one by one; the rest in a sum.
 constexpr int MaxIllegalLines = 8;
 
@@ -81,7 +87,8 @@ std::string PolyglotBook::Open(const std::string& path) {
   }
   file_ = file;
   count_ = bytes / EntrySize;
-  orderChecked_ = false;
+  checkedEntries_ = 0;
+  checkedKey_ = 0;
   return "";
 }
 
@@ -94,7 +101,8 @@ void PolyglotBook::Close() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
   count_ = 0;
-  orderChecked_ = false;
+  checkedEntries_ = 0;
+  checkedKey_ = 0;
 }
 
 PolyglotBook::Entry PolyglotBook::Decode(const unsigned char* bytes) {
@@ -144,38 +152,47 @@ bool PolyglotBook::ReadEntry(long long index, Entry* entry) {
   return true;
 }
 
-std::string PolyglotBook::CheckOrder() {
-  if (std::fseek(file_, 0, SEEK_SET) != 0) return Problem("cannot be read; playing without a book");
+std::string PolyglotBook::CheckOrder() { return CheckSomeOrder(count_); }
+
+std::string PolyglotBook::CheckSomeOrder(long long entries) {
+  if (OrderChecked()) return "";
+  // The piece goes on where the last one ended: a probe may have moved the
+  // file's position since.
+  std::string problem;
+  if (std::fseek(file_, (long)(checkedEntries_ * EntrySize), SEEK_SET) != 0)
+    problem = Problem("cannot be read; playing without a book");
   std::vector<unsigned char> chunk((size_t)CheckChunk * EntrySize);
-  u64 previous = 0;
-  for (long long done = 0; done < count_;) {
-    const long long want = std::min<long long>(CheckChunk, count_ - done);
-    if (std::fread(chunk.data(), EntrySize, (size_t)want, file_) != (size_t)want)
-      return Problem("cannot be read to its end; playing without a book");
+  const long long end = std::min(count_, checkedEntries_ + std::max(entries, 1LL));
+  while (problem.empty() && checkedEntries_ < end) {
+    const long long want = std::min<long long>(CheckChunk, end - checkedEntries_);
+    if (std::fread(chunk.data(), EntrySize, (size_t)want, file_) != (size_t)want) {
+      problem = Problem("cannot be read to its end; playing without a book");
+      break;
+    }
     for (long long i = 0; i < want; i++) {
       const u64 key = BigEndian(&chunk[(size_t)i * EntrySize], 8);
-      if (key < previous) {
+      if (key < checkedKey_) {
         char what[128];
         snprintf(what, sizeof what, "entry %lld is out of order (the keys must not go down); playing without a book",
-                 done + i + 1);
-        return Problem(what);
+                 checkedEntries_ + i + 1);
+        problem = Problem(what);
+        break;
       }
-      previous = key;
+      checkedKey_ = key;
     }
-    done += want;
+    checkedEntries_ += want;
   }
-  return "";
+  if (!problem.empty()) Close();
+  return problem;
 }
 
 bool PolyglotBook::Entries(u64 key, std::vector<Entry>* found, std::vector<std::string>* problems) {
   found->clear();
   if (!IsOpen()) return false;
-  if (!orderChecked_) {
+  if (!OrderChecked() && count_ <= ProbeCheckEntries) {
     const std::string problem = CheckOrder();
-    orderChecked_ = true;
     if (!problem.empty()) {
       problems->push_back(problem);
-      Close();
       return false;
     }
   }

@@ -2,6 +2,8 @@
 // entries (key, move, weight, learn; big-endian) sorted by key. The file is
 // read on demand (a binary search over its entries per position), never
 // loaded whole, so start-up stays quick and memory does not grow with it.
+// The order of the whole file is checked once, where no clock runs (the
+// front ends call CheckOrder), or at the first probe when the file is small.
 // Every book move is matched against the legal moves of its position; one
 // that is not legal there is reported and never played. One instance: Book.
 #pragma once
@@ -56,6 +58,15 @@ class PolyglotBook {
   // Opens the kept path again when no book is open ("" when it opens, or
   // when no path was given).
   std::string Reopen();
+  // The check that the keys of the open file never go down, which reads
+  // the whole file: CheckOrder completes it, CheckSomeOrder goes on with it
+  // for at most `entries` entries (a front end that waits for its input).
+  // The verdict is kept: "" while the order is right, or, once, the line
+  // that says where it is not (the book is then closed).
+  std::string CheckOrder();
+  std::string CheckSomeOrder(long long entries);
+  // True when no check is left to do (no book, or its order checked).
+  bool OrderChecked() const { return !IsOpen() || checkedEntries_ >= count_; }
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
   const std::string& Path() const { return path_; }
@@ -97,15 +108,15 @@ class PolyglotBook {
   // found out of order (reported, and the file is closed).
   bool Entries(u64 key, std::vector<Entry>* found, std::vector<std::string>* problems);
   bool ReadEntry(long long index, Entry* entry);
-  // Reads the whole file once, in pieces, checking that the keys never
-  // go down; "" or the problem.
-  std::string CheckOrder();
   std::string Problem(const char* what) const;
 
   std::FILE* file_ = nullptr;
   std::string path_;
   long long count_ = 0;
-  bool orderChecked_ = false;
+  // The entries whose order is checked, from the first, and the last key
+  // among them.
+  long long checkedEntries_ = 0;
+  u64 checkedKey_ = 0;
   // The game's ply at which the book gave no move; 0 while it answers.
   i32 leftAtPly_ = 0;
   std::mt19937_64 random_;

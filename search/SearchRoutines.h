@@ -227,6 +227,15 @@ class SearchRoutines {
   bool LinesDecided() const;
   // The front end's node budget is used up (a ponder search has none yet).
   bool NodesSpent() const;
+  // A node budget is looked at by the node count, not by the poll's
+  // countdown, which a move answered by the table at the horizon does not
+  // count down: the main search polls once its own nodes reach
+  // NextNodeCheck (NextBudgetCheck gives it), a helper hands on its count
+  // every HelperPollEvery nodes (SearchThreads::NodeBudgetInterval).
+  bool NodeCheckDue() const;
+  i64 NextBudgetCheck() const;
+  i64 NextNodeCheck;
+  i64 HelperPollEvery;
   // A helper's poll: its node count handed on, and its stop.
   int PollHelper();
   // The main search's look at its helpers: true once one of them has

@@ -69,16 +69,19 @@ void SearchThreads::StartHelpers(const ChessBoard& board, const MoveHistory& rec
   RootRights = castleRights;
   RootLimit = limit;
   // A helper is never cut short by a fixed depth, polls nothing and plays
-  // no book move; the node budget counts every thread's nodes in the main
-  // search.
+  // no book move. The node budget counts every thread's nodes in the main
+  // search, which stops the helpers; a helper only hands on its count more
+  // often under a small one.
   RootSettings = limits;
+  // A ponder search spends no budget before "ponderhit", when the main
+  // search finds it spent and stops the helpers.
+  if (limits.Pondering) RootSettings.Nodes = 0;
   RootSettings.FD = 0;
   RootSettings.Pondering = RootSettings.PonderSearch = 0;
   RootSettings.Analyze = 0;
   RootSettings.OwnBook = 0;
   RootSettings.Benchmark = 0;
   RootSettings.Trace = 0;
-  RootSettings.Nodes = 0;
   // Nothing of the search before counts, also for a helper that is
   // stopped before it wakes.
   for (int i = 0; i < Active; i++) {
@@ -89,6 +92,7 @@ void SearchThreads::StartHelpers(const ChessBoard& board, const MoveHistory& rec
     h.Search->NodeCount = h.Search->QuiesceNodeCount = h.Search->LeafNodeCount = 0;
   }
   DeepestCompleted.store(0, std::memory_order_relaxed);
+  MainNodes.store(0, std::memory_order_relaxed);
   Stop.store(false, std::memory_order_relaxed);
   Pending = Active;
   Generation++;
@@ -99,6 +103,16 @@ void SearchThreads::StopHelpers() {
   std::unique_lock<std::mutex> lock(Lock);
   Stop.store(true, std::memory_order_relaxed);
   Idle.wait(lock, [&] { return Pending == 0; });
+}
+
+void SearchThreads::RequestStop() { Stop.store(true, std::memory_order_relaxed); }
+
+i64 SearchThreads::NodeBudgetInterval(i64 nodeBudget) const {
+  if (nodeBudget == 0) return HelperPollNodes;
+  // Each thread sees the others' nodes up to one interval late, and its
+  // stop up to one interval late: a sixty-fourth of each thread's share
+  // keeps the search within a few per cent of the budget.
+  return std::clamp<i64>(nodeBudget / (64 * (i64)Searching()), 1, HelperPollNodes);
 }
 
 void SearchThreads::SearchAlone() {

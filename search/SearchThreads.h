@@ -59,6 +59,13 @@ class SearchThreads {
   void StartHelpers(const ChessBoard& board, const MoveHistory& record, char side, char castleRights, int limit,
                     const SearchLimits& limits);
   void StopHelpers();
+  // Tells the helpers to stop without waiting for them: a spent node budget
+  // ends every thread at once, not when the main search has unwound.
+  void RequestStop();
+  // Nodes between two polls of a thread under a node budget (`nodeBudget`),
+  // and of a helper without one (0): HelperPollNodes, fewer under a budget
+  // that a count handed on late would overshoot.
+  i64 NodeBudgetInterval(i64 nodeBudget) const;
   // A search the main search runs alone (the exact-depth search): the
   // helpers' results and counts of the search before it are dropped.
   void SearchAlone();
@@ -81,6 +88,10 @@ class SearchThreads {
   // The helpers' side.
   bool StopRequested() const { return Stop.load(std::memory_order_relaxed); }
   void PublishNodes(int helper, i64 nodes);
+  // The main search's count, handed on at its polls under a node budget, and
+  // every thread's count as last handed on.
+  void PublishMainNodes(i64 nodes) { MainNodes.store(nodes, std::memory_order_relaxed); }
+  i64 PublishedNodes() const { return MainNodes.load(std::memory_order_relaxed) + HelperNodes(); }
   void PublishResult(int helper, int depth, int score, u64 from, u64 to, char promote, const SearchRoutines& search);
   // Whether helper `number` (from 1) searches iteration `depth`: helpers
   // come in groups of 2g (g = 1, 2, ...) that skip blocks of g depths,
@@ -115,6 +126,7 @@ class SearchThreads {
   bool Quit = false;
   std::atomic<bool> Stop{false};
   std::atomic<int> DeepestCompleted{0};
+  std::atomic<i64> MainNodes{0};
   // The root of the current search, as the main search handed it on.
   ChessBoard RootBoard;
   MoveHistory RootRecord;

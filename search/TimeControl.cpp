@@ -23,28 +23,30 @@ bool TimeControl::SetTimeBudget(bool analyze) {
   bool suddenDeath = false;
   if (ST != 0) {
     // The answer is due when the time is up: the search stops a poll or two
-    // before it.
-    TimePerMove = ST - std::min(ST / 10, FixedTimeMarginMs);
+    // and the overhead before it.
+    TimePerMove = std::max(ST - std::min(ST / 10, FixedTimeMarginMs) - MoveOverhead, 0);
     EmergencyTimeThreshold = TimePerMove;
   } else {
+    // The plan rests on the clock less the overhead.
+    const i32 usable = UsableTime();
     if (MovesPerSession != 0) {
-      TimePerMove = (i32)((i64)TimeLeft * 95 / MovesPerSession / 100);
+      TimePerMove = (i32)((i64)usable * 95 / MovesPerSession / 100);
       if (MovesPerSession < 4) TimePerMove /= 2;
     } else {
       suddenDeath = true;
-      TimePerMove = (GamePly < 121 || TimeInc > 0) ? TimeLeft / 30 : TimeLeft / 40;
+      TimePerMove = (GamePly < 121 || TimeInc > 0) ? usable / 30 : usable / 40;
       // More time just out of the book; a little more every ninth and tenth
       // move while the clock is comfortable.
       if (BookExitBonus && GamePly <= BookExitPly + 7) TimePerMove = (TimePerMove * 3) >> 1;
-      else if ((GamePly % 10 == 0 || GamePly % 9 == 0) && TimeLeft > 60000) TimePerMove = (TimePerMove * 7) >> 2;
+      else if ((GamePly % 10 == 0 || GamePly % 9 == 0) && usable > 60000) TimePerMove = (TimePerMove * 7) >> 2;
 
       // The increment and twice the time, or, when that is more than the
       // clock holds, 300 increments: a move never takes more than half of it.
       i64 emergency = (TimeInc > 0 ? 1000 * (i64)TimeInc : 0) + 2 * (i64)TimePerMove;
-      if (TimeLeft < emergency) emergency = 300 * (i64)TimeInc;
+      if (usable < emergency) emergency = 300 * (i64)TimeInc;
       if (TimeInc > 0) {
-        if (TimeLeft >= 20001) TimePerMove += 1000 * TimeInc;
-        else if (TimeLeft > 10000) TimePerMove += 500 * TimeInc;
+        if (usable >= 20001) TimePerMove += 1000 * TimeInc;
+        else if (usable > 10000) TimePerMove += 500 * TimeInc;
       }
       if (emergency <= TimePerMove + 1000) TimePerMove = (i32)(emergency / 2);
     }
@@ -59,9 +61,12 @@ bool TimeControl::SetTimeBudget(bool analyze) {
   return suddenDeath;
 }
 
+i32 TimeControl::UsableTime() const { return std::max(TimeLeft - MoveOverhead, 0); }
+
 i32 TimeControl::ClockBound() const {
-  const i32 reserve = std::max(MinimumReserveMs, (i32)((i64)TimeLeft * ReservePercent / 100));
-  return std::max(TimeLeft - reserve, 0);
+  const i32 usable = UsableTime();
+  const i32 reserve = std::max(MinimumReserveMs, (i32)((i64)usable * ReservePercent / 100));
+  return std::max(usable - reserve, 0);
 }
 
 i64 TimeControl::InitMoveTimer(bool analyze) const {
@@ -98,6 +103,6 @@ i32 TimeControl::MeasureAnalysisSpeed(i64 nodes) {
   return NodesPerSecond;
 }
 
-bool TimeControl::FixedTimeSpent() const { return ST != 0 && Elapsed() > ST; }
+bool TimeControl::FixedTimeSpent() const { return ST != 0 && Elapsed() > ST - MoveOverhead; }
 
 i32 TimeControl::Elapsed() const { return ClockMs() - StartTime; }

@@ -17,6 +17,11 @@ constexpr i32 ClampClock(i64 ms) { return ms < 0 ? 0 : ms > MaxClockMs ? MaxCloc
 // Analysis and "go infinite" have no clock: a fixed time of two weeks.
 constexpr i32 AnalysisTime = 1209600000;
 
+// The time kept back on every move for the delay between a GUI's clock and
+// the engine (pipes, an adapter, a server in between), milliseconds.
+constexpr i32 DefaultMoveOverheadMs = 10;
+constexpr i32 MaxMoveOverheadMs = 5000;
+
 class TimeControl {
  public:
   // The clock figures, as the front ends set them.
@@ -26,6 +31,9 @@ class TimeControl {
   i32 DefaultMovesPerSession = 0;
   i32 ST = 0;                       // fixed time per move, milliseconds; 0 none
   i32 GamePly = 0;                  // the game's half-move counter
+  // Taken off the clock's figures (the time left, a fixed time per move)
+  // before the move's time is planned.
+  i32 MoveOverhead = DefaultMoveOverheadMs;
   // Half as much time again for the first moves after the book (not under
   // a UCI GUI, which sends the game's moves anew with every position).
   u8 BookExitBonus = 1;
@@ -60,14 +68,16 @@ class TimeControl {
   // Nodes a second over the search so far, for analysis reports; 0 under
   // half a second.
   i32 MeasureAnalysisSpeed(i64 nodes);
-  // A fixed time per move that has run out.
+  // A fixed time per move that has run out (the overhead kept back).
   bool FixedTimeSpent() const;
   // Milliseconds since the search began.
   i32 Elapsed() const;
 
  private:
-  // The most a move may take of the engine's clock: all of it but a
-  // reserve for the GUI and any adapter between them.
+  // The time left on the engine's clock less the move overhead.
+  i32 UsableTime() const;
+  // The most a move may take of the engine's clock: all of it but the
+  // overhead and a reserve for the GUI and any adapter between them.
   i32 ClockBound() const;
 };
 

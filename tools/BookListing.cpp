@@ -31,6 +31,9 @@ int ListBookMoves(const char* fen) {
   }
 
   std::vector<std::string> problems;
+  // The whole file's order first: a probe checks only a small book's.
+  const std::string order = Book.CheckOrder();
+  if (!order.empty()) problems.push_back(order);
   const std::vector<BookMove> moves = Book.Moves(board, &problems);
   for (const std::string& line : problems) printf("%s\n", line.c_str());
   // A book found unfit at its first lookup (keys out of order, a read

@@ -242,3 +242,31 @@ TEST(BookSessionTest, BadBooksAreReportedAndTheEnginePlaysOn) {
   }
 }
 }  // namespace
+
+namespace {
+// A large book is checked where no clock runs: UCI at "isready", which
+// answers once the check is done; xboard and the console while they wait for
+// a command. Each says what is wrong with it once, and the engine plays on
+// searching. (A sparse file of 32 MB, its last entry out of order.)
+TEST(BookSessionTest, ALargeBookIsCheckedWhileNoClockRuns) {
+  const u64 start = TestBookFile::Key(Start);
+  const long long zeros = 2 << 20;
+  TestBookFile book(zeros, TestBookFile::EntryBytes(start + 2, TestBookFile::MoveField("e2e4"), 1) +
+                               TestBookFile::EntryBytes(start + 1, TestBookFile::MoveField("e2e4"), 1));
+  const std::string problem = "book " + book.Path() + ": entry " + std::to_string(zeros + 2) +
+                              " is out of order (the keys must not go down); playing without a book\n";
+  const Session uci = RunSession({"-book", book.Path()}, {"uci", "setoption name OwnBook value true", "isready",
+                                                          "#wait readyok", "position startpos", "go depth 2",
+                                                          "#wait bestmove"});
+  ASSERT_TRUE(uci.complete) << uci.output;
+  EXPECT_EQ(Count(uci.output, "info string " + problem), 1) << uci.output;
+  EXPECT_LT(uci.output.find(problem), uci.output.find("readyok")) << uci.output;
+  // xboard hears it before its first move, the console before its prompt
+  // is answered.
+  const Session xboard = RunSession({"-book", book.Path()}, {"xboard", "protover 2",
+                                                             "#wait book ", "new", "sd 2", "go", "#wait move "});
+  ASSERT_TRUE(xboard.complete) << xboard.output;
+  EXPECT_EQ(Count(xboard.output, problem), 1) << xboard.output;
+  EXPECT_LT(xboard.output.find(problem), xboard.output.find("\nmove ")) << xboard.output;
+}
+}  // namespace

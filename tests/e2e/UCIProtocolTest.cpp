@@ -85,6 +85,7 @@ TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
       "option name Hash type spin default 192 min 1 max 4096",
       "option name Clear Hash type button",
       "option name Threads type spin default 1 min 1 max 256",
+      "option name Move Overhead type spin default 10 min 0 max 5000",
       "option name MultiPV type spin default 1 min 1 max 256",
       "option name UCI_LimitStrength type check default false",
       "option name UCI_Elo type spin default 2100 min 1350 max 2100",
@@ -674,18 +675,63 @@ TEST(UCIProtocolTest, HashSizesTheTableAndClearHashEmptiesIt) {
   }
 }
 
+// "Move Overhead" (milliseconds kept back on every move) in both protocols:
+// a value out of range is held to it with one line, one that is no number
+// is refused with one; the option's name has a blank and any case. The
+// console shows the plan it makes: sudden death, a minute, the first moves
+// after the book (half as much again): (60000 - overhead) / 30 x 3 / 2.
+TEST(UCIProtocolTest, MoveOverheadIsTakenOffTheClockInBothProtocols) {
+  const struct {
+    const char* what;
+    const char* input;
+    const char* said;
+  } cases[] = {
+      {"UCI above the range", "uci\nsetoption name Move Overhead value 6000\nisready\nquit\n",
+       "info string Move Overhead 6000 is out of range: 5000 ms\n"},
+      {"UCI below it", "uci\nsetoption name Move Overhead value -5\nisready\nquit\n",
+       "info string Move Overhead -5 is out of range: 0 ms\n"},
+      {"UCI not a number", "uci\nsetoption name move overhead value soon\nisready\nquit\n",
+       "info string Move Overhead needs a number of milliseconds\n"},
+      {"xboard above the range", "xboard\nprotover 2\noption Move Overhead=9000\nquit\n",
+       "Move Overhead 9000 is out of range: 5000\n"},
+      {"xboard not a number", "xboard\nprotover 2\noption Move Overhead=x\nquit\n",
+       "Error (Move Overhead needs a number): Move Overhead=x\n"},
+      {"console, the default", "new\nlevel 0 1 0\nsd 1\ngo\nquit\n", "Time Per Move = 2998\n"},
+      {"console, a second kept back", "new\noption Move Overhead=1000\nlevel 0 1 0\nsd 1\ngo\nquit\n",
+       "Time Per Move = 2949\n"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult r = RunEngine({}, c.input, 20000);
+    EXPECT_EQ(r.exitCode, 0) << c.what;
+    size_t count = 0;
+    for (size_t at = r.output.find(c.said); at != std::string::npos; at = r.output.find(c.said, at + 1)) count++;
+    EXPECT_EQ(count, 1u) << c.what << "\n" << r.output;
+  }
+  const ProcessResult quiet =
+      RunEngine({}, "uci\nsetoption name Move Overhead value 50\nposition startpos\ngo movetime 100\nquit\n", 20000);
+  EXPECT_EQ(quiet.output.find("info string"), std::string::npos) << quiet.output;
+}
+
 // "go nodes N" stops after about N nodes (never inside the first
-// iteration); without a clock nothing else ends it.
+// iteration); without a clock nothing else ends it. The nodes of every
+// thread count together: two threads stop as close to N as one.
 TEST(UCIProtocolTest, GoNodesStopsNearTheBudget) {
   UCIEngine engine;
-  for (long long budget : {3000LL, 50000LL, 400000LL}) {
-    engine.Send("position startpos moves d2d4 d7d5 c2c4");
-    BestMove best = engine.Go("go nodes " + std::to_string(budget), 30000);
-    const long long nodes = FinalNodes(best);
-    EXPECT_GE(nodes, budget);
-    EXPECT_LE(nodes, budget + budget / 10 + 2000);
-    EXPECT_TRUE(RefereeAfter(StartFen, {"d2d4", "d7d5", "c2c4"}).IsLegal(best.move)) << best.move;
+  for (int threads : {1, 2}) {
+    engine.Send("setoption name Threads value " + std::to_string(threads));
+    for (const char* moves : {"d2d4 d7d5 c2c4", "e2e4 c7c5 g1f3 d7d6 d2d4 c5d4 f3d4 g8f6 b1c3"}) {
+      for (long long budget : {5000LL, 50000LL, 400000LL}) {
+        engine.Send(std::string("position startpos moves ") + moves);
+        BestMove best = engine.Go("go nodes " + std::to_string(budget), 30000);
+        const long long nodes = FinalNodes(best);
+        EXPECT_GE(nodes, budget) << threads << " threads, " << moves;
+        // A few per cent, and the first iteration, which is never cut short.
+        EXPECT_LE(nodes, budget + budget / 20 + 1000) << threads << " threads, " << moves;
+        EXPECT_TRUE(RefereeAfter(StartFen, Words(moves)).IsLegal(best.move)) << best.move;
+      }
+    }
   }
+  engine.Send("setoption name Threads value 1");
   // With a clock as well, the first limit reached ends the search.
   engine.Send("position startpos");
   BestMove best = engine.Go("go wtime 600000 btime 600000 nodes 20000");

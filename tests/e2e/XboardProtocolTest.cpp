@@ -445,7 +445,8 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
   }
   for (const char* feature : {"myname=\"Vorn 1.", "ping=1", "setboard=1", "usermove=1", "analyze=1", "colors=0",
                               "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0", "exclude=1",
-                              "option=\"MultiPV -spin 1 1 256\"", "option=\"Strength -spin 2100 1350 2100\""})
+                              "option=\"MultiPV -spin 1 1 256\"", "option=\"Strength -spin 2100 1350 2100\"",
+                              "option=\"Move Overhead -spin 10 0 5000\""})
     EXPECT_NE(all.find(feature), std::string::npos) << feature;
   EXPECT_EQ(engine.features.back(), "feature done=1");
   // The answers are read and ignored, as xboard sends them; a game follows.

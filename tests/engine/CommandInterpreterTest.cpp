@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -527,6 +528,42 @@ TEST_F(CommandInterpreterTest, ForceModeEndsTheGameOnlyWhereNobodyClaims) {
     AnnounceGameEnd();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.claim) << c.fen << ": " << c.moves;
     TearDown();
+  }
+}
+
+// Moves fed in force mode are moves of the game: the move number of the
+// position text advances after Black's, a take-back steps it back, and the
+// clock shares the time by the moves really left to the control.
+TEST_F(CommandInterpreterTest, ForceModeMovesAdvanceTheMoveNumber) {
+  const char* const start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+  const char* const move39 = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N2N2/PP2BPPP/R2QK2R w KQ - 4 39";
+  const struct {
+    u8 xboard;
+    const char* fen;
+    const char* moves;     // one command a line
+    const char* fenAfter;  // the tail of "d"'s position text
+    i32 ply;
+    int toControl;         // at "level 40 ...": the move's share, one for a margin
+  } cases[] = {
+      {1, start, "usermove g1f3\nusermove g8f6", "w KQkq - 2 2", 3, 40},
+      {0, start, "e4 e5 Nf3", "b KQkq - 1 2", 4, 40},  // the console, in algebraic notation
+      {1, start, "g1f3 g8f6 b1c3 undo undo", "b KQkq - 1 1", 2, 41},
+      {1, start, "g1f3 g8f6 remove", "w KQkq - 0 1", 1, 41},
+      {1, move39, "a2a3 a7a6 b2b3 b7b6 h2h3 h7h6", "w KQ - 0 42", 83, 40},
+      {1, move39, "a2a3 a7a6", "w KQ - 0 40", 79, 2},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    MainStatus.xboard = c.xboard;
+    std::string printed;
+    const GameState after =
+        PlaySession(std::string("setboard ") + c.fen + "\nforce\n" + c.moves + "\nd\n", &printed);
+    EXPECT_EQ(after.ply, c.ply) << c.fen << ": " << c.moves;
+    const size_t fen = printed.find("Fen: ");
+    ASSERT_NE(fen, std::string::npos) << printed;
+    const std::string line = printed.substr(fen, printed.find('\n', fen) - fen);
+    EXPECT_EQ(line.substr(line.size() - strlen(c.fenAfter)), c.fenAfter) << c.fen << ": " << c.moves;
+    EXPECT_EQ(MovesToControl(40, after.ply), c.toControl) << c.fen << ": " << c.moves;
   }
 }
 

@@ -149,6 +149,52 @@ TEST(PolyglotBookTest, BookDepthAndLeavingTheBookAtItsFirstMiss) {
   EXPECT_EQ(Joined(problems), "");
 }
 
+// The order of a large file is checked where no clock runs, never by a
+// probe: a probe reads a few entries whatever the file's size. The check
+// goes piece by piece or at once, says what is wrong once, and the verdict
+// is kept. (A sparse file: 32 MB that are never written.)
+TEST(PolyglotBookTest, ALargeBookIsCheckedOnceAndNeverOnTheProbesClock) {
+  const u64 start = TestBookFile::Key(Start);
+  const long long zeros = 2 << 20;
+  const std::string tail = TestBookFile::EntryBytes(start, TestBookFile::MoveField("e2e4"), 1) +
+                           TestBookFile::EntryBytes(start + 2, 0, 1) + TestBookFile::EntryBytes(start + 1, 0, 1);
+  const std::string problem = "entry " + std::to_string(zeros + 3) + " is out of order";
+  for (const long long piece : {0LL, 1LL << 16, 1000003LL}) {  // 0: all at once
+    TestBookFile file(zeros, tail);
+    ASSERT_EQ(Book.Open(file.Path()), "");
+    EXPECT_FALSE(Book.OrderChecked());
+    std::vector<std::string> problems;
+    const ChessBoard board = LoadFen(Start);
+    EXPECT_EQ(Listed(Book.Moves(board, &problems)), "e2e4 1");
+    EXPECT_EQ(Joined(problems), "") << "the probe read the whole file";
+    EXPECT_FALSE(Book.OrderChecked());
+    std::string said;
+    int pieces = 0;
+    if (piece == 0) {
+      said = Book.CheckOrder();
+    } else {
+      // A probe between the pieces leaves the check where it was.
+      for (; !Book.OrderChecked() && said.empty(); pieces++) {
+        said = Book.CheckSomeOrder(piece);
+        if (Book.IsOpen()) Book.Moves(board, &problems);
+      }
+      EXPECT_EQ(pieces, (zeros + 3 + piece - 1) / piece) << piece;
+    }
+    EXPECT_NE(said.find(problem), std::string::npos) << piece << ": " << said;
+    EXPECT_FALSE(Book.IsOpen());
+    EXPECT_TRUE(Book.OrderChecked());
+    EXPECT_EQ(Book.CheckOrder(), "");  // said once
+    EXPECT_EQ(Joined(problems), "");
+  }
+  // A sound large file passes, and stays open.
+  TestBookFile sound(zeros, tail.substr(0, 2 * PolyglotBook::EntrySize));
+  ASSERT_EQ(Book.Open(sound.Path()), "");
+  EXPECT_EQ(Book.CheckOrder(), "");
+  EXPECT_TRUE(Book.IsOpen());
+  EXPECT_TRUE(Book.OrderChecked());
+  Book.Open("");
+}
+
 TEST(PolyglotBookTest, BadBooksSayWhatIsWrongInOneLineAndPlayNoIllegalMove) {
   const u64 start = TestBookFile::Key(Start);
   const std::string e4 = TestBookFile::EntryBytes(start, TestBookFile::MoveField("e2e4"), 1);

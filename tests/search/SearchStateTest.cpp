@@ -48,6 +48,8 @@ class TimeBudgetTest : public ::testing::Test {
   void SetUp() override {
     savedClock = Clock;
     savedLimits = Limits;
+    // The plans as they are without a move overhead, unless a case sets one.
+    Clock.MoveOverhead = 0;
   }
   void TearDown() override {
     Clock = savedClock;
@@ -62,29 +64,37 @@ TEST_F(TimeBudgetTest, TimePerMoveAndHardLimit) {
     const char* what;
     int movesPerSession, timeLeft, timeInc, gamePly, st;
     u8 uci;
+    int overhead;
     int timePerMove, hardLimit;
   };
   const Case cases[] = {
-      {"40 moves in 5 minutes", 40, 300000, 0, 31, 0, 0, 7125, 14250},
-      {"2 moves to go: halved", 2, 300000, 0, 31, 0, 0, 71250, 142500},
-      {"sudden death", 0, 300000, 0, 31, 0, 0, 10000, 20000},
-      {"fixed time per move, ending a little early", 0, 300000, 0, 31, 5000, 0, 4985, 4985},
-      {"a fixed 50 ms", 0, 300000, 0, 31, 50, 0, 45, 45},
-      {"just out of the book: half as much again", 0, 300000, 0, 5, 0, 0, 15000, 30000},
-      {"the book rule is not used under UCI", 0, 300000, 0, 5, 0, 1, 10000, 20000},
-      {"ply a multiple of 10 with time to spare", 0, 300000, 0, 40, 0, 0, 17500, 35000},
-      {"ply a multiple of 9", 0, 300000, 0, 45, 0, 0, 17500, 35000},
-      {"ply a multiple of 10, a minute left", 0, 60000, 0, 40, 0, 0, 2000, 4000},
-      {"late in the game: a fortieth", 0, 300000, 0, 131, 0, 0, 7500, 15000},
-      {"increment with more than 20 s left", 0, 60000, 2, 31, 0, 0, 2000 + 2000, 8000},
-      {"increment with 10 to 20 s left", 0, 15000, 2, 31, 0, 0, 500 + 1000, 3000},
-      {"little time: half the emergency figure", 0, 2000, 2, 31, 0, 0, 300, 600},
-      {"little time, no increment", 0, 3000, 0, 31, 0, 0, 100, 200},
+      {"40 moves in 5 minutes", 40, 300000, 0, 31, 0, 0, 0, 7125, 14250},
+      {"2 moves to go: halved", 2, 300000, 0, 31, 0, 0, 0, 71250, 142500},
+      {"sudden death", 0, 300000, 0, 31, 0, 0, 0, 10000, 20000},
+      {"fixed time per move, ending a little early", 0, 300000, 0, 31, 5000, 0, 0, 4985, 4985},
+      {"a fixed 50 ms", 0, 300000, 0, 31, 50, 0, 0, 45, 45},
+      {"just out of the book: half as much again", 0, 300000, 0, 5, 0, 0, 0, 15000, 30000},
+      {"the book rule is not used under UCI", 0, 300000, 0, 5, 0, 1, 0, 10000, 20000},
+      {"ply a multiple of 10 with time to spare", 0, 300000, 0, 40, 0, 0, 0, 17500, 35000},
+      {"ply a multiple of 9", 0, 300000, 0, 45, 0, 0, 0, 17500, 35000},
+      {"ply a multiple of 10, a minute left", 0, 60000, 0, 40, 0, 0, 0, 2000, 4000},
+      {"late in the game: a fortieth", 0, 300000, 0, 131, 0, 0, 0, 7500, 15000},
+      {"increment with more than 20 s left", 0, 60000, 2, 31, 0, 0, 0, 2000 + 2000, 8000},
+      {"increment with 10 to 20 s left", 0, 15000, 2, 31, 0, 0, 0, 500 + 1000, 3000},
+      {"little time: half the emergency figure", 0, 2000, 2, 31, 0, 0, 0, 300, 600},
+      {"little time, no increment", 0, 3000, 0, 31, 0, 0, 0, 100, 200},
       // The clock bounds both: all it holds but 50 ms or 3 per cent.
-      {"a big increment and almost no clock", 0, 100, 2, 31, 0, 0, 50, 50},
-      {"the last move before the control", 1, 9050, 0, 31, 0, 0, 4298, 8596},
-      {"the last move, a second left", 1, 1000, 0, 31, 0, 0, 475, 950},
-      {"no clock at all", 0, 0, 0, 31, 0, 0, 0, 0},
+      {"a big increment and almost no clock", 0, 100, 2, 31, 0, 0, 0, 50, 50},
+      {"the last move before the control", 1, 9050, 0, 31, 0, 0, 0, 4298, 8596},
+      {"the last move, a second left", 1, 1000, 0, 31, 0, 0, 0, 475, 950},
+      {"no clock at all", 0, 0, 0, 31, 0, 0, 0, 0, 0},
+      // The move overhead comes off the clock's figures before the plan.
+      {"sudden death, 100 ms overhead", 0, 300000, 0, 31, 0, 0, 100, 9996, 19992},
+      {"40 moves, 100 ms overhead", 40, 300000, 0, 31, 0, 0, 100, 7122, 14244},
+      {"fixed time per move, 100 ms overhead", 0, 300000, 0, 31, 5000, 0, 100, 4885, 4885},
+      {"an overhead as long as the fixed time", 0, 300000, 0, 31, 100, 0, 100, 0, 0},
+      {"the last move, a second left, 500 ms overhead", 1, 1000, 0, 31, 0, 0, 500, 237, 450},
+      {"an overhead beyond the clock", 0, 3000, 0, 31, 0, 0, 5000, 0, 0},
   };
   for (const Case& c : cases) {
     Clock.MovesPerSession = c.movesPerSession;
@@ -92,6 +102,7 @@ TEST_F(TimeBudgetTest, TimePerMoveAndHardLimit) {
     Clock.TimeInc = c.timeInc;
     Clock.GamePly = c.gamePly;
     Clock.ST = c.st;
+    Clock.MoveOverhead = c.overhead;
     Clock.BookExitBonus = !c.uci;
     Limits.Analyze = 0;
     Clock.NodesPerSecond = 1200000;

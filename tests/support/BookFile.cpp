@@ -1,5 +1,6 @@
 #include "support/BookFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +49,15 @@ TestBookFile::TestBookFile(const std::vector<BookLine>& lines) {
 }
 
 TestBookFile::TestBookFile(const std::string& bytes) { Write(bytes); }
+
+TestBookFile::TestBookFile(long long zeroEntries, const std::string& tail) {
+  Write("");
+  const int fd = open(path_.c_str(), O_WRONLY);
+  if (fd < 0) abort();
+  const off_t at = (off_t)zeroEntries * 16;
+  if (pwrite(fd, tail.data(), tail.size(), at) != (ssize_t)tail.size()) abort();
+  close(fd);
+}
 
 void TestBookFile::Write(const std::string& bytes) {
   char name[] = "/tmp/vorn-book-XXXXXX";

@@ -20,6 +20,9 @@ class TestBookFile {
   explicit TestBookFile(const std::vector<BookLine>& lines);
   // A file of exactly these bytes.
   explicit TestBookFile(const std::string& bytes);
+  // A large file quickly: `zeroEntries` entries of zeros (a hole in the
+  // file, never written) followed by the bytes of `tail`.
+  TestBookFile(long long zeroEntries, const std::string& tail);
   ~TestBookFile();
   TestBookFile(const TestBookFile&) = delete;
   TestBookFile& operator=(const TestBookFile&) = delete;
