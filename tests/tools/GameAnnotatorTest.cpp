@@ -238,6 +238,29 @@ TEST(GameAnnotatorTest, ThePlayedMoveAndTheBestAreJudgedAlike) {
   }
 }
 
+// The lines "-multipv" asks the engine to show are no setting of the
+// annotation: with three asked for, the games are judged as with one. (Each
+// position's search kept three lines, which changed its scores; a search
+// for time reported no depth of its own then, and the move played was
+// judged at depth 1.)
+TEST(GameAnnotatorTest, TheLinesShownDoNotChangeTheAnnotation) {
+  std::vector<PGNGame> games = ReadAll(FileText(Fixture));
+  ASSERT_FALSE(games.empty());
+  AnnotationSettings settings;
+  settings.FixedDepth = 6;
+  const GameAnnotator annotator(settings);
+  for (const PGNGame& game : games) {
+    ASSERT_EQ(game.Error, "");
+    RestoreStartUpState();
+    const std::string one = annotator.Write(game, annotator.Analyse(game));
+    RestoreStartUpState();
+    Limits.MultiPV = 3;
+    const std::string three = annotator.Write(game, annotator.Analyse(game));
+    EXPECT_EQ(Limits.MultiPV, 3);
+    EXPECT_EQ(three, one);
+  }
+}
+
 TEST(GameAnnotatorTest, MarksFollowTheLossOnTheMoversScore) {
   const int M = MateScore;
   const struct {
