@@ -423,10 +423,16 @@ int Evaluation(const char*) {
 }
 
 // After "edit" and "setboard": a search of the old position is abandoned.
+// Analysis that had ended by itself (a mate found, a side without a move,
+// the depth limit) starts again on the new position.
 int NewPositionEntered() {
   PositionWasSetUp();
   if (MainStatus.GameInProgress == 0) return ResumeGame();
-  if (!EngineThinking) return Handled;
+  if (!EngineThinking) {
+    if (!Limits.Analyze) return Handled;
+    MainStatus.HumanToMove = 0;
+    return LeaveReader;
+  }
   Search.AbortSearch();
   return LeaveReader;
 }

@@ -33,6 +33,10 @@ bool Listening() {
   return s.xboard == 1 || s.UCIMode == 1 || Limits.Analyze;
 }
 
+// The score a thinking line shows: a stalemate at the root is a draw, not
+// the code the search returns for it.
+int ShownScore(int v) { return v == StalemateScore ? 0 : v; }
+
 // Nodes a second over the milliseconds; 0 before the first one is over.
 long long NodesPerSecond(long long nodes, i32 ms) { return ms > 0 ? nodes * 1000 / ms : 0; }
 
@@ -100,38 +104,50 @@ int XboardMoveText(char* text, int from, int to, char promote) {
 // The protocol-2 thinking line: "depth score time nodes pv", the time in
 // centiseconds read from the clock, a mate as 100000 + N for a win in N
 // moves (-100000 - N when mated), every move of the line spelled as the
-// engine's moves are sent.
+// engine's moves are sent. A side without a move (mated or stalemated) gets
+// its score and no line.
 void PrintXboardLine(int depth, int v, const PVEntry* line, int length, char* lastShown) {
+  v = ShownScore(v);
   int score = v / 10;
   if (v > MateBound) score = 100000 + (MateScore - v + 1) / 2;
   else if (v < -MateBound) score = -100000 - (MateScore + v + 1) / 2;
   char moves[SearchTableRows * 6 + 8];
-  int n = XboardMoveText(moves, (line[0].Move >> 6) & 63, line[0].Move & 63, (char)line[0].Promote);
-  for (int j = 1; j < length; j++) {
+  int n = 0;
+  for (int j = 0; j < length; j++) {
     const PVEntry& e = line[j];
-    moves[n++] = ' ';
+    if (j > 0) moves[n++] = ' ';
     n += XboardMoveText(moves + n, (e.Move >> 6) & 63, e.Move & 63, (char)e.Promote);
   }
+  moves[n] = 0;
   // The end of an iteration and the end of the search report the same
   // result: a GUI is shown it once.
   char shown[XboardLineKeySize];
   snprintf(shown, sizeof shown, "%d %d %s", depth, score, moves);
   if (strcmp(shown, lastShown) == 0) return;
   strcpy(lastShown, shown);
-  printf("%d %d %d %lld %s\n", depth, score, Clock.Elapsed() / 10, SearchNodes(), moves);
+  printf("%d %d %d %lld%s%s\n", depth, score, Clock.Elapsed() / 10, SearchNodes(), n > 0 ? " " : "", moves);
   fflush(stdout);
 }
 
-// The protocol-2 thinking line of a root move and the search's line.
+// The protocol-2 thinking line of a root move and the search's line; a
+// root move from and to the same square is none (mated or stalemated).
 void PrintXboardLine(int depth, int v, u64 from, u64 to, char promote, char* lastShown) {
   PVEntry line[SearchTableRows];
-  const int length = Search.ShownLine(from, to, promote, line);
+  const int length = from == to ? 0 : Search.ShownLine(from, to, promote, line);
   PrintXboardLine(depth, v, line, length, lastShown);
+}
+
+// The text of a console or protocol-1 line for a root move, as LineText
+// writes it; a line end alone when there is no move (mated or stalemated).
+void DriverLineText(char* text, int v, u64 from, u64 to, char promote) {
+  if (from == to) strcpy(text, "\n");
+  else Search.LineText(text, v, from, to, promote);
 }
 
 // The thinking line of the console and of protocol 1 (text: the moves as
 // LineText writes them).
 void PrintDriverText(int depth, int v, const char* text) {
+  v = ShownScore(v);
   // A person at the console reads the time from the clock, in seconds to
   // the hundredth; a protocol-1 GUI gets the whole seconds of its version.
   if (!MainStatus.xboard) {
@@ -224,14 +240,14 @@ void ThinkingOutput::RootResult(int depth, int v, u64 from, u64 to, char promote
     return;
   }
   char text[PVTextSize];
-  Search.LineText(text, v, from, to, promote);
+  DriverLineText(text, v, from, to, promote);
   // Protocol 2 hears of new best moves only: an iteration cut short would
   // show the interrupted move's score, and the driver reports the last
   // complete iteration's line anyway.
   if (s.Post && s.XboardProtocol2()) {
     if (newBest && Search.IterationDepth > 7) PrintXboardLine(depth, v, from, to, promote, LastXboardLine);
   } else if (s.Post && s.xboard && !(newBest && Search.IterationDepth <= 7)) {
-    printf("%d %d %d %lld%s", depth, v / 10, Clock.ElapsedSeconds, SearchNodes(), text);
+    printf("%d %d %d %lld%s", depth, ShownScore(v) / 10, Clock.ElapsedSeconds, SearchNodes(), text);
     fflush(stdout);
   }
   // An iteration cut short answers with the score of whatever move was
@@ -265,7 +281,7 @@ void ThinkingOutput::PrintDriverLine(int depth, int v, u64 from, u64 to, char pr
     return;
   }
   char text[PVTextSize];
-  Search.LineText(text, v, from, to, promote);
+  DriverLineText(text, v, from, to, promote);
   PrintDriverText(depth, v, text);
 }
 
@@ -331,9 +347,9 @@ void ThinkingOutput::SearchDone(int depth, int v, u64 from, u64 to, char promote
   } else {
     if (Clock.ElapsedSeconds == 0) Clock.ElapsedSeconds = 1;
     char text[PVTextSize];
-    Search.LineText(text, v, from, to, promote);
-    printf("tellics kibitz ply=%d v=%d centipawns millisecs=%d Nodes=%lld nps=%d %s\n", Search.CompletedDepth, v / 10,
-           Clock.ElapsedSeconds, SearchNodes(), Clock.NodesPerSecond, text);
+    DriverLineText(text, v, from, to, promote);
+    printf("tellics kibitz ply=%d v=%d centipawns millisecs=%d Nodes=%lld nps=%d %s\n", Search.CompletedDepth,
+           ShownScore(v) / 10, Clock.ElapsedSeconds, SearchNodes(), Clock.NodesPerSecond, text);
   }
   fflush(stdout);
 }

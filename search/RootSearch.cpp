@@ -207,8 +207,11 @@ int SearchRoutines::SearchTreeRoot(char side, ChessBoard board, int alpha, int b
     if (StopSearch) return best;
   }
   if (normalEnd) {
-    // Every move searched: the lines are the iteration's.
-    if (severalLines && (int)LinesFound.size() == LineCount) {
+    // Every move searched: the lines are the iteration's, also when the
+    // search played fewer moves than lines were asked for (each has its
+    // line then).
+    const int found = (int)LinesFound.size();
+    if (severalLines && found > 0 && (found == LineCount || (i == count && found == legal))) {
       Lines.swap(LinesFound);
       LinesDepth = depth;
     }

@@ -18,6 +18,12 @@ bool SearchLimits::RootMoveAllowed(int from, int to) const {
 
 int SearchLimits::AllowedMoves(const ChessBoard& position) const {
   int allowed = 0;
-  for (const LegalMove& m : LegalMoves(position)) allowed += RootMoveAllowed(SquareOf(m.From), SquareOf(m.To));
+  for (const LegalMove& m : LegalMoves(position)) {
+    // The root search promotes to a queen only: a pawn that can promote
+    // is one root move, not four. Counted four times, it would have the
+    // search wait for lines it never plays.
+    const bool underpromotion = m.Promote != NoPromotion && m.Promote != 'Q' && m.Promote != 'q';
+    if (!underpromotion) allowed += RootMoveAllowed(SquareOf(m.From), SquareOf(m.To));
+  }
   return allowed;
 }

@@ -37,7 +37,8 @@ class SearchLimits {
 
   // Whether the root search may try the move.
   bool RootMoveAllowed(int from, int to) const;
-  // The legal moves of the position the root search may try.
+  // The legal moves of the position the root search may try, as it plays
+  // them (a promotion once, to a queen).
   int AllowedMoves(const ChessBoard& position) const;
 };
 

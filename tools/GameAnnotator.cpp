@@ -18,6 +18,7 @@
 #include "search/SearchRoutines.h"
 #include "search/InputPoll.h"
 #include "search/TimeControl.h"
+#include "search/TranspositionTables.h"
 
 namespace {
 // Hears the depth of every iteration the search completes, and nothing
@@ -104,19 +105,24 @@ struct GamePositions {
 };
 
 // Searches the game's position `at`: for the time a position or to
-// `depth` when it is not 0; only the move `only` when one is given.
+// `depth` when it is not 0; only the moves `only` when there are any, with
+// `lines` lines.
 PositionSearch SearchAt(const GamePositions& positions, size_t at, int depth, double seconds,
-                        const LegalMove* only) {
+                        const std::vector<LegalMove>& only = {}, int lines = 1) {
   MainBoard = positions.Boards[at];
   MainBoard.InitPieceCounts();
   positions.Record(at);
   Limits.SearchMoves.clear();
-  if (only) Limits.SearchMoves.push_back((u16)(SquareOf(only->From) * 64 + SquareOf(only->To)));
+  for (const LegalMove& m : only) Limits.SearchMoves.push_back((u16)(SquareOf(m.From) * 64 + SquareOf(m.To)));
   Limits.FD = (u8)depth;
   if (depth == 0) {
     const double ms = std::min(seconds * 1000, (double)MaxClockMs);
     Clock.ST = std::max<i32>(1, (i32)std::llround(ms));
   }
+  // The lines the annotation needs, whatever a GUI or the command line
+  // asked the engine to show.
+  const int linesBefore = Limits.MultiPV;
+  Limits.MultiPV = lines;
 
   DepthListener listener;
   SearchListener* const before = Search.Listener;
@@ -126,6 +132,7 @@ PositionSearch SearchAt(const GamePositions& positions, size_t at, int depth, do
   result.Score = Search.ProgressiveDeepening(b, (char)Limits.FD, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
   Search.Listener = before;
   Limits.SearchMoves.clear();
+  Limits.MultiPV = linesBefore;
   result.Depth = std::max(1, depth != 0 ? depth : listener.Depth);
 
   PVEntry line[SearchTableRows];
@@ -139,6 +146,30 @@ PositionSearch SearchAt(const GamePositions& positions, size_t at, int depth, do
     PlayLegalMove(&walk, m);
   }
   return result;
+}
+
+// The scores of the engine's best move and of the move played, judged as
+// the two root moves of one search of the position at `depth`, begun on an
+// empty table. The table other searches filled holds the scores of
+// positions they reached by other paths, so under other fifty-move counts
+// and repetitions: a move whose line meets such a score would be judged by
+// a draw (or a win) that its own search cannot see, and the other move not.
+// Without a best move (the search showed none) the move played is searched
+// alone and *bestScore is left as it is.
+void JudgeTogether(const GamePositions& positions, size_t at, int depth, const PositionSearch& best,
+                   const LegalMove& played, int* bestScore, int* playedScore) {
+  PositionCache.ClearTranspositionTables();
+  if (best.Line.empty()) {
+    *playedScore = SearchAt(positions, at, depth, 0, {played}).Score;
+    return;
+  }
+  const int score = SearchAt(positions, at, depth, 0, {best.Move, played}, 2).Score;
+  *bestScore = *playedScore = score;
+  if (Search.LinesDepth == 0) return;  // a single line: both moves are the same
+  for (const RootLine& line : Search.Lines) {
+    if (line.From == best.Move.From && line.To == best.Move.To) *bestScore = line.Score;
+    if (line.From == played.From && line.To == played.To) *playedScore = line.Score;
+  }
 }
 
 std::string PawnsText(int centipawns) {
@@ -307,7 +338,7 @@ std::vector<MoveAnalysis> GameAnnotator::Analyse(const PGNGame& game,
   for (size_t i = 0; i < game.Moves.size(); i++) {
     MoveAnalysis& a = analysis[i];
     const LegalMove& played = game.Moves[i].Move;
-    const PositionSearch best = SearchAt(positions, i, depth, seconds, nullptr);
+    const PositionSearch best = SearchAt(positions, i, depth, seconds);
     a.Best = best.Score;
     a.Line = best.Line;
     a.PlayedBest = SameMove(best.Move, played);
@@ -318,7 +349,7 @@ std::vector<MoveAnalysis> GameAnnotator::Analyse(const PGNGame& game,
     } else if (a.PlayedBest) {
       a.Played = a.Best;
     } else {
-      a.Played = SearchAt(positions, i, best.Depth, seconds, &played).Score;
+      JudgeTogether(positions, i, best.Depth, best, played, &a.Best, &a.Played);
     }
     if (positionDone) positionDone();
   }
@@ -341,7 +372,7 @@ std::vector<MoveAnalysis> GameAnnotator::Analyse(const PGNGame& game,
       const ChessBoard& b = positions.Boards[i + 1];
       next = b.InCheck(b.SideKing(b.SideToMove), b.SideToMove) ? -MateScore : 0;
     } else {
-      next = SearchAt(positions, i + 1, depth, seconds, nullptr).Score;
+      next = SearchAt(positions, i + 1, depth, seconds).Score;
     }
     a.Played = ScoreBeforeMove(next);
     // The only legal move loses nothing.

@@ -1,6 +1,7 @@
 // Whole games annotated by the search: every position before a move is
-// searched (for a time a position or to a fixed depth), the move played is
-// searched on its own to the depth the best move reached, and the game is
+// searched (for a time a position or to a fixed depth), a move played that
+// is not the engine's best is judged beside the best, the two as root moves
+// of one search to the depth the best move reached, and the game is
 // written back as PGN with its tags and moves, the evaluation after each
 // move ("[%eval 0.35]", "[%eval #-2]", White's view), a mark for a move
 // that lost against the engine's best ("?!", "?", "??") with the better

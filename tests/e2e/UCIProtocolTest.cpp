@@ -1075,8 +1075,8 @@ long long ScoreOrder(const std::string& score) {
 
 // Several lines: every depth reports lines "multipv 1" to K in that order,
 // each a legal line with a first move of its own, best first; "bestmove" is
-// the first line's move. More lines than moves gives every move, and
-// searchmoves limits them. Every result line carries seldepth and hashfull,
+// the first line's move. More lines than moves gives every move the search
+// plays (a promotion once), and searchmoves limits them. Every result line carries seldepth and hashfull,
 // and with one line (the default) no line is numbered. With helper threads
 // the main thread's lines are the ones shown.
 TEST(UCIProtocolTest, SeveralLinesAreLegalDistinctAndBestFirst) {
@@ -1091,6 +1091,9 @@ TEST(UCIProtocolTest, SeveralLinesAreLegalDistinctAndBestFirst) {
       {StartFen, "3", "go depth 5", 5, 3},
       {"r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 1", "4", "go depth 4", 4, 4},
       {"7k/8/8/8/8/8/6PP/7K w - - 0 1", "8", "go depth 4", 4, 5},
+      // A promotion is one move of the search (to a queen), not four.
+      {"8/P7/8/8/8/8/7k/K7 w - - 0 1", "5", "go depth 7", 7, 4},
+      {"4k3/P7/8/8/8/8/8/K6R w - - 0 1", "18", "go depth 5", 5, 17},
       {StartFen, "4", "go depth 4 searchmoves e2e4 d2d4", 4, 2},
       // Both lines mate at depth 1: nothing is left to find.
       {MateInOne, "2", "go depth 3", 1, 2},
@@ -1122,6 +1125,8 @@ TEST(UCIProtocolTest, SeveralLinesAreLegalDistinctAndBestFirst) {
     ASSERT_FALSE(byDepth.empty()) << c.fen;
     if (c.depth != 0) {
       EXPECT_EQ(byDepth.rbegin()->first, c.depth) << c.fen;
+      // No depth goes without its lines.
+      EXPECT_EQ(byDepth.size(), (size_t)c.depth) << c.fen;
     }
     // A timed search's last depth may be cut short: the depth before it is
     // the last complete one.

@@ -953,6 +953,58 @@ TEST(XboardProtocolTest, AnalysisExcludesAndIncludesRootMovesAndShowsSeveralLine
   engine.Send("exit");
 }
 
+// Analysis of a side without a move, mated or stalemated, shows one line
+// with the score of the ending (a stalemate a draw) and no move: no
+// made-up move from a1 to a1. The analysis goes on as the GUI steps
+// through the game: a move into the ending, "undo" out of it, "setboard"
+// to another position, also after an analysis that ended by itself.
+TEST(XboardProtocolTest, AnalysisOfAPositionWithoutAMoveShowsTheScoreAndNoMove) {
+  const char* const mateInOne = "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1";
+  const struct {
+    std::string command;
+    std::string line;  // a thinking line, as a pattern
+  } steps[] = {
+      {std::string("setboard ") + mateInOne, "\\d+ 100001 \\d+ \\d+ a1a8"},
+      {"usermove a1a8", "1 -100000 \\d+ \\d+"},
+      {"undo", "\\d+ 100001 \\d+ \\d+ a1a8"},
+      {"setboard 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "1 0 \\d+ \\d+"},
+      {"setboard R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", "1 -100000 \\d+ \\d+"},
+      {std::string("setboard ") + mateInOne, "\\d+ 100001 \\d+ \\d+ a1a8"},
+  };
+  Xboard2Engine engine;
+  engine.Send("analyze");
+  int ping = 1;
+  for (const auto& step : steps) {
+    engine.Sync(ping++);
+    engine.Send(step.command);
+    const std::regex wanted(step.line);
+    bool shown = false;
+    while (!shown) {
+      const std::vector<std::string> more = engine.ReadUntil("", 10000);  // a line
+      ASSERT_FALSE(more.empty()) << step.command << ": no line " << step.line << "\n" << engine.Output();
+      for (const std::string& line : more) shown = shown || std::regex_match(line, wanted);
+    }
+  }
+  engine.Send("exit");
+  engine.Sync(ping++);
+  EXPECT_EQ(engine.Output().find("a1a1"), std::string::npos) << engine.Output();
+
+  // A protocol-1 GUI: the same scores in its units.
+  const struct {
+    const char* fen;
+    std::string line;
+  } endings[] = {
+      {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "1 0 0 0 "},
+      {"R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", "1 -11000 0 0 "},
+  };
+  for (const auto& e : endings) {
+    const ProcessResult r =
+        RunEngine({}, std::string("xboard\nsetboard ") + e.fen + "\nanalyze\nexit\nquit\n", 10000);
+    EXPECT_NE(r.output.find("\n" + e.line + "\n"), std::string::npos) << e.fen << "\n" << r.output;
+    EXPECT_EQ(r.output.find("a1a1"), std::string::npos) << e.fen << "\n" << r.output;
+  }
+}
+
 // xboard's "result" ends the game, however it ended (a resignation, a flag):
 // the engine plays no more moves in it, in whatever state the result finds
 // it, and refuses the moves of a game that is over until "new" or "go".

@@ -1,7 +1,8 @@
 // Several lines at every iteration: they are legal, distinct and best first,
 // the first is the move and score the search returns, and there are as many
-// as asked for or as the root moves allowed (searchmoves, exclusions). Also
-// the deepest ply a search reaches, counted afresh for every search.
+// as asked for or as the root moves allowed (searchmoves, exclusions; a
+// promotion counted once, as the search plays it). Also the deepest ply a
+// search reaches, counted afresh for every search.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -66,6 +67,9 @@ TEST_F(SeveralLinesTest, LinesAreLegalDistinctBestFirstAndTheFirstIsPlayed) {
       {"the start position", StartFen, 4, {}, {}, 4},
       {"a middle game", "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 1", 3, {}, {}, 3},
       {"more lines than legal moves", "7k/8/8/8/8/8/6PP/7K w - - 0 1", 8, {}, {}, 5},
+      // The search promotes to a queen only: a promotion is one line.
+      {"more lines than moves, a pawn promoting", "8/P7/8/8/8/8/7k/K7 w - - 0 1", 5, {}, {}, 4},
+      {"a promotion among seventeen moves", "4k3/P7/8/8/8/8/8/K6R w - - 0 1", 18, {}, {}, 17},
       {"searchmoves", StartFen, 5, {"e2e4", "d2d4", "g1f3"}, {}, 3},
       {"excluded moves", StartFen, 3, {}, {"e2e4", "d2d4", "g1f3"}, 3},
   };

@@ -12,8 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "board/ChessBoard.h"
 #include "board/Types.h"
+#include "search/SearchLimits.h"
+#include "search/SearchRoutines.h"
 #include "support/EngineProcess.h"
+#include "support/EngineSetup.h"
 #include "tools/GameAnnotator.h"
 #include "tools/PGNReader.h"
 
@@ -188,6 +192,72 @@ TEST(GameAnnotatorTest, BadInputFailsOnlyWhenNothingIsAnnotated) {
     if (c.status == 0) {
       EXPECT_NE(FileText(out.path()).find("[Event \"good\"]\n"), std::string::npos) << c.name;
     }
+  }
+}
+
+// A rook against a bishop, both moves drawn (the fifty-move count is 89):
+// the move played and the engine's better one are judged alike, whatever
+// the table holds. The table keeps scores of positions that a search
+// reached by longer paths, nearer the fifty-move draw: the move played,
+// searched on the table the best move's search (or an earlier, deeper one)
+// had filled, met them and came out a draw, while the best move kept its
+// rook's worth: "Rg5??".
+TEST(GameAnnotatorTest, ThePlayedMoveAndTheBestAreJudgedAlike) {
+  const char* const fen = "8/8/3B4/4r3/8/5k2/7K/8 b - - 89 129";
+  const struct {
+    int earlierDepth;  // a search of the position before the annotation (0 none)
+    int depth;         // the annotation's
+  } cases[] = {{0, 9}, {10, 6}};
+  for (const auto& c : cases) {
+    RestoreStartUpState();
+    PGNReader reader(std::string("[FEN \"") + fen + "\"]\n[SetUp \"1\"]\n\n129... Rg5 1/2-1/2\n");
+    PGNGame game;
+    ASSERT_TRUE(reader.Next(&game));
+    ASSERT_EQ(game.Error, "");
+    ASSERT_EQ(game.Moves.size(), 1u);
+    if (c.earlierDepth > 0) {
+      ChessBoard& b = LoadFen(fen);
+      b.FiftyMoveCount = game.Start.FiftyMoveCount;
+      Limits.FD = (u8)c.earlierDepth;
+      Search.ProgressiveDeepening(b, (char)c.earlierDepth, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote);
+      Limits.FD = 0;
+    }
+
+    AnnotationSettings settings;
+    settings.FixedDepth = c.depth;
+    const std::vector<MoveAnalysis> analysis = GameAnnotator(settings).Analyse(game);
+    ASSERT_EQ(analysis.size(), 1u);
+    const MoveAnalysis& a = analysis[0];
+    const std::string what = "earlier depth " + std::to_string(c.earlierDepth) + ", depth " +
+                             std::to_string(c.depth) + ": best " + std::to_string(a.Best) + ", Rg5 " +
+                             std::to_string(a.Played);
+    EXPECT_EQ(a.Mark, MoveMark::None) << what;
+    // Both keep the rook's worth that a search of this depth sees.
+    EXPECT_GT(a.Played, 2000) << what;
+    EXPECT_GT(a.Best, 2000) << what;
+  }
+}
+
+// The lines "-multipv" asks the engine to show are no setting of the
+// annotation: with three asked for, the games are judged as with one. (Each
+// position's search kept three lines, which changed its scores; a search
+// for time reported no depth of its own then, and the move played was
+// judged at depth 1.)
+TEST(GameAnnotatorTest, TheLinesShownDoNotChangeTheAnnotation) {
+  std::vector<PGNGame> games = ReadAll(FileText(Fixture));
+  ASSERT_FALSE(games.empty());
+  AnnotationSettings settings;
+  settings.FixedDepth = 6;
+  const GameAnnotator annotator(settings);
+  for (const PGNGame& game : games) {
+    ASSERT_EQ(game.Error, "");
+    RestoreStartUpState();
+    const std::string one = annotator.Write(game, annotator.Analyse(game));
+    RestoreStartUpState();
+    Limits.MultiPV = 3;
+    const std::string three = annotator.Write(game, annotator.Analyse(game));
+    EXPECT_EQ(Limits.MultiPV, 3);
+    EXPECT_EQ(three, one);
   }
 }
 
