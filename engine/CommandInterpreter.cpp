@@ -796,6 +796,21 @@ bool OptionNumber(const char* name, const char* text, const char* value, long* a
   return false;
 }
 
+// The number of "option NAME=VALUE" held to lo .. hi in *held, with a line
+// when it had to be ("NAME N is out of range: M" and the unit); false when
+// VALUE is none.
+bool RangedOption(const char* name, const char* text, const char* value, long lo, long hi, const char* unit,
+                  long* held) {
+  long asked;
+  if (!OptionNumber(name, text, value, &asked)) return false;
+  *held = std::clamp<long>(asked, lo, hi);
+  if (*held != asked) {
+    printf("%s %ld is out of range: %ld%s\n", name, asked, *held, unit);
+    fflush(stdout);
+  }
+  return true;
+}
+
 // The value of a -check option, as xboard sends it: 0 or 1.
 bool OptionSwitch(const char* name, const char* text, const char* value, bool* on) {
   if (strcmp(value, "0") == 0 || strcmp(value, "1") == 0) {
@@ -824,27 +839,17 @@ int SetStrengthOption(const char* text, const char* value) {
 // "Move Overhead=N": milliseconds kept back from the clock on every move,
 // held to 0 .. MaxMoveOverheadMs; from the next move on.
 int SetMoveOverhead(const char* text, const char* value) {
-  long asked;
-  if (!OptionNumber("Move Overhead", text, value, &asked)) return Handled;
-  Clock.MoveOverhead = (i32)std::clamp<long>(asked, 0, MaxMoveOverheadMs);
-  if (Clock.MoveOverhead != asked) {
-    printf("Move Overhead %ld is out of range: %d\n", asked, Clock.MoveOverhead);
-    fflush(stdout);
-  }
+  long ms;
+  if (RangedOption("Move Overhead", text, value, 0, MaxMoveOverheadMs, "", &ms)) Clock.MoveOverhead = (i32)ms;
   return Handled;
 }
 
 // "MultiPV=N": the lines analysis and thinking show, held to 1 .. MaxLines.
 int SetLineCount(const char* text, const char* value) {
-  long asked;
-  if (!OptionNumber("MultiPV", text, value, &asked)) return Handled;
-  const int lines = (int)std::clamp<long>(asked, 1, MaxLines);
-  if (lines != asked) {
-    printf("MultiPV %ld is out of range: %d lines\n", asked, lines);
-    fflush(stdout);
-  }
+  long lines;
+  if (!RangedOption("MultiPV", text, value, 1, MaxLines, " lines", &lines)) return Handled;
   if (lines == Limits.MultiPV) return Handled;
-  Limits.MultiPV = lines;
+  Limits.MultiPV = (int)lines;
   return AnalyseAgain();
 }
 
@@ -875,13 +880,8 @@ int SetBookBestMoveOption(const char* text, const char* value) {
 // "BookDepth=N": the moves of each side played from the book, held to
 // 1 .. MaxBookDepth.
 int SetBookDepthOption(const char* text, const char* value) {
-  long asked;
-  if (!OptionNumber("BookDepth", text, value, &asked)) return Handled;
-  Book.DepthMoves = (int)std::clamp<long>(asked, 1, MaxBookDepth);
-  if (Book.DepthMoves != asked) {
-    printf("BookDepth %ld is out of range: %d\n", asked, Book.DepthMoves);
-    fflush(stdout);
-  }
+  long moves;
+  if (RangedOption("BookDepth", text, value, 1, MaxBookDepth, "", &moves)) Book.DepthMoves = (int)moves;
   return Handled;
 }
 

@@ -475,6 +475,21 @@ bool OptionNumber(const char* value, const char* need, long* asked) {
   fflush(stdout);
   return false;
 }
+
+// A spin option's number held to lo .. hi in *held, with a line when it had
+// to be ("info string NAME N is out of range: M" and the unit); false, with
+// the line `need`, when the value is no number.
+bool RangedNumber(const char* value, const char* need, const char* name, long lo, long hi, const char* unit,
+                  long* held) {
+  long asked;
+  if (!OptionNumber(value, need, &asked)) return false;
+  *held = std::clamp<long>(asked, lo, hi);
+  if (*held != asked) {
+    printf("info string %s %ld is out of range: %ld%s\n", name, asked, *held, unit);
+    fflush(stdout);
+  }
+  return true;
+}
 }  // namespace
 
 // Every option is looked up by its whole name (which may hold blanks), in
@@ -573,13 +588,9 @@ void UCIProtocol::SetBookFile(const char* value) {
 }
 
 void UCIProtocol::SetBookDepth(const char* value) {
-  long asked;
-  if (!OptionNumber(value, "BookDepth needs a number of moves", &asked)) return;
-  Book.DepthMoves = (int)std::clamp<long>(asked, 1, MaxBookDepth);
-  if (Book.DepthMoves != asked) {
-    printf("info string BookDepth %ld is out of range: %d\n", asked, Book.DepthMoves);
-    fflush(stdout);
-  }
+  long moves;
+  if (RangedNumber(value, "BookDepth needs a number of moves", "BookDepth", 1, MaxBookDepth, "", &moves))
+    Book.DepthMoves = (int)moves;
 }
 
 // Chess960 castles the king onto its own rook, in the search's moves too:
@@ -617,35 +628,24 @@ void UCIProtocol::SetHash(const char* name, const char* value) {
 // The count holds from the next search on; a search that runs keeps the
 // threads it has.
 void UCIProtocol::SetThreads(const char* value) {
-  long asked;
-  if (!OptionNumber(value, "Threads needs a number", &asked)) return;
-  const int threads = Threads.SetCount((int)std::clamp<long>(asked, 1, MaxSearchThreads));
-  if (threads != asked) {
-    printf("info string Threads %ld is out of range: %d threads\n", asked, threads);
-    fflush(stdout);
-  }
+  long threads;
+  if (RangedNumber(value, "Threads needs a number", "Threads", 1, MaxSearchThreads, " threads", &threads))
+    Threads.SetCount((int)threads);
 }
 
 // From the next move's plan on.
 void UCIProtocol::SetMoveOverhead(const char* value) {
-  long asked;
-  if (!OptionNumber(value, "Move Overhead needs a number of milliseconds", &asked)) return;
-  Clock.MoveOverhead = (i32)std::clamp<long>(asked, 0, MaxMoveOverheadMs);
-  if (Clock.MoveOverhead != asked) {
-    printf("info string Move Overhead %ld is out of range: %d ms\n", asked, Clock.MoveOverhead);
-    fflush(stdout);
-  }
+  long ms;
+  if (RangedNumber(value, "Move Overhead needs a number of milliseconds", "Move Overhead", 0, MaxMoveOverheadMs,
+                   " ms", &ms))
+    Clock.MoveOverhead = (i32)ms;
 }
 
 // The lines from the next search on.
 void UCIProtocol::SetLines(const char* value) {
-  long asked;
-  if (!OptionNumber(value, "MultiPV needs a number", &asked)) return;
-  Limits.MultiPV = (int)std::clamp<long>(asked, 1, MaxLines);
-  if (Limits.MultiPV != asked) {
-    printf("info string MultiPV %ld is out of range: %d lines\n", asked, Limits.MultiPV);
-    fflush(stdout);
-  }
+  long lines;
+  if (RangedNumber(value, "MultiPV needs a number", "MultiPV", 1, MaxLines, " lines", &lines))
+    Limits.MultiPV = (int)lines;
 }
 
 void UCIProtocol::SetElo(const char* value) {
@@ -658,14 +658,9 @@ void UCIProtocol::SetElo(const char* value) {
 }
 
 void UCIProtocol::SetLevelSeed(const char* value) {
-  long asked;
-  if (!OptionNumber(value, "LevelSeed needs a number", &asked)) return;
-  const long seed = std::clamp<long>(asked, 0, MaxLevelSeed);
-  if (seed != asked) {
-    printf("info string LevelSeed %ld is out of range: %ld\n", asked, seed);
-    fflush(stdout);
-  }
-  Level.SetSeed((u64)seed);
+  long seed;
+  if (RangedNumber(value, "LevelSeed needs a number", "LevelSeed", 0, MaxLevelSeed, "", &seed))
+    Level.SetSeed((u64)seed);
 }
 
 // "stop" ends whatever search is served, timed, fixed-depth, ponder or

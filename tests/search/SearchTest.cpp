@@ -79,17 +79,19 @@ class SearchTest : public ::testing::Test {
   TimeControl savedClock;
 };
 
+// A mate position searched to a depth: the move and score wanted.
+struct MateCase {
+  const char* what;
+  const char* fen;
+  int depth;
+  const char* move;
+  int score;
+};
+
 TEST_F(SearchTest, FindsMatesAtAFixedDepth) {
-  struct Case {
-    const char* what;
-    const char* fen;
-    int depth;
-    const char* move;
-    int score;
-  };
-  // The driver stops at the first mate score. The king-and-rook mate is
-  // hidden by the null move below depth 6.
-  const Case cases[] = {
+  // The driver stops at a mate once its iteration is as deep as the mate is
+  // long. The king-and-rook mate is hidden by the null move below depth 6.
+  const MateCase cases[] = {
       {"back-rank mate in 1", "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", 2, "d1d8", 109999},
       {"mate in 2 by a knight sacrifice", "r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 0", 2,
        "d5f6", 109997},
@@ -101,7 +103,7 @@ TEST_F(SearchTest, FindsMatesAtAFixedDepth) {
       // than they were stored at; their distance must not grow on the way.
       {"Black is mated in 2 whatever it plays", "4k3/8/4K3/8/8/8/8/R7 b - - 0 1", 9, "e8d8", -109996},
   };
-  for (const Case& c : cases) {
+  for (const MateCase& c : cases) {
     FreshState();
     Result r = SearchFixed(c.fen, c.depth);
     EXPECT_EQ(r.score, c.score) << c.what;
@@ -145,21 +147,14 @@ TEST_F(SearchTest, MateOnTheHundredthHalfMoveIsAMate) {
 // search for a mate in one plays it. Mate scores pass through the table
 // from other plies, through bounds and through null-move nodes on the way.
 TEST_F(SearchTest, MateDistancesHoldWhenSearchedAgain) {
-  struct Case {
-    const char* what;
-    const char* fen;
-    int depth;
-    const char* move;
-    int score;
-  };
-  const Case cases[] = {
+  const MateCase cases[] = {
       {"queen mates in one, the rook pinned", "2K4k/3r2p1/8/1qP4p/1p6/8/2P5/2R5 b - - 0 1", 8, "b5b7", MateScore - 1},
       // A pass by the defender, searched shallowly, would stand pat against
       // the mate in two and leave a mate in three.
       {"quiet queen move, mate in two", "6Q1/3k4/8/4R2K/1P6/1B6/P7/BN6 w - - 5 47", 5, "g8b8", MateScore - 3},
       {"mate in four", "2bq2kr/1ppp1pNp/7B/1p2R1b1/r7/6Q1/PPP2PPP/R5K1 w - - 0 1", 8, "g3g5", MateScore - 7},
   };
-  for (const Case& c : cases) {
+  for (const MateCase& c : cases) {
     FreshState();
     for (int round = 1; round <= 2; round++) {
       Result r = SearchFixed(c.fen, c.depth);
