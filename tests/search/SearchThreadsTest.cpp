@@ -109,7 +109,10 @@ TEST(SearchThreadsTest, EntriesWrittenAtOnceNeverMixTwoPositions) {
   while (started.load() < 2) std::this_thread::yield();
   int found = 0, wrong = 0;
   i64 hits = 0, misses = 0;
-  for (int i = 0; i < 1000000; i++) {
+  // A million probes, and more while the first writer has not yet been
+  // seen: on a busy machine (two cores, the sanitizers, other tests beside)
+  // it may get no turn for all of the first million.
+  for (i64 i = 0; i < 1000000 || (found == 0 && i < 500000000); i++) {
     int value = 0, move = 0;
     const int result = table.Probe(upperA, lowerA, 0, -MateScore, MateScore, &value, &move, &hits, &misses);
     if (move != 0) {
