@@ -79,6 +79,7 @@ bool SearchRoutines::LinesDecided() const {
 }
 
 void SearchRoutines::PrepareRoot(ChessBoard& board, const MoveHistory& record, u64* code1, u64* code2) {
+  Engine = &ChosenEngine();
   board.InitPieceCounts();
   Repetitions.CopyRecord(record);
   RootPosition = board;

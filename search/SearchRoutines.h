@@ -17,6 +17,7 @@
 #include "board/MoveText.h"
 #include "board/Types.h"
 #include "eval/PositionEvaluate.h"
+#include "movegen/EngineSet.h"
 #include "movegen/SEE.h"
 #include "search/SearchLimits.h"
 #include "search/SearchListener.h"
@@ -103,6 +104,10 @@ class SearchRoutines {
   MoveHistory Repetitions;
   i64 PollCountdown;  // nodes until the next poll
 
+  // The engine this search plays, taken from the process's choice as the
+  // search starts (PrepareRoot) and kept to its end.
+  const EngineSet* Engine = &DefaultEngine;
+
   // The settings the search reads as it runs: the front end's Limits for
   // the main search, which a command may change while it runs; a helper's
   // own copy, taken as it starts.
@@ -152,9 +157,9 @@ class SearchRoutines {
   // is mapped at the next wait, or by the search's own writes.
   void MapTablesUntilInput();
   void PromoteKillers();  // the second killer of every ply becomes the first
-  // The start of every search: piece counts, the game's record copied, a
-  // clear principal variation, killers moved up, the root's pawn code and
-  // its two hash codes.
+  // The start of every search: the engine it plays, piece counts, the
+  // game's record copied, a clear principal variation, killers moved up,
+  // the root's pawn code and its two hash codes.
   void PrepareRoot(ChessBoard& board, const MoveHistory& record, u64* code1, u64* code2);
   // True when the search that returned v has a move to play: it was not
   // aborted, and the side to move is neither mated nor stalemated.

@@ -16,6 +16,7 @@
 #include "engine/Engine.h"
 #include "engine/Status.h"
 #include "engine/UCIProtocol.h"
+#include "movegen/EngineSet.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/SearchThreads.h"
@@ -70,6 +71,7 @@ void ResetEngine() {
   Search.ClearHistory();
   Search.Aborted = Search.StopSearch = Search.TimeUp = 0;
   Threads.SetCount(1);
+  Classic = false;
 }
 
 bool PlausibleMaterial() {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "board/MoveText.h"
 #include "engine/Status.h"
 #include "eval/PositionEvaluate.h"
+#include "movegen/EngineSet.h"
 #include "search/SearchLimits.h"
 #include "search/SearchRoutines.h"
 #include "search/TimeControl.h"
@@ -299,6 +301,39 @@ TEST_F(SearchTest, SecondSearchObjectSearchesAloneAndAlike) {
   EXPECT_TRUE(std::equal(history.begin(), history.end(), &Search.History[0][0])) << "the first search's history";
   EXPECT_EQ(Search.PrincipalVariation[0][1].Move, line.Move);
   EXPECT_EQ(MoveList.NumMoves, recorded);
+}
+
+// Every way a search starts (the driver, the exact-depth search, a search
+// object of its own) takes the engine the process plays at that moment,
+// and keeps it once the choice changes after it.
+TEST_F(SearchTest, EverySearchPlaysTheEngineChosenAsItStarts) {
+  const char* fen = "r1bqk2r/pp2bppp/2p5/3pP3/P2Q1P2/2N1B3/1PP3PP/R4RK1 b kq - 0 0";
+  auto other = std::make_unique<SearchRoutines>();
+  const struct {
+    const char* how;
+    std::function<void(ChessBoard&)> search;
+    const SearchRoutines* searched;
+  } starts[] = {
+      {"driver", [](ChessBoard& b) { Search.ProgressiveDeepening(b, 3, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote); },
+       &Search},
+      {"exact depth", [](ChessBoard& b) { Search.SearchExactDepth(b, 3, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote); },
+       &Search},
+      {"another search object",
+       [&other](ChessBoard& b) { other->ProgressiveDeepening(b, 3, &b.BestMoveFrom, &b.BestMoveTo, &b.BestMovePromote); },
+       other.get()},
+  };
+  Limits.FD = 3;
+  for (const auto& start : starts) {
+    for (const EngineSet* chosen : {&ClassicEngine, &DefaultEngine, &ClassicEngine}) {
+      Classic = chosen == &ClassicEngine;
+      FreshState();
+      start.search(LoadFen(fen));
+      EXPECT_EQ(start.searched->Engine, chosen) << start.how << " playing " << chosen->Name;
+      Classic = !Classic;
+      EXPECT_EQ(start.searched->Engine, chosen) << start.how << ", after the choice changed";
+    }
+  }
+  Classic = false;
 }
 
 TEST_F(SearchTest, QuiescenceStandsPatOrResolvesCaptures) {

@@ -14,6 +14,7 @@
 #include "engine/UCIProtocol.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
+#include "movegen/EngineSet.h"
 #include "movegen/MoveGen.h"
 #include "search/OpeningBook.h"
 #include "search/PolyglotBook.h"
@@ -86,6 +87,7 @@ void RestoreStartUpState() {
   UCI = StartUCI;
   Arguments = StartArguments;
   Chess960 = false;
+  Classic = false;
   Level = StartLevel;
   EngineThinking = 0;
 
