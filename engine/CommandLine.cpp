@@ -13,6 +13,7 @@
 #include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "engine/UCIProtocol.h"
+#include "movegen/EngineSet.h"
 #include "search/SearchLimits.h"
 #include "search/SearchThreads.h"
 #include "search/StrengthLevel.h"
@@ -45,6 +46,7 @@ const char* const HelpLines[] = {
     "-annotate  file.pgn  annotates every game of the file (-st s seconds a position, default 0.5, or -fd n; "
     "-o out.pgn, else the standard output)",
     "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, -ts)",
+    "-classic  plays the classic engine: Vorn's first search and evaluation, unchanged (every mode and tool)",
 };
 }  // namespace
 
@@ -189,6 +191,7 @@ bool CommandLine::Read(int argc, char** argv) {
     }
     if (at.Has("-kibitz")) s.Kibitz = 1;
     if (at.Is("-chess960")) ::Chess960 = Chess960 = true;
+    if (at.Is("-classic")) ::Classic = Classic = true;
     if (at.Has("-lpf") && at.TakeValue("a file")) TakeMoveCounters(LoadPositionFile(at.Text()));
     // Accepted for old scripts; the number is not used.
     if (at.Is("-mt")) at.TakeValue("a number");

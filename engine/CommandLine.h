@@ -37,6 +37,10 @@ class CommandLine {
   // "-chess960": the games and position texts are Chess960's (before -lpf,
   // -ts or -pev on the line).
   bool Chess960 = false;
+  // "-classic": the process plays the classic engine (anywhere on the line,
+  // in every mode and tool). The protocols then introduce the engine as it
+  // always was, without the Classic option.
+  bool Classic = false;
 
   // Why the line cannot be run (empty when it can): one line naming the
   // argument, with a hint where the options are listed.

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <list>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "board/PositionText.h"
 #include "engine/CommandLine.h"
 #include "engine/Status.h"
+#include "movegen/EngineSet.h"
+#include "support/BookFile.h"
 #include "support/EngineProcess.h"
 #include "support/EngineSetup.h"
 #include "search/SearchLimits.h"
@@ -159,6 +162,51 @@ TEST_F(CommandLineTest, SwitchesAndTheirMatchingRules) {
     EXPECT_EQ(*c.field, c.expected) << c.args[0];
     EXPECT_EQ(runs, c.runs) << c.args[0];
   }
+}
+
+// "-classic" stands anywhere and changes nothing else the line asks for; it
+// is matched whole, and a value it stands in for is no option.
+TEST_F(CommandLineTest, ClassicStandsAnywhereOnTheLine) {
+  const struct {
+    std::vector<std::string> args;
+    bool classic;
+    bool runs;
+    u8 Status::*mode;  // a mode the rest of the line sets, or nullptr
+  } cases[] = {
+      {{"-classic"}, true, true, nullptr},
+      {{"-classic", "-bench", "-fd", "3"}, true, true, &Status::BenchNumber},
+      {{"-bench", "-classic", "-fd", "3"}, true, true, &Status::BenchNumber},
+      {{"-bench", "-fd", "3", "-classic"}, true, true, &Status::BenchNumber},
+      {{"-perft", "-fd", "2", "-classic"}, true, true, &Status::PERFT},
+      {{"-ts", "suite.epd", "-classic", "-st", "1"}, true, true, &Status::DoTestSuite},
+      {{"-classic", "-pev", "eval.epd"}, true, true, &Status::PEV},
+      {{"-uci", "-classic"}, true, true, &Status::UCIMode},
+      {{"-classic", "xboard"}, true, true, &Status::xboard},
+      {{"-listbook", "-classic"}, true, true, nullptr},  // no FEN: an option
+      {{"-annotate", "games.pgn", "-classic", "-o", "out.pgn"}, true, true, nullptr},
+      {{"-bench"}, false, true, &Status::BenchNumber},
+      {{"-classicx"}, false, false, nullptr},
+      {{"classic"}, false, false, nullptr},
+      {{"-Classic"}, false, false, nullptr},
+      {{"-fd", "-classic"}, false, false, nullptr},  // a depth was asked for
+  };
+  for (const auto& c : cases) {
+    MainStatus.initVars();
+    MainStatus.xboard = MainStatus.UCIMode = 0;
+    Classic = false;
+    std::string shown;
+    for (const std::string& a : c.args) shown += a + " ";
+    bool runs = false;
+    const CommandLine line = Read(c.args, &runs);
+    EXPECT_EQ(runs, c.runs) << shown << line.Refusal;
+    EXPECT_EQ(Classic, c.classic) << shown;
+    EXPECT_EQ(line.Classic, c.classic) << shown;
+    EXPECT_EQ(&ChosenEngine(), c.classic ? &ClassicEngine : &DefaultEngine) << shown;
+    if (c.mode) {
+      EXPECT_NE(MainStatus.*c.mode, 0) << shown;
+    }
+  }
+  Classic = false;
 }
 
 TEST_F(CommandLineTest, ValuesAreKeptWhereTheyBelong) {
@@ -345,6 +393,59 @@ TEST(CommandLineEndToEndTest, PositionFileGivesTheGameItsMoveCounters) {
   }
 }
 
+// Every tool runs with "-classic" wherever it stands, and prints the same
+// wherever it stands (the figures of the clock aside).
+TEST(CommandLineEndToEndTest, EveryToolRunsTheClassicEngineWithClassicAnywhere) {
+  TempFiles files;
+  const std::string start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+  const TestBookFile book({{start, "e2e4", 3}, {start, "d2d4", 1}});
+  const std::string position = files.Write("position.fen", "4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1\n");
+  const std::string suite = VORN_TEST_DATA "/wac-sample.epd";
+  const std::string games = VORN_TEST_DATA "/blunders.pgn";
+  const struct {
+    std::vector<std::string> args;
+    size_t between;  // a place between two options of the line
+    int exitCode;
+  } tools[] = {
+      {{"-perft", "-fd", "3"}, 1, 0},
+      {{"-lpf", position, "-perft", "-fd", "3"}, 2, 0},
+      {{"-bench", "-fd", "3"}, 1, 0},
+      {{"-bench2", "-fd", "3"}, 1, 0},
+      {{"-ts", suite, "-fd", "2"}, 2, 0},
+      {{"-pev", suite}, 2, 0},
+      {{"-mimicstudent", suite}, 2, 0},
+      {{"-annotate", games, "-fd", "2"}, 2, 0},
+      {{"-book", book.Path(), "-listbook"}, 2, 0},
+      {{"-listbook", start, "-book", book.Path()}, 2, 0},
+  };
+  // The clock's figures: the benchmark's time and speed, the suite's times,
+  // the annotator's progress.
+  const std::regex benchRow("\n *[0-9]+( +[0-9]+ +[0-9]+ +[0-9]+) +[0-9]+\n");
+  const std::regex seconds("time [0-9.]+ s");
+  const std::regex progress("annotated [^\n]*\n");
+  auto masked = [&](std::string text) {
+    text = std::regex_replace(text, benchRow, "\nTIME$1 NPS\n");
+    text = std::regex_replace(text, seconds, "time T s");
+    return std::regex_replace(text, progress, "");
+  };
+  for (const auto& tool : tools) {
+    std::string shown;
+    for (const std::string& a : tool.args) shown += a + " ";
+    std::vector<std::string> first = tool.args, between = tool.args, last = tool.args;
+    first.insert(first.begin(), "-classic");
+    between.insert(between.begin() + tool.between, "-classic");
+    last.push_back("-classic");
+    const ProcessResult reference = RunEngine(first, "", 60000);
+    EXPECT_EQ(reference.exitCode, tool.exitCode) << shown << "\n" << reference.output;
+    EXPECT_EQ(reference.output.find("unknown option"), std::string::npos) << shown;
+    for (const std::vector<std::string>& args : {between, last}) {
+      const ProcessResult r = RunEngine(args, "", 60000);
+      EXPECT_EQ(r.exitCode, tool.exitCode) << shown;
+      EXPECT_EQ(masked(r.output), masked(reference.output)) << shown;
+    }
+  }
+}
+
 // An option at the end of the line lacks its value: the program says so in
 // one line and ends with status 2, before it reads anything or runs a tool.
 TEST(CommandLineEndToEndTest, OptionsMissingTheirValueAtTheEnd) {
@@ -399,6 +500,7 @@ TEST(CommandLineEndToEndTest, HelpPrintsTheOptionsAndEnds) {
       "-o out.pgn, else the standard output)\n"
       "-chess960  Chess960: castling as the king taking its own rook, position text with rook files (before -lpf, "
       "-ts)\n"
+      "-classic  plays the classic engine: Vorn's first search and evaluation, unchanged (every mode and tool)\n"
       "-elo  n       plays at a strength of n Elo points (1350 to 2100; off: full strength)\n"
       "-seed  n      the level's random choices start from n (0: a new seed each run)\n";
   for (const char* option : {"-help", "-h"}) {
