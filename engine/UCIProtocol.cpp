@@ -13,11 +13,13 @@
 #include "board/HashCodes.h"
 #include "board/MoveHistory.h"
 #include "board/PositionText.h"
+#include "engine/CommandLine.h"
 #include "engine/GameMoves.h"
 #include "engine/Status.h"
 #include "engine/ThinkingOutput.h"
 #include "eval/PawnHash.h"
 #include "eval/PositionEvaluate.h"
+#include "movegen/EngineSet.h"
 #include "search/OpeningBook.h"
 #include "search/PolyglotBook.h"
 #include "search/SearchLimits.h"
@@ -216,6 +218,9 @@ void UCIProtocol::Identify() {
   printf("option name UCI_ShowCurrLine type check default true\n");
   printf("option name Ponder type check default false\n");
   printf("option name UCI_Chess960 type check default false\n");
+  // A process started as the classic engine introduces itself as Vorn
+  // always has.
+  if (!Arguments.Classic) printf("option name Classic type check default false\n");
   printf("option name UCI_EngineAbout type string default %s\n", AboutText);
   printf("uciok\n");
   fflush(stdout);
@@ -532,6 +537,7 @@ void UCIProtocol::SetOption() {
          Limits.PonderSearch = 0;
        }},
       {"UCI_Chess960", [](UCIProtocol& uci, bool on) { uci.SetChess960(on); }},
+      {"Classic", [](UCIProtocol& uci, bool on) { uci.SetClassic(on); }},
       // The level holds from the next search on.
       {"UCI_LimitStrength", [](UCIProtocol&, bool on) { Level.Limited = on; }},
       // Accepted, and it changes nothing: every search reports each
@@ -593,24 +599,29 @@ void UCIProtocol::SetBookDepth(const char* value) {
     Book.DepthMoves = (int)moves;
 }
 
+bool UCIProtocol::NoSearchRuns(const char* name) {
+  if (UCIState == WAITING) return true;
+  printf("info string %s is set only while no search runs\n", name);
+  fflush(stdout);
+  return false;
+}
+
 // Chess960 castles the king onto its own rook, in the search's moves too:
 // the game is switched only between searches.
 void UCIProtocol::SetChess960(bool on) {
-  if (UCIState != WAITING) {
-    PrintLine("info string UCI_Chess960 is set only while no search runs");
-    return;
-  }
-  Chess960 = on;
+  if (NoSearchRuns("UCI_Chess960")) Chess960 = on;
+}
+
+// A search plays one engine from its start to its end, all its threads
+// alike.
+void UCIProtocol::SetClassic(bool on) {
+  if (NoSearchRuns("Classic")) Classic = on;
 }
 
 // The table is resized or cleared only between searches: a search holds
 // places in it.
 void UCIProtocol::SetHash(const char* name, const char* value) {
-  if (UCIState != WAITING) {
-    printf("info string %s is set only while no search runs\n", name);
-    fflush(stdout);
-    return;
-  }
+  if (!NoSearchRuns(name)) return;
   if (strcasecmp(name, "Clear Hash") == 0) {
     PositionCache.ClearTranspositionTables();
     return;

@@ -50,8 +50,12 @@ class UCIProtocol {
   // 1 .. MaxBookDepth).
   void SetBookFile(const char* value);
   void SetBookDepth(const char* value);
-  // "UCI_Chess960", only while no search runs.
+  // True while no search is served; otherwise the line saying that the
+  // option `name` is set only then.
+  bool NoSearchRuns(const char* name);
+  // "UCI_Chess960" and "Classic", only while no search runs.
   void SetChess960(bool on);
+  void SetClassic(bool on);
   // The "Hash" (value in megabytes) and "Clear Hash" options.
   void SetHash(const char* name, const char* value);
   // "Threads": the search threads, held to 1 .. MaxSearchThreads.

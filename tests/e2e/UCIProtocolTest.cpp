@@ -65,6 +65,12 @@ std::vector<std::string> PVLines(const std::vector<std::string>& lines) {
   return out;
 }
 
+// The final line of a search: its nodes (the stop, or the last iteration).
+long long FinalNodes(const BestMove& best) {
+  const std::vector<std::string> pvs = PVLines(best.lines);
+  return pvs.empty() ? -1 : std::stoll(Field(pvs.back(), "nodes"));
+}
+
 // Every line a UCI GUI may read: nothing of another protocol.
 bool IsUCILine(const std::string& line) {
   for (const char* start : {"info ", "bestmove ", "readyok", "uciok", "id ", "option ", "Vorn "})
@@ -72,12 +78,9 @@ bool IsUCILine(const std::string& line) {
   return false;
 }
 
+// Started as the classic engine ("-classic"), Vorn introduces itself as it
+// always has, without the option that chooses the engine.
 TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
-  EngineProcess engine;
-  engine.Send("uci");
-  bool found = false;
-  std::vector<std::string> lines = engine.ReadUntil("uciok", 10000, &found);
-  ASSERT_TRUE(found);
   const std::vector<std::string> expected = {
       "Vorn ",
       "id name Vorn 1.005-64W",
@@ -99,11 +102,66 @@ TEST(UCIProtocolTest, HandshakeNamesTheEngineAndItsOptions) {
       "option name UCI_ShowCurrLine type check default true",
       "option name Ponder type check default false",
       "option name UCI_Chess960 type check default false",
+      "option name Classic type check default false",
       "option name UCI_EngineAbout type string default Vorn, a chess engine by the Vorn authors",
       "uciok"};
-  EXPECT_EQ(lines, expected);
-  engine.Send("quit");
-  EXPECT_EQ(engine.Wait(5000), 0);
+  for (const bool classic : {false, true}) {
+    EngineProcess engine(classic ? std::vector<std::string>{"-classic"} : std::vector<std::string>{});
+    engine.Send("uci");
+    bool found = false;
+    const std::vector<std::string> lines = engine.ReadUntil("uciok", 10000, &found);
+    ASSERT_TRUE(found) << engine.Output();
+    std::vector<std::string> shown = expected;
+    if (classic) shown.erase(std::find(shown.begin(), shown.end(), "option name Classic type check default false"));
+    EXPECT_EQ(lines, shown) << (classic ? "-classic" : "the default engine");
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(5000), 0);
+  }
+}
+
+// "Classic" chooses the engine between searches: true and false are taken
+// without a word, in any case of the name, and a search plays what
+// "-classic" plays; during a search the option is refused with one line
+// and the search goes on to its move.
+TEST(UCIProtocolTest, ClassicChoosesTheEngineBetweenSearchesOnly) {
+  const char* const position = "position fen r1bqkbnr/pppp1ppp/2n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R b KQkq - 3 3";
+  // The same search by each way of choosing the engine, each in a fresh
+  // process: what it plays and the nodes it takes.
+  auto searched = [&](const std::vector<std::string>& args, const char* option) {
+    EngineProcess engine(args);
+    engine.Send("uci");
+    bool found = false;
+    engine.ReadUntil("uciok", 10000, &found);
+    EXPECT_TRUE(found) << engine.Output();
+    if (option[0]) engine.Send(std::string("setoption name ") + option);
+    engine.Send("isready");
+    const std::vector<std::string> answer = engine.ReadUntil("readyok", 5000, &found);
+    EXPECT_EQ(answer, std::vector<std::string>{"readyok"}) << option;
+    engine.Send(position);
+    engine.Send("go depth 6");
+    const BestMove best = AwaitBestMove(engine, TestClock::now(), 20000);
+    engine.Send("quit");
+    EXPECT_EQ(engine.Wait(5000), 0);
+    return std::to_string(FinalNodes(best)) + " " + best.move;
+  };
+  const std::string classic = searched({"-classic"}, "");
+  const std::string standard = searched({}, "");
+  EXPECT_EQ(searched({}, "Classic value true"), classic);
+  EXPECT_EQ(searched({}, "classic value true"), classic);
+  EXPECT_EQ(searched({"-classic"}, "Classic value false"), standard);
+  EXPECT_EQ(searched({}, "Classic value false"), standard);
+
+  UCIEngine engine;
+  engine.Send(std::string("position fen ") + MateInOne);
+  engine.Send("go infinite");
+  Sleep(300);
+  engine.Send("setoption name Classic value true");
+  bool refused = false;
+  engine.ReadUntil("info string Classic is set only while no search runs", 3000, &refused);
+  EXPECT_TRUE(refused);
+  engine.Send("stop");
+  const BestMove best = AwaitBestMove(engine, TestClock::now(), 3000);
+  EXPECT_EQ(best.move, "b1b8");
 }
 
 TEST(UCIProtocolTest, FixedDepthSearchReportsEachIterationThenTheMove) {
@@ -587,12 +645,6 @@ TEST(UCIProtocolTest, InfoLinesCarryTimeAndSpeed) {
   EXPECT_TRUE(offTheSecond) << "times are whole seconds";
   EXPECT_GT(lastTime, 700);
   EXPECT_LT(lastTime, 5000);
-}
-
-// The final line of a search: its nodes (the stop, or the last iteration).
-long long FinalNodes(const BestMove& best) {
-  const std::vector<std::string> pvs = PVLines(best.lines);
-  return pvs.empty() ? -1 : std::stoll(Field(pvs.back(), "nodes"));
 }
 
 // "Hash" sizes the table in megabytes (a power of two of buckets, which the
