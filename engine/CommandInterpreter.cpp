@@ -17,6 +17,7 @@
 #include "engine/Status.h"
 #include "engine/ThinkingOutput.h"
 #include "engine/UCIProtocol.h"
+#include "movegen/EngineSet.h"
 #include "movegen/SANText.h"
 #include "movegen/SEE.h"
 #include "search/InputPoll.h"
@@ -48,10 +49,14 @@ u8 GameResetPending = 0;
 i32 STBeforeAnalysis = 0;
 // Commands that wait for the search to unwind (FinishDeferredCommands):
 // the numbers of pings to answer, moves to take back, a table size in MB
-// (0 none), and an analysis to start again on the position they leave.
+// (0 none), the engine to play (NoEngineChange, or 0 for the default and
+// 1 for the classic), and an analysis to start again on the position they
+// leave.
 std::vector<int> OwedPongs;
 int PendingTakeBacks = 0;
 int PendingMemory = 0;
+constexpr int NoEngineChange = -1;
+int PendingClassic = NoEngineChange;
 u8 RestartAnalysis = 0;
 
 constexpr int DefaultMaxDepth = 56;
@@ -600,6 +605,7 @@ int ShowHelp(const char*) {
          "  analyze, exit  analyse the position without playing, and stop\n"
          "  exclude MOVE   analysis leaves the move out (\"all\": every move); include MOVE takes it back\n"
          "  option MultiPV=N  the N best moves shown when thinking\n"
+         "  option Classic=1  Vorn plays its classic engine (0: the default one)\n"
          "  book on, off   play the first moves from the opening book, or not\n"
          "  elo N, elo off Vorn plays at a strength of N Elo (%d to %d), or at full strength\n"
          "  help           this list\n"
@@ -671,9 +677,12 @@ int AnnounceFeatures(const char* word) {
   printf("feature myname=\"Vorn %s\" ping=1 setboard=1 usermove=1 analyze=1 colors=0 sigint=0 sigterm=0 "
          "memory=1 smp=1 reuse=1 time=1 draw=0 exclude=1 option=\"MultiPV -spin 1 1 %d\" "
          "variants=\"normal,fischerandom\" option=\"Strength -spin %d %d %d\" "
-         "option=\"Move Overhead -spin %d 0 %d\"\n",
+         "option=\"Move Overhead -spin %d 0 %d\"%s\n",
          UCI.UCIVersion, MaxLines, FullStrengthElo, LowestElo, FullStrengthElo, DefaultMoveOverheadMs,
-         MaxMoveOverheadMs);
+         MaxMoveOverheadMs,
+         // A process started as the classic engine introduces itself as Vorn
+         // always has.
+         Arguments.Classic ? "" : " option=\"Classic -check 0\"");
   printf("feature done=1\n");
   fflush(stdout);
   return Handled;
@@ -688,7 +697,7 @@ int Ping(const char* word) {
   int number = 0;
   if (!NumberArgument(word, &number)) return Handled;
   const bool owed = EngineThinking && (!Limits.Analyze || PendingWord[0] != 0 || PendingTakeBacks != 0 ||
-                                       PendingMemory != 0 || RestartAnalysis);
+                                       PendingMemory != 0 || PendingClassic != NoEngineChange || RestartAnalysis);
   if (owed) {
     OwedPongs.push_back(number);
     return Handled;
@@ -885,6 +894,23 @@ int SetBookDepthOption(const char* text, const char* value) {
   return Handled;
 }
 
+// "Classic=1" plays the classic engine, "Classic=0" the default, from the
+// next search on: a search plays one engine from its start to its end, so
+// the engine's own search goes on as it was and analysis starts again.
+int SetClassicOption(const char* text, const char* value) {
+  bool on;
+  if (!OptionSwitch("Classic", text, value, &on)) return Handled;
+  if (!EngineThinking) {
+    Classic = on;
+    return Handled;
+  }
+  PendingClassic = on;
+  if (!Limits.Analyze) return Handled;
+  RestartAnalysis = 1;
+  Search.AbortSearch();
+  return LeaveReader;
+}
+
 // The options the features announce, by name as xboard sends them back
 // (a name may hold blanks).
 struct EngineOption {
@@ -896,7 +922,7 @@ constexpr EngineOption EngineOptions[] = {
     {"MultiPV", SetLineCount},           {"Strength", SetStrengthOption},
     {"OwnBook", SetOwnBookOption},       {"BookFile", SetBookFileOption},
     {"BookBestMove", SetBookBestMoveOption}, {"BookDepth", SetBookDepthOption},
-    {"Move Overhead", SetMoveOverhead},
+    {"Move Overhead", SetMoveOverhead},      {"Classic", SetClassicOption},
 };
 
 // xboard's "option NAME=VALUE". A value that does not fit the option is
@@ -1126,6 +1152,8 @@ void PassToReader(const char* word) { snprintf(PendingWord, sizeof PendingWord, 
 void FinishDeferredCommands() {
   if (PendingMemory != 0) PositionCache.Resize(PendingMemory);
   PendingMemory = 0;
+  if (PendingClassic != NoEngineChange) Classic = PendingClassic == 1;
+  PendingClassic = NoEngineChange;
   if (PendingTakeBacks != 0) TakeBackMoves(PendingTakeBacks);
   PendingTakeBacks = 0;
   for (int number : OwedPongs) Pong(number);

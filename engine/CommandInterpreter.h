@@ -27,9 +27,9 @@ void SetupBoardFromEdit();
 void PassToReader(const char* word);
 
 // Commands that arrived while the engine thought and wait for the search to
-// unwind: a table size, take-backs, and the answers to "ping", which come
-// after the move the engine was thinking about. Runs after every search
-// and before the reader waits for input.
+// unwind: a table size, the engine to play, take-backs, and the answers to
+// "ping", which come after the move the engine was thinking about. Runs
+// after every search and before the reader waits for input.
 void FinishDeferredCommands();
 
 // A command that set up a new position while the engine thought ("new",

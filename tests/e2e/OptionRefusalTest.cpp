@@ -44,6 +44,8 @@ TEST(OptionRefusalTest, EveryBadValueIsAnsweredWithOneLineInItsProtocolsForm) {
       {uci, "setoption name UCI_ShowCurrLine value no", "info string UCI_ShowCurrLine needs true or false"},
       {uci, "setoption name SecondaryBook value 0", "info string SecondaryBook needs true or false"},
       {uci, "setoption name UCI_LimitStrength value maybe", "info string UCI_LimitStrength needs true or false"},
+      {uci, "setoption name Classic value 1", "info string Classic needs true or false"},
+      {uci, "setoption name Classic value", "info string Classic needs true or false"},
       // Spin options: a number, held to the range with a line.
       {uci, "setoption name BookDepth value 0", "info string BookDepth 0 is out of range: 1"},
       {uci, "setoption name BookDepth value 500", "info string BookDepth 500 is out of range: 100"},
@@ -59,6 +61,8 @@ TEST(OptionRefusalTest, EveryBadValueIsAnsweredWithOneLineInItsProtocolsForm) {
       // xboard: -check options are 0 or 1, -spin options numbers.
       {xboard, "option OwnBook=maybe", "Error (OwnBook needs 0 or 1): OwnBook=maybe"},
       {xboard, "option BookBestMove=true", "Error (BookBestMove needs 0 or 1): BookBestMove=true"},
+      {xboard, "option Classic=true", "Error (Classic needs 0 or 1): Classic=true"},
+      {console, "option Classic=on", "Error (Classic needs 0 or 1): Classic=on"},
       {xboard, "option OwnBook", "Error (OwnBook needs 0 or 1): OwnBook"},
       {xboard, "option BookDepth=0", "BookDepth 0 is out of range: 1"},
       {xboard, "option BookDepth=500", "BookDepth 500 is out of range: 100"},
@@ -109,7 +113,8 @@ TEST(OptionRefusalTest, ARefusedValueKeepsTheSettingItHad) {
 TEST(OptionRefusalTest, OptionNamesWithBlanksAndInAnyCaseAreFound) {
   const ProcessResult r = RunEngine({},
                                     "uci\nsetoption name clear hash\nsetoption name THREADS value 1\n"
-                                    "setoption name uci_chess960 value false\nisready\nquit\n",
+                                    "setoption name uci_chess960 value false\nsetoption name CLASSIC value false\n"
+                                    "isready\nquit\n",
                                     20000);
   EXPECT_EQ(r.output.find("info string"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("readyok"), std::string::npos) << r.output;

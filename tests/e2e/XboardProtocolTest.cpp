@@ -446,7 +446,7 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
   for (const char* feature : {"myname=\"Vorn 1.", "ping=1", "setboard=1", "usermove=1", "analyze=1", "colors=0",
                               "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0", "exclude=1",
                               "option=\"MultiPV -spin 1 1 256\"", "option=\"Strength -spin 2100 1350 2100\"",
-                              "option=\"Move Overhead -spin 10 0 5000\""})
+                              "option=\"Move Overhead -spin 10 0 5000\"", "option=\"Classic -check 0\""})
     EXPECT_NE(all.find(feature), std::string::npos) << feature;
   EXPECT_EQ(engine.features.back(), "feature done=1");
   // The answers are read and ignored, as xboard sends them; a game follows.
@@ -462,6 +462,25 @@ TEST(XboardProtocolTest, ProtocolTwoGetsTheFeaturesAtOnceWithDoneLast) {
   EXPECT_TRUE(referee.IsLegal(engine.AwaitMove(5000))) << engine.Output();
   engine.Send("usermove e2e5");
   EXPECT_TRUE(AnyStartsWith(engine.Sync(2), "Illegal move: e2e5"));
+}
+
+// Started as the classic engine, Vorn announces the features it always
+// has, without the option that chooses the engine; "option Classic=0" is
+// understood all the same, without a word.
+TEST(XboardProtocolTest, TheClassicEngineAnnouncesNoClassicOption) {
+  EngineProcess engine({"-classic"});
+  engine.Send("xboard");
+  engine.Send("protover 2");
+  bool found = false;
+  const std::vector<std::string> features = engine.ReadUntil("done=1", 5000, &found);
+  ASSERT_TRUE(found) << engine.Output();
+  EXPECT_FALSE(AnyContains(features, "Classic")) << engine.Output();
+  engine.Send("option Classic=0");
+  engine.Send("ping 1");
+  const std::vector<std::string> answer = engine.ReadUntil("pong 1", 5000, &found);
+  EXPECT_EQ(answer, std::vector<std::string>{"pong 1"});
+  engine.Send("quit");
+  EXPECT_EQ(engine.Wait(5000), 0);
 }
 
 // However little the clock holds, the move comes from a complete first

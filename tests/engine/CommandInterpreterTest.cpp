@@ -16,6 +16,7 @@
 #include "engine/GameMoves.h"
 #include "engine/CommandInterpreter.h"
 #include "engine/Status.h"
+#include "movegen/EngineSet.h"
 #include "support/EngineSetup.h"
 #include "search/TimeControl.h"
 #include "search/SearchLimits.h"
@@ -618,6 +619,42 @@ TEST_F(CommandInterpreterTest, MemorySizesTheTableAndMoveNowKeepsPosting) {
   EXPECT_EQ(MainStatus.Post, 1);
 }
 
+// "option Classic=1" (0) plays the classic (default) engine from the next
+// search on: at once between searches; while the engine searches for its
+// move, once that search has unwound; during analysis the analysis starts
+// again, and a "ping" after the option waits for it.
+TEST_F(CommandInterpreterTest, ClassicOptionChoosesTheEngineBetweenSearches) {
+  std::string printed;
+  EXPECT_EQ(Run("option", "Classic=1\n"), Handled);
+  EXPECT_TRUE(Classic);
+  EXPECT_EQ(Run("option", "Classic=0\n"), Handled);
+  EXPECT_FALSE(Classic);
+  EXPECT_EQ(Run("option", "Classic=yes\n", &printed), Handled);
+  EXPECT_EQ(printed, "Error (Classic needs 0 or 1): Classic=yes\n");
+  EXPECT_FALSE(Classic);
+
+  EngineThinking = 1;
+  EXPECT_EQ(Run("option", "Classic=1\n"), Handled);
+  EXPECT_FALSE(Classic) << "the engine's own search plays on as it started";
+  EngineThinking = 0;
+  FinishDeferredCommands();
+  EXPECT_TRUE(Classic);
+
+  Limits.Analyze = 1;
+  EngineThinking = 1;
+  EXPECT_EQ(Run("option", "Classic=0\n"), LeaveReader);
+  EXPECT_TRUE(Classic) << "the analysis that runs plays on as it started";
+  EXPECT_EQ(Run("ping", "9\n", &printed), Handled);
+  EXPECT_EQ(printed, "");
+  EngineThinking = 0;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(HumanMove(), LeaveReader) << "the analysis starts again";
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "pong 9\n");
+  EXPECT_FALSE(Classic);
+  EXPECT_EQ(MainStatus.HumanToMove, 0);
+  Limits.Analyze = 0;
+}
+
 // Protocol 2: the features, done=1 last; "ping" outside a search is
 // answered at once; "usermove" is a move.
 TEST_F(CommandInterpreterTest, ProtocolTwoAnnouncesItsFeaturesAndAnswersPings) {
@@ -626,7 +663,8 @@ TEST_F(CommandInterpreterTest, ProtocolTwoAnnouncesItsFeaturesAndAnswersPings) {
   EXPECT_EQ(MainStatus.XboardVersion, 2);
   MainStatus.XboardVersion = 0;
   for (const char* feature : {"myname=\"Vorn ", "ping=1", "setboard=1", "usermove=1", "analyze=1", "colors=0",
-                              "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0"})
+                              "sigint=0", "sigterm=0", "memory=1", "reuse=1", "time=1", "draw=0",
+                              "option=\"Classic -check 0\""})
     EXPECT_NE(printed.find(feature), std::string::npos) << feature;
   const std::string last = "feature done=1\n";
   ASSERT_GE(printed.size(), last.size());
