@@ -65,9 +65,14 @@ timeuse: build
 # revision, default HEAD) at fixed depth: benchmarks, perft, the EPD tools
 # and console, xboard and UCI sessions on both binaries, only the wall-clock
 # figures masked (scripts/same.sh). BASE is built once per commit in build-same/.
+# WORK_FLAGS and BASE_FLAGS go before every case's arguments on that side:
+# `make same BASE=REV WORK_FLAGS=-classic` proves the classic engine
+# unchanged since REV.
 BASE ?= HEAD
+BASE_FLAGS ?=
+WORK_FLAGS ?=
 same: build
-	scripts/same.sh --base $(BASE) --work $(BUILD)/vorn
+	scripts/same.sh --base $(BASE) --work $(BUILD)/vorn --base-flags "$(BASE_FLAGS)" --work-flags "$(WORK_FLAGS)"
 
 # Games against an engine from Debian's packages inside xboard, headless
 # under Xvfb (scripts/match.sh; installs xboard, Xvfb and the opponent when

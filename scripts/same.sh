@@ -5,6 +5,7 @@
 # Run it before committing any change meant not to alter behaviour.
 #
 #   scripts/same.sh [--base REV] [--repo DIR] [--tree DIR | --work BINARY]
+#                   [--base-flags FLAGS] [--work-flags FLAGS]
 #
 #   --base REV   the revision to compare against (default HEAD)
 #   --repo DIR   the git repository BASE comes from (default: this script's);
@@ -12,6 +13,10 @@
 #   --tree DIR   the working tree to compare (default: the repository);
 #                its vorn target is built in DIR/$BUILD (default build)
 #   --work BIN   compare this binary instead of building a tree
+#   --base-flags FLAGS, --work-flags FLAGS
+#                arguments given to that side's binary before every case's
+#                own (words split on blanks): "--work-flags -classic" runs
+#                the classic engine of the working tree against the base
 #
 # BASE is exported with `git archive` to build-same/src-<sha> and built
 # (Release, without tests) in build-same/bin-<sha>, once per sha. Each case
@@ -60,10 +65,12 @@ repo=$(cd "$here/.." && pwd)
 base=HEAD
 tree=""
 work=""
+base_flags=()
+work_flags=()
 timeout_s=${SAME_TIMEOUT:-60}
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 
-usage() { sed -n '7,14p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '7,19p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 while (($#)); do
   case $1 in
@@ -71,6 +78,8 @@ while (($#)); do
     --repo) repo=$(cd "${2:?}" && pwd) || exit 2; shift 2 ;;
     --tree) tree=$(cd "${2:?}" && pwd) || exit 2; shift 2 ;;
     --work) work=${2:?}; shift 2 ;;
+    --base-flags) read -r -a base_flags <<< "${2?}"; shift 2 ;;
+    --work-flags) read -r -a work_flags <<< "${2?}"; shift 2 ;;
     -h | --help) usage ;;
     *) echo "unknown argument: $1" >&2; usage ;;
   esac
@@ -159,9 +168,12 @@ feed() {
 }
 
 # One side of a case: writes <case>.<side>.raw with the exit status last.
+# The side's flags come before the case's arguments.
 run_side() (
   side=$1 bin=$2 name=$3 stdin=$4
   shift 4
+  if [[ $side == base ]]; then set -- ${base_flags[@]+"${base_flags[@]}"} "$@"
+  else set -- ${work_flags[@]+"${work_flags[@]}"} "$@"; fi
   raw=$out_dir/$name.$side.raw
   cd "$run_dir/$side" || exit
   if [[ $stdin == paced:* ]]; then
@@ -209,8 +221,8 @@ check() {
   fi
 }
 
-echo "base: $base (${sha:0:12}) $base_bin"
-echo "work: $work"
+echo "base: $base (${sha:0:12}) $base_bin${base_flags[@]+ ${base_flags[*]}}"
+echo "work: $work${work_flags[@]+ ${work_flags[*]}}"
 start=$SECONDS
 
 for n in 1 2 3 4 5 6 7 8 9 10; do
