@@ -1,5 +1,7 @@
 // The benchmarks through the built binary: the report's layout, and golden
-// node counts that catch any change of the search tree.
+// node counts that catch any change of the search tree: the classic
+// engine's, which never change, and the default engine's signature, which
+// changes with its search on purpose.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -36,7 +38,9 @@ std::vector<BenchFigures> Reports(const std::string& out) {
   return reports;
 }
 
-TEST(BenchTest, NodeCountsFromAFreshStart) {
+// The classic engine is Vorn's first search and evaluation kept whole:
+// these figures stay as they are.
+TEST(BenchTest, ClassicEngineNodeCountsFromAFreshStart) {
   struct Case {
     int depth;
     BenchFigures expected;
@@ -49,7 +53,7 @@ TEST(BenchTest, NodeCountsFromAFreshStart) {
       {7, {136871, 154934, 19907, 6795, 67882, 19728, 201350}},
   };
   for (const Case& c : cases) {
-    ProcessResult r = RunEngine({"-bench", "-fd", std::to_string(c.depth)}, "", 60000);
+    ProcessResult r = RunEngine({"-classic", "-bench", "-fd", std::to_string(c.depth)}, "", 60000);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.output.rfind("Vorn \nRunning benchmark 1 2 3 4 5 6\n", 0), 0u) << r.output;
     std::vector<BenchFigures> reports = Reports(r.output);
@@ -64,6 +68,19 @@ TEST(BenchTest, NodeCountsFromAFreshStart) {
     EXPECT_EQ(f.pawnMisses, e.pawnMisses) << "depth " << c.depth;
     EXPECT_EQ(f.pawnAttempts, e.pawnAttempts) << "depth " << c.depth;
   }
+}
+
+// The default engine's bench signature: the total nodes of "-bench -fd 10".
+// A commit that changes the default's search or evaluation changes this
+// count on purpose, and its message gives the new count and the result of
+// the games that proved the change.
+TEST(BenchTest, DefaultEngineBenchSignature) {
+  constexpr long long Signature = 2230671;
+  ProcessResult r = RunEngine({"-bench", "-fd", "10"}, "", 120000);
+  EXPECT_EQ(r.exitCode, 0);
+  std::vector<BenchFigures> reports = Reports(r.output);
+  ASSERT_EQ(reports.size(), 1u) << r.output;
+  EXPECT_EQ(reports[0].interior + reports[0].quiesce, Signature) << r.output;
 }
 
 TEST(BenchTest, SatrainRunsTheFirstBenchmark) {
