@@ -1,5 +1,6 @@
 #include "scripts/runner/GamePosition.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sstream>
 
@@ -14,8 +15,17 @@ bool GamePosition::Set(const std::string& text, std::string* problem) {
     *problem = wrong;
     return false;
   }
-  // EPD operations where the counters would stand read as the defaults.
-  const MoveCounters counters = ReadMoveCounters(text.c_str());
+  // A FEN's counters, or an EPD line's "hmvc" and "fmvn" operations.
+  MoveCounters counters = ReadMoveCounters(text.c_str());
+  std::istringstream words(text);
+  std::string word;
+  while (words >> word) {
+    if (word != "hmvc" && word != "fmvn") continue;
+    int value;
+    if (!(words >> value)) break;
+    if (word == "hmvc" && value >= 0) counters.HalfMoves = std::min(value, (int)MoveCounters::HalfMoveLimit);
+    if (word == "fmvn" && value >= 1) counters.FullMove = std::min(value, (int)MoveCounters::FullMoveLimit);
+  }
   board.FiftyMoveCount = counters.HalfMoves;
   board_ = board;
   fullMove_ = counters.FullMove;
