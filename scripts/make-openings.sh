@@ -20,6 +20,6 @@ if [[ ! -f $book || ! -x $stockfish ]]; then
   apt-get update -q > /dev/null
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q gnuchess-book stockfish > /dev/null
 fi
-make --no-print-directory build > /dev/null
+[[ -x build/vorn-openings ]] || make --no-print-directory build > /dev/null
 ./build/vorn-openings --book "$book" --engine "$stockfish" --out "$out" --count "$count" \
   --min-plies 8 --max-plies 10 --depth 10 --margin 30 --seed "$seed"
