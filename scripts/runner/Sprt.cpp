@@ -4,8 +4,8 @@
 #include <limits>
 
 namespace {
-// The pseudo-count of each pentanomial outcome, against a variance of zero.
-constexpr double Smoothing = 1e-3;
+// The pseudo-count of each pentanomial outcome in the variance (Jeffreys).
+constexpr double Smoothing = 0.5;
 // The normal quantile of a two-sided 95% interval.
 constexpr double Z95 = 1.959964;
 }  // namespace
@@ -34,25 +34,22 @@ double Sprt::EloOfScore(double score) {
   return -400 * std::log10(1 / score - 1);
 }
 
-void Sprt::Moments(double* mean, double* variance) const {
+double Sprt::Variance() const {
   const double total = (double)Pairs() + 5 * Smoothing;
-  double m = 0, square = 0;
+  double mean = 0, square = 0;
   for (int k = 0; k < 5; k++) {
     const double p = (counts_[k] + Smoothing) / total, x = k / 4.0;
-    m += p * x;
+    mean += p * x;
     square += p * x * x;
   }
-  *mean = m;
-  *variance = square - m * m;
+  return square - mean * mean;
 }
 
 double Sprt::Llr() const {
   const long long n = Pairs();
   if (n == 0) return 0;
-  double mean, variance;
-  Moments(&mean, &variance);
   const double s0 = ScoreOfElo(elo0_), s1 = ScoreOfElo(elo1_);
-  return n * (s1 - s0) * (2 * mean - s0 - s1) / (2 * variance);
+  return n * (s1 - s0) * (2 * Score() - s0 - s1) / (2 * Variance());
 }
 
 Sprt::Verdict Sprt::Decide() const {
@@ -75,8 +72,6 @@ double Sprt::Elo() const { return EloOfScore(Score()); }
 double Sprt::EloMargin() const {
   const long long n = Pairs();
   if (n == 0) return std::numeric_limits<double>::infinity();
-  double mean, variance;
-  Moments(&mean, &variance);
-  const double spread = Z95 * std::sqrt(variance / n), score = Score();
+  const double spread = Z95 * std::sqrt(Variance() / n), score = Score();
   return (EloOfScore(score + spread) - EloOfScore(score - spread)) / 2;
 }

@@ -12,13 +12,15 @@
 // s1 against mean s0 is
 //   sum_i [(x_i - s0)^2 - (x_i - s1)^2] / (2 sigma^2)
 //     = N (s1 - s0) (2 xbar - s0 - s1) / (2 sigma^2).
-// The test takes sigma^2 from the pairs seen (the generalised test: the
-// empirical pentanomial frequencies give mean and variance), so it needs
-// no model of draws. It accepts H1 once LLR >= log((1 - beta) / alpha) and
-// H0 once LLR <= log(beta / (1 - alpha)), Wald's bounds for error rates
-// alpha and beta. A variance of zero (every pair alike so far) would make
-// the ratio infinite: each frequency is taken as (n_k + e) / (N + 5e) with a
-// small e, which changes nothing once pairs differ.
+// The test takes xbar from the pairs seen and sigma^2 from their
+// pentanomial frequencies (the generalised test), so it needs no model of
+// draws. It accepts H1 once LLR >= log((1 - beta) / alpha) and H0 once
+// LLR <= log(beta / (1 - alpha)), Wald's bounds for error rates alpha and
+// beta. The variance of a few pairs is a poor guess, and zero while every
+// pair has ended alike (two pairs won 2-0 would decide the test): its
+// frequencies are taken as (n_k + 1/2) / (N + 5/2), the mean of the
+// Jeffreys prior of a five-outcome multinomial updated by the counts,
+// which matters little once there are hundreds of pairs.
 //
 // The Elo estimate inverts s at the mean, and its 95% margin is half the
 // distance between the inverses at mean -/+ 1.96 sigma / sqrt(N).
@@ -52,8 +54,8 @@ class Sprt {
   static double EloOfScore(double score);
 
  private:
-  // Mean and variance of x from the smoothed frequencies.
-  void Moments(double* mean, double* variance) const;
+  // The variance of x from the smoothed frequencies.
+  double Variance() const;
 
   double elo0_, elo1_, alpha_, beta_;
   std::array<long long, 5> counts_{};
