@@ -79,16 +79,16 @@ TEST(RefereedGameTest, FaultsLoseAndAreReportedWithTheMoves) {
       {{"--fault", "crash"}, false, "the engine exited (crash)", "abandoned"},
       {{"--fault", "silent"}, false, "no bestmove within 500 ms", "abandoned"},
       {{"--fault", "silent"}, true, "lost on time", "time forfeit"},
-      {{"--fault", "slow:1500"}, true, "lost on time", "time forfeit"},
+      {{"--fault", "slow:3000"}, true, "lost on time", "time forfeit"},
   };
   for (const auto& c : cases) {
     GameSettings settings = QuickNodes();
     settings.NodesMoveTimeoutMs = 500;
     if (c.byClock) {
       settings.Nodes = 0;
-      settings.BaseMs = 300;
+      settings.BaseMs = 1000;
       settings.IncrementMs = 0;
-      settings.TimeMarginMs = 50;
+      settings.TimeMarginMs = 100;
     }
     std::vector<std::string> black = {"--play", "list:e7e5,b8c6,g8f6", "--after", "2"};
     black.insert(black.end(), c.fault.begin(), c.fault.end());
