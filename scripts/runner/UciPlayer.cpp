@@ -24,12 +24,15 @@ bool UciPlayer::Start(int timeoutMs, std::string* problem) {
   End();
   // An engine that dies while we write to it must not take the runner along.
   signal(SIGPIPE, SIG_IGN);
+  // Close-on-exec from the start: an engine another thread starts at the
+  // same moment must not inherit these ends, or this engine's exit would
+  // never show as the end of its output.
   int in[2], out[2];
-  if (pipe(in) != 0) {
+  if (pipe2(in, O_CLOEXEC) != 0) {
     *problem = std::string("no pipe: ") + strerror(errno);
     return false;
   }
-  if (pipe(out) != 0) {
+  if (pipe2(out, O_CLOEXEC) != 0) {
     *problem = std::string("no pipe: ") + strerror(errno);
     close(in[0]);
     close(in[1]);
@@ -57,9 +60,6 @@ bool UciPlayer::Start(int timeoutMs, std::string* problem) {
   }
   close(in[0]);
   close(out[1]);
-  // Other engines started later by other threads must not inherit these.
-  fcntl(in[1], F_SETFD, FD_CLOEXEC);
-  fcntl(out[0], F_SETFD, FD_CLOEXEC);
   pid_ = pid;
   toEngine_ = in[1];
   fromEngine_ = out[0];

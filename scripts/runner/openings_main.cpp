@@ -1,8 +1,9 @@
 // vorn-openings: balanced openings for the game runner from an opening
 // book. Random walks through a Polyglot book (each book move of a position
 // equally likely, so that side lines come up as often as main lines) to a
-// length of MIN to MAX plies; positions seen before (placement, side,
-// castling and en passant) are dropped; each new one is scored by a short
+// length of MIN to MAX plies; positions seen before (placement, side and
+// castling: a double step's en-passant square makes no other opening) are
+// dropped; each new one is scored by a short
 // search of a UCI engine (stockfish) and kept when the score is within the
 // margin of equal. The same seed, book and engine give the same file.
 //
@@ -36,6 +37,7 @@ struct Settings {
 
 struct Line {
   std::string Position;  // the first four FEN fields
+  std::string Key;       // the first three: what makes two openings alike
   std::string Moves;     // coordinate moves from the start
   int HalfMoves = 0, FullMove = 1;
 };
@@ -75,6 +77,7 @@ bool Walk(const Settings& s, std::mt19937_64& random, Line* line) {
   }
   if (LegalMoves(board).empty()) return false;
   line->Position = FirstFields(FenText(board, fullMove), 4);
+  line->Key = FirstFields(line->Position, 3);
   line->Moves = moves;
   line->HalfMoves = board.FiftyMoveCount;
   line->FullMove = fullMove;
@@ -167,7 +170,7 @@ int main(int argc, char** argv) {
   long kept = 0, walks = 0, scored = 0;
   for (; walks < s.Attempts && kept < s.Count; walks++) {
     Line line;
-    if (!Walk(s, random, &line) || !seen.insert(line.Position).second) continue;
+    if (!Walk(s, random, &line) || !seen.insert(line.Key).second) continue;
     int score = 0;
     scored++;
     if (!engine.NewGame(10000, &problem)) {
