@@ -49,6 +49,15 @@ bool Match::Run(std::string* problem) {
     *problem = ReadOpenings(options_.OpeningsPath, &openings_);
     if (!problem->empty()) return false;
   }
+  // An engine that cannot even start would lose every game, quietly.
+  for (const EngineSpec& spec : options_.Engines) {
+    UciPlayer trial(spec);
+    std::string why;
+    if (!trial.Start(options_.Game.AnswerTimeoutMs, &why)) {
+      *problem = spec.Name + " (" + spec.Command + ") does not start: " + why;
+      return false;
+    }
+  }
   if (!options_.PgnPath.empty()) {
     if (!pgn_.Open(options_.PgnPath, problem)) return false;
     writePgn_ = true;

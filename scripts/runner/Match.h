@@ -20,7 +20,8 @@ class Match {
   Match(const MatchOptions& options, std::FILE* out) : options_(options), out_(out),
       sprt_(options.Elo0, options.Elo1, options.Alpha, options.Beta) {}
   // Plays the match. False, with the reason in *problem, when it cannot
-  // start (no openings, a PGN file that cannot be written).
+  // start (no openings, an engine that does not start, a PGN file that
+  // cannot be written).
   bool Run(std::string* problem);
 
   // The first engine's wins, draws and losses, the pairs and the faults.

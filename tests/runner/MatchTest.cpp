@@ -177,23 +177,31 @@ TEST(MatchTest, VornAgainstItselfAtFewNodes) {
   EXPECT_EQ(Count(FileText(back.path), "[Event "), 4u);
 }
 
-TEST(MatchTest, OpeningsThatAreNoPositionsAreRefused) {
+TEST(MatchTest, NoMatchWithoutOpeningsAndEngines) {
   TempFile bad("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n8/8/8/8/8/8/8/8 w - - 0 1\n");
   TempFile empty("# nothing\n\n");
+  const std::string fixture = FIXTURE_ENGINE;
   const struct {
+    std::string engines;
     std::string path;
-    const char* problem;
+    std::string problem;
   } cases[] = {
-      {bad.path, ":2: "},
-      {empty.path, "no openings"},
-      {"/tmp/vorn-games-no-such-file.epd", "cannot be read"},
+      {"--engine cmd=/bin/false --engine cmd=/bin/false", bad.path, ":2: "},
+      {"--engine cmd=/bin/false --engine cmd=/bin/false", empty.path, "no openings"},
+      {"--engine cmd=/bin/false --engine cmd=/bin/false", "/tmp/vorn-games-no-such-file.epd", "cannot be read"},
+      {"--engine cmd=" + fixture + " --engine cmd=/tmp/vorn-games-no-such-engine name=ghost", bad.path + "-x",
+       "cannot be read"},
+      {"--engine cmd=" + fixture + " --engine cmd=/tmp/vorn-games-no-such-engine name=ghost", "",
+       "ghost (/tmp/vorn-games-no-such-engine) does not start: no uciok: the engine exited"},
+      {"--engine cmd=" + fixture + " arg=--fault arg=nouciok name=mute --timeout 200 --engine cmd=" + fixture, "",
+       "mute (" + fixture + ") does not start: no uciok: no answer within 200 ms"},
   };
   for (const auto& c : cases) {
     MatchOptions options;
-    ASSERT_EQ(options.Read(Split("--engine cmd=/bin/false --engine cmd=/bin/false --openings " + c.path)), "");
+    ASSERT_EQ(options.Read(Split(c.engines + (c.path.empty() ? "" : " --openings " + c.path))), "");
     Match match(options, stdout);
     std::string problem;
-    EXPECT_FALSE(match.Run(&problem)) << c.path;
+    EXPECT_FALSE(match.Run(&problem)) << c.engines << " " << c.path;
     EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
   }
 }
