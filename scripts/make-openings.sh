@@ -3,7 +3,7 @@
 # Debian's opening book (gnuchess-book) to 8 to 10 plies, each position
 # once, kept when a depth-10 search of Debian's stockfish scores it within
 # 30 centipawns of equal. Installs the book and stockfish when missing (as
-# root). Takes about a quarter of an hour on one core.
+# root). Takes five to fifteen minutes on one core.
 #
 #   scripts/make-openings.sh [OUT] [COUNT] [SEED]
 #        (defaults: scripts/openings-2000.epd 2000 1)
