@@ -58,10 +58,7 @@ bool Match::Run(std::string* problem) {
       return false;
     }
   }
-  if (!options_.PgnPath.empty()) {
-    if (!pgn_.Open(options_.PgnPath, problem)) return false;
-    writePgn_ = true;
-  }
+  if (!pgn_.Open(options_.PgnPath, problem)) return false;
   // Without a count: every opening once, or, under a test, as long as it
   // takes (the openings over again).
   pairs_ = options_.Pairs > 0 ? options_.Pairs : options_.RunSprt ? -1 : (long long)openings_.size();
@@ -121,7 +118,7 @@ void Match::Worker() {
 }
 
 void Match::GameEnded(const GameRecord& game, long long gameNumber, int firstEnginePoints) {
-  if (writePgn_) pgn_.Write(game);
+  pgn_.Write(game);
   std::lock_guard<std::mutex> lock(mutex_);
   std::fprintf(out_, "Game %lld: %s - %s %s {%s}\n", gameNumber, game.White.c_str(), game.Black.c_str(),
                game.ResultText(), game.Reason.c_str());

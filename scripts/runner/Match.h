@@ -44,7 +44,6 @@ class Match {
   std::vector<std::string> openings_;
   long long pairs_ = 0;
   PgnWriter pgn_;
-  bool writePgn_ = false;
 
   std::mutex mutex_;
   long long nextPair_ = 0;

@@ -16,7 +16,8 @@ struct MatchOptions {
   // Game pairs to play; 0: each opening once, or with an SPRT until it
   // decides.
   long long Pairs = 0;
-  std::string PgnPath;
+  // Every game is kept: appended to this file.
+  std::string PgnPath = "vorn-games.pgn";
   bool RunSprt = false;
   double Elo0 = 0, Elo1 = 5, Alpha = 0.05, Beta = 0.05;
 

@@ -77,6 +77,15 @@ TEST(MatchOptionsTest, ArgumentsReadAndRefused) {
   EXPECT_EQ(o.Game.DrawMoves, 8);
   EXPECT_EQ(o.Game.DrawScore, 5);
   EXPECT_EQ(o.Game.DrawFrom, 30);
+  EXPECT_EQ(o.PgnPath, "y.pgn");
+  MatchOptions defaults;
+  ASSERT_EQ(defaults.Read(Split(engines)), "");
+  EXPECT_EQ(defaults.PgnPath, "vorn-games.pgn");
+  EXPECT_EQ(defaults.Game.Nodes, 0);
+  EXPECT_EQ(defaults.Game.BaseMs, 8000);
+  EXPECT_FALSE(defaults.RunSprt);
+  EXPECT_EQ(defaults.Game.ResignMoves, 0);
+  EXPECT_EQ(defaults.Game.DrawMoves, 0);
 
   const struct {
     std::string arguments;
@@ -195,6 +204,8 @@ TEST(MatchTest, NoMatchWithoutOpeningsAndEngines) {
        "ghost (/tmp/vorn-games-no-such-engine) does not start: no uciok: the engine exited"},
       {"--engine cmd=" + fixture + " arg=--fault arg=nouciok name=mute --timeout 200 --engine cmd=" + fixture, "",
        "mute (" + fixture + ") does not start: no uciok: no answer within 200 ms"},
+      {"--engine cmd=" + fixture + " --engine cmd=" + fixture + " --pgn /tmp/vorn-games-no-such-folder/x.pgn", "",
+       "/tmp/vorn-games-no-such-folder/x.pgn: No such file or directory"},
   };
   for (const auto& c : cases) {
     MatchOptions options;
