@@ -143,6 +143,8 @@ bool RefereedGame::Think(int side, Answer* answer) {
     const std::vector<std::string> words = Words(line);
     if (words.empty()) continue;
     if (words[0] == "info") {
+      // A message is free text: its words are no fields.
+      if (words.size() > 1 && words[1] == "string") continue;
       bool first = true;
       for (size_t i = 1; i + 1 < words.size(); i++)
         if (words[i] == "multipv" && words[i + 1] != "1") first = false;
