@@ -50,11 +50,11 @@ bool Match::Run(std::string* problem) {
     if (!problem->empty()) return false;
   }
   // An engine that cannot even start would lose every game, quietly.
-  for (const EngineSpec& spec : options_.Engines) {
-    UciPlayer trial(spec);
+  for (const EngineSetup& engine : options_.Engines) {
+    UciPlayer trial(engine);
     std::string why;
     if (!trial.Start(options_.Game.AnswerTimeoutMs, &why)) {
-      *problem = spec.Name + " (" + spec.Command + ") does not start: " + why;
+      *problem = engine.Name + " (" + engine.Command + ") does not start: " + why;
       return false;
     }
   }

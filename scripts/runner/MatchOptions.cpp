@@ -60,19 +60,19 @@ std::string MatchOptions::Read(const std::vector<std::string>& arguments) {
 
     if (flag == "--engine") {
       if (engines == 2) return "more than two engines";
-      EngineSpec& spec = Engines[engines++];
+      EngineSetup& engine = Engines[engines++];
       for (const std::string& word : values) {
         if (!KeyValue(word, &key, &value)) return "--engine: " + word + " is no key=value";
-        if (key == "cmd") spec.Command = value;
-        else if (key == "arg") spec.Arguments.push_back(value);
-        else if (key == "name") spec.Name = value;
-        else if (key.compare(0, 7, "option.") == 0 && key.size() > 7) spec.Options.emplace_back(key.substr(7), value);
+        if (key == "cmd") engine.Command = value;
+        else if (key == "arg") engine.Arguments.push_back(value);
+        else if (key == "name") engine.Name = value;
+        else if (key.compare(0, 7, "option.") == 0 && key.size() > 7) engine.Options.emplace_back(key.substr(7), value);
         else return "--engine: unknown key " + key;
       }
-      if (spec.Command.empty()) return "--engine needs cmd=PROGRAM";
-      if (spec.Name.empty()) {
-        const size_t slash = spec.Command.rfind('/');
-        spec.Name = slash == std::string::npos ? spec.Command : spec.Command.substr(slash + 1);
+      if (engine.Command.empty()) return "--engine needs cmd=PROGRAM";
+      if (engine.Name.empty()) {
+        const size_t slash = engine.Command.rfind('/');
+        engine.Name = slash == std::string::npos ? engine.Command : engine.Command.substr(slash + 1);
       }
     } else if (flag == "--tc") {
       if (!single(&value)) return "--tc needs SECONDS+INCREMENT";

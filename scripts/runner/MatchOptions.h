@@ -9,7 +9,7 @@
 #include "scripts/runner/UciPlayer.h"
 
 struct MatchOptions {
-  EngineSpec Engines[2];
+  EngineSetup Engines[2];
   GameSettings Game;
   int Concurrency = 1;
   std::string OpeningsPath;

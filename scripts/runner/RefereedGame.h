@@ -38,7 +38,7 @@ class RefereedGame {
   void CheckLine(int side, const std::string& info);
   // The adjudication by both engines' scores after each move.
   bool Adjudicate();
-  std::string Name(int side) const { return players_[side]->Spec().Name; }
+  std::string Name(int side) const { return players_[side]->Setup().Name; }
 
   const GameSettings& settings_;
   UciPlayer* players_[2];

@@ -41,8 +41,8 @@ bool UciPlayer::Start(int timeoutMs, std::string* problem) {
   // The argument vector is built before fork: the child of a threaded
   // program may only call async-signal-safe functions.
   std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(spec_.Command.c_str()));
-  for (const std::string& a : spec_.Arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(const_cast<char*>(setup_.Command.c_str()));
+  for (const std::string& a : setup_.Arguments) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   const pid_t pid = fork();
   if (pid < 0) {
@@ -71,7 +71,7 @@ bool UciPlayer::Start(int timeoutMs, std::string* problem) {
     End();
     return false;
   }
-  for (const auto& option : spec_.Options) Send("setoption name " + option.first + " value " + option.second);
+  for (const auto& option : setup_.Options) Send("setoption name " + option.first + " value " + option.second);
   Send("isready");
   if (!WaitFor("readyok", timeoutMs, problem)) {
     *problem = "no readyok: " + *problem;

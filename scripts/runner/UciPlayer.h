@@ -10,7 +10,7 @@
 
 // How to start an engine: the program, its arguments and the UCI options
 // set after "uciok".
-struct EngineSpec {
+struct EngineSetup {
   std::string Name;
   std::string Command;
   std::vector<std::string> Arguments;
@@ -21,7 +21,7 @@ class UciPlayer {
  public:
   enum class Reading { Line, TimedOut, Closed };
 
-  explicit UciPlayer(EngineSpec spec) : spec_(std::move(spec)) {}
+  explicit UciPlayer(EngineSetup engine) : setup_(std::move(engine)) {}
   ~UciPlayer() { End(); }
   UciPlayer(const UciPlayer&) = delete;
   UciPlayer& operator=(const UciPlayer&) = delete;
@@ -41,7 +41,7 @@ class UciPlayer {
   Reading ReadLine(std::string* line, long long deadline);
   // "quit", a short grace, then SIGKILL; reaps the process.
   void End();
-  const EngineSpec& Spec() const { return spec_; }
+  const EngineSetup& Setup() const { return setup_; }
 
   static long long NowMs();
 
@@ -51,7 +51,7 @@ class UciPlayer {
   bool WaitFor(const std::string& word, int timeoutMs, std::string* problem);
   void Kill();
 
-  EngineSpec spec_;
+  EngineSetup setup_;
   pid_t pid_ = -1;
   int toEngine_ = -1;
   int fromEngine_ = -1;

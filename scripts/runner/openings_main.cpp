@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "vorn-openings: %s\n", orderProblem.c_str());
     return 1;
   }
-  UciPlayer engine(EngineSpec{"scorer", s.Engine, {}, {{"Threads", "1"}, {"Hash", "16"}}});
+  UciPlayer engine(EngineSetup{"scorer", s.Engine, {}, {{"Threads", "1"}, {"Hash", "16"}}});
   std::string problem;
   if (!engine.Start(10000, &problem)) {
     fprintf(stderr, "vorn-openings: %s: %s\n", s.Engine.c_str(), problem.c_str());

@@ -10,8 +10,8 @@
 
 namespace {
 // The fixture engine with its arguments ("--play", "list:e2e4", ...).
-EngineSpec Fixture(const std::string& name, const std::vector<std::string>& arguments) {
-  return EngineSpec{name, FIXTURE_ENGINE, arguments, {}};
+EngineSetup Fixture(const std::string& name, const std::vector<std::string>& arguments) {
+  return EngineSetup{name, FIXTURE_ENGINE, arguments, {}};
 }
 
 GameSettings QuickNodes() {
@@ -22,7 +22,7 @@ GameSettings QuickNodes() {
   return settings;
 }
 
-GameRecord PlayOne(const GameSettings& settings, const EngineSpec& white, const EngineSpec& black,
+GameRecord PlayOne(const GameSettings& settings, const EngineSetup& white, const EngineSetup& black,
                    const std::string& fen) {
   UciPlayer w(white), b(black);
   RefereedGame game(settings, &w, &b);
