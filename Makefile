@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SHELL := /bin/bash
 
-.PHONY: all build run test test-order slow bench bench-eval same timeuse match calibrate test-asan test-tsan fuzz fuzz-smoke fuzz-corpus clean
+.PHONY: all build run test test-order slow bench bench-eval same timeuse match calibrate sprt games openings test-asan test-tsan fuzz fuzz-smoke fuzz-corpus clean
 
 all: build
 
@@ -73,6 +73,35 @@ BASE_FLAGS ?=
 WORK_FLAGS ?=
 same: build
 	scripts/same.sh --base $(BASE) --work $(BUILD)/vorn --base-flags "$(BASE_FLAGS)" --work-flags "$(WORK_FLAGS)"
+
+# An SPRT of the build against BASE (a git revision, built once in
+# build-same/ as `make same` builds it, or a binary): game pairs from
+# scripts/openings-2000.epd at SPRT_TC (default 8+0.08) or SPRT_NODES nodes
+# a move, SPRT_CONCURRENCY games at once (default one a core), until the
+# test of ELO0 against ELO1 (defaults 0 and 5, alpha = beta = 0.05)
+# decides. Every game goes to SPRT_PGN. Not part of `make test`.
+SPRT_TC ?= 8+0.08
+SPRT_NODES ?=
+ELO0 ?= 0
+ELO1 ?= 5
+SPRT_CONCURRENCY ?= $(JOBS)
+SPRT_PGN ?= $(BUILD)/sprt.pgn
+sprt: build
+	scripts/sprt.sh --base $(BASE) --new $(BUILD)/vorn --tc $(SPRT_TC) $(if $(SPRT_NODES),--nodes $(SPRT_NODES)) \
+	  --elo0 $(ELO0) --elo1 $(ELO1) --concurrency $(SPRT_CONCURRENCY) --pgn $(SPRT_PGN)
+
+# Any two UCI engines with the game runner, its arguments in ARGS:
+#   make games ARGS='--engine cmd=build/vorn arg=-uci --engine cmd=/usr/games/stockfish
+#                    --tc 1+0.01 --rounds 4 --pgn games.pgn'
+ARGS ?=
+games: build
+	./$(BUILD)/vorn-games $(ARGS)
+
+# The balanced openings again (scripts/make-openings.sh: book lines of 8 to
+# 10 plies scored by stockfish), into OPENINGS_OUT.
+OPENINGS_OUT ?= scripts/openings-2000.epd
+openings: build
+	scripts/make-openings.sh $(OPENINGS_OUT)
 
 # Games against an engine from Debian's packages inside xboard, headless
 # under Xvfb (scripts/match.sh; installs xboard, Xvfb and the opponent when
