@@ -13,6 +13,16 @@ constexpr int UciMateScore = 100000;
 constexpr const char* StandardStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 const char* const ColourName[2] = {"White", "Black"};
 
+// The PGN comment of a game the rules drew.
+const char* DrawReason(Ending ending) {
+  switch (ending) {
+    case Ending::Stalemate: return "stalemate";
+    case Ending::Repetition: return "threefold repetition";
+    case Ending::FiftyMoves: return "fifty-move rule";
+    default: return "insufficient material";
+  }
+}
+
 std::vector<std::string> Words(const std::string& line) {
   std::istringstream in(line);
   std::vector<std::string> words;
@@ -60,29 +70,16 @@ GameRecord RefereedGame::Play(const std::string& startText, int round) {
   }
 
   for (;;) {
-    switch (position_.GameEnd()) {
-      case Ending::Checkmate:
-        record_.Result = position_.Side() == 0 ? GameResult::BlackWins : GameResult::WhiteWins;
-        record_.Reason = std::string(ColourName[position_.Side() ^ 1]) + " mates";
-        return record_;
-      case Ending::Stalemate:
-        record_.Result = GameResult::Draw;
-        record_.Reason = "stalemate";
-        return record_;
-      case Ending::Repetition:
-        record_.Result = GameResult::Draw;
-        record_.Reason = "threefold repetition";
-        return record_;
-      case Ending::FiftyMoves:
-        record_.Result = GameResult::Draw;
-        record_.Reason = "fifty-move rule";
-        return record_;
-      case Ending::DeadPosition:
-        record_.Result = GameResult::Draw;
-        record_.Reason = "insufficient material";
-        return record_;
-      case Ending::None:
-        break;
+    const Ending ending = position_.GameEnd();
+    if (ending == Ending::Checkmate) {
+      record_.Result = position_.Side() == 0 ? GameResult::BlackWins : GameResult::WhiteWins;
+      record_.Reason = std::string(ColourName[position_.Side() ^ 1]) + " mates";
+      return record_;
+    }
+    if (ending != Ending::None) {
+      record_.Result = GameResult::Draw;
+      record_.Reason = DrawReason(ending);
+      return record_;
     }
     const int side = position_.Side();
     Answer answer;
